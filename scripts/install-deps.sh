@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program and its tests need.
+# Idempotent: when everything is already installed it prints nothing and exits 0.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-multimedia-dev
+  libmariadb-dev mariadb-server mariadb-client
+  libsqlite3-dev sqlite3
+  libgtest-dev
+  poppler-utils
+  cups cups-client cups-bsd printer-driver-cups-pdf
+  fonts-dejavu-core
+  xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: run as root to install: ${missing[*]}" >&2
+  exit 1
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# The database server and CUPS are started privately by the project's scripts;
+# keep the package scripts from starting the system services.
+policy=/usr/sbin/policy-rc.d
+made_policy=0
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' >"$policy"
+  chmod +x "$policy"
+  made_policy=1
+fi
+cleanup() { [ "$made_policy" -eq 1 ] && rm -f "$policy"; }
+trap cleanup EXIT
+
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "install-deps: done"

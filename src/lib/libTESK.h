@@ -1,0 +1,56 @@
+#pragma once
+// libTESK: the general methods every part of the program uses, reached through one shared
+// instance (libTESK::instancia()). Arguments that a method changes are taken by non-const
+// reference; all others are inputs only.
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+
+#include "lib/CajaImagen.h"
+#include "lib/ErrorTESK.h"
+#include "lib/Variante.h"
+
+namespace quilmaro {
+
+class libTESK {
+public:
+    // The shared instance, created on first use and kept until the process ends.
+    static libTESK& instancia();
+
+    // --- Value and text conversions ---------------------------------------------------------
+    Variante AllTrim(const QString& Texto);
+    Variante QuitaComas(const QString& Cantidad);
+    double tkVal(const QString& Texto);
+    QString StrZero(std::int32_t Valor, std::int16_t Longitud);
+    QString Pad(QString& sDato, std::int16_t inLongitud, QString& sCaracter,
+                std::int16_t inJust0I1C2D);
+    std::int32_t HtoD(const QString& stHexa);
+    void Suma(Variante& vVariable, const Variante& vValor = Variante(std::int16_t{1}));
+    QString FechaSQL(const QString& stFecha);
+
+    // --- Settings files and file helpers ----------------------------------------------------
+    QString ObtenINI(const QString& cDato, QString& sArchivo);
+    void CambiaIni(const QString& cDato, const QString& cNuevoValor, QString& sArchivo);
+    bool HayArchivo(const QString& Archivo);
+    void Copia(const QString& Origen, const QString& Destino, bool blGraficar,
+               CajaImagen* pctPorc = nullptr);
+    void BarraPorcentaje(CajaImagen& PictureBox, std::int16_t& Porcentaje);
+    QString ArchivoTemporal(QString& sMascara, QString& sDeterminante);
+
+    // The numeric-prefix rule: blanks, tabs and line feeds skipped anywhere, an optional sign,
+    // digits with one ".", an exponent ("E" or "D"), or "&H"/"&O" integers. Never fails; no
+    // digit gives 0.
+    static double leePrefijoNumerico(QStringView texto);
+
+    // Size of the blocks Copia moves at a time.
+    static constexpr qint64 kBloqueCopia = 15000;
+
+private:
+    libTESK() = default;
+};
+
+// Shorthand for the shared instance.
+inline libTESK& tesk() { return libTESK::instancia(); }
+
+}  // namespace quilmaro

@@ -1,0 +1,66 @@
+#include "platform/PlataformaQt.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quilmaro {
+
+Respuesta PlataformaQt::mensaje(const Mensaje& m) {
+    QMessageBox caja(QApplication::activeWindow());
+    caja.setWindowTitle(m.titulo);
+    caja.setText(m.texto);
+    switch (m.icono) {
+        case Icono::Critico: caja.setIcon(QMessageBox::Critical); break;
+        case Icono::Pregunta: caja.setIcon(QMessageBox::Question); break;
+        case Icono::Exclamacion: caja.setIcon(QMessageBox::Warning); break;
+        case Icono::Informacion: caja.setIcon(QMessageBox::Information); break;
+        case Icono::Ninguno: caja.setIcon(QMessageBox::NoIcon); break;
+    }
+    if (m.botones == Botones::Aceptar) {
+        QPushButton* ok = caja.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+        caja.setDefaultButton(ok);
+        caja.setEscapeButton(ok);
+        caja.exec();
+        return Respuesta::Aceptar;
+    }
+    QPushButton* si = caja.addButton(QStringLiteral("&Sí"), QMessageBox::YesRole);
+    QPushButton* no = caja.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    caja.setDefaultButton(m.predeterminado == Respuesta::Si ? si : no);
+    caja.setEscapeButton(no);
+    caja.exec();
+    return caja.clickedButton() == si ? Respuesta::Si : Respuesta::No;
+}
+
+void PlataformaQt::beep() { QApplication::beep(); }
+
+void PlataformaQt::cursorOcupado(bool activo) {
+    if (activo) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (QApplication::overrideCursor()) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void PlataformaQt::procesaEventos() { QCoreApplication::processEvents(); }
+
+void PlataformaQt::terminaProceso(int codigo) {
+    std::fflush(nullptr);
+    std::_Exit(codigo);
+}
+
+void PlataformaQt::enviaTab(bool atras) {
+    QWidget* destino = QApplication::focusWidget();
+    if (!destino) destino = QApplication::activeWindow();
+    if (!destino) return;
+    // Posted, not sent: the focus moves only after the key event being handled has finished.
+    auto* tecla = new QKeyEvent(QEvent::KeyPress, atras ? Qt::Key_Backtab : Qt::Key_Tab,
+                                atras ? Qt::ShiftModifier : Qt::NoModifier);
+    QCoreApplication::postEvent(destino, tecla);
+}
+
+}  // namespace quilmaro

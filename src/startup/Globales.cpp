@@ -1,0 +1,10 @@
+#include "startup/Globales.h"
+
+namespace quilmaro {
+
+QString stServidor;
+QString stBaseDeDatos;
+QString stRutaPrograma;
+QString stTablaTemporal;
+
+}  // namespace quilmaro

@@ -1,0 +1,23 @@
+#pragma once
+// The program's entry routine.
+
+#include <QString>
+#include <functional>
+
+namespace quilmaro {
+
+inline const QString kArchivoConfiguracion = QStringLiteral("QUILMARO.INI");
+inline const QString kClaveServidor = QStringLiteral("[Ruta de los datos del sistema]");
+inline const QString kClaveBaseDeDatos = QStringLiteral("[Base de datos a usar]");
+inline const QString kClaveUrl = QStringLiteral("[URL de los datos del sistema]");
+inline const QString kServidorPredeterminado = QStringLiteral("localhost");
+inline const QString kBaseDeDatosPredeterminada = QStringLiteral("datos1");
+inline const QString kUrlPredeterminada = QStringLiteral("c:\\mysql\\data");
+
+// Makes sure QUILMARO.INI in carpetaPrograma holds the three settings (writing the defaults that
+// are missing), sets stServidor, stBaseDeDatos and stRutaPrograma, makes the folder current and
+// calls muestraVentana, which shows the main window modally and returns when it is gone.
+// When the settings file cannot be read or written, it says so and goes on with the defaults.
+void Main(const QString& carpetaPrograma, const std::function<void()>& muestraVentana);
+
+}  // namespace quilmaro
