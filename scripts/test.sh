@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds the program and its tests, and runs every test.
+#   scripts/test.sh            the ordinary build (build/)
+#   SANITIZE=1 scripts/test.sh the same under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+set -euo pipefail
+raiz=$(cd "$(dirname "$0")/.." && pwd)
+"$raiz/scripts/install-deps.sh"
+if [ "${SANITIZE:-0}" = 1 ]; then
+  build=${BUILD_DIR:-$raiz/build-asan}
+  "$raiz/scripts/build.sh" "$build" -DQUILMARO_SANITIZE=ON
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+  export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+else
+  build=${BUILD_DIR:-$raiz/build}
+  "$raiz/scripts/build.sh" "$build"
+fi
+cd "$build"
+ctest --output-on-failure -j"${TEST_JOBS:-2}"
