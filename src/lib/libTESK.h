@@ -38,6 +38,24 @@ public:
     void BarraPorcentaje(CajaImagen& PictureBox, std::int16_t& Porcentaje);
     QString ArchivoTemporal(QString& sMascara, QString& sDeterminante);
 
+    // --- Dates -----------------------------------------------------------------------------
+
+    // --- Amounts in words --------------------------------------------------------------------
+
+    // --- Text cipher -------------------------------------------------------------------------
+
+    // --- Raw printer output ------------------------------------------------------------------
+
+    // --- Window, file and system helpers -----------------------------------------------------
+
+    // --- Keyboard and entry-field helpers (windows) ------------------------------------------
+
+    // --- Server connections, tables and null values (data-objects layer) ---------------------
+
+    // --- SQL statement builders --------------------------------------------------------------
+
+    // --- Settings and memo store in the database ---------------------------------------------
+
     // The numeric-prefix rule: blanks, tabs and line feeds skipped anywhere, an optional sign,
     // digits with one ".", an exponent ("E" or "D"), or "&H"/"&O" integers. Never fails; no
     // digit gives 0.
@@ -48,6 +66,9 @@ public:
 
 private:
     libTESK() = default;
+
+    // --- State of the raw printer output ---
+
 };
 
 // Shorthand for the shared instance.
