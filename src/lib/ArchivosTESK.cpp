@@ -24,36 +24,44 @@ const QString kCopiaIni = QStringLiteral("COPIA.INI");
 
 bool esBlanco(const QString& s) {
     for (QChar c : s)
-        if (c != QLatin1Char(' ')) return false;
+        if (c != QLatin1Char(' '))
+            return false;
     return true;
 }
 
 // Creates the file empty when it does not exist; throws the file error when it cannot.
 void aseguraArchivo(const QString& ruta) {
-    if (QFileInfo::exists(ruta)) return;
+    if (QFileInfo::exists(ruta))
+        return;
     QFile f(ruta);
     errno = 0;
-    if (!f.open(QIODevice::WriteOnly)) throw ErrorTESK(texto::errorDeSistema(errno ? errno : EACCES));
+    if (!f.open(QIODevice::WriteOnly))
+        throw ErrorTESK(texto::errorDeSistema(errno ? errno : EACCES));
 }
 
 QStringList leeOLanza(const QString& ruta) {
     QStringList lineas;
-    if (auto e = texto::leeLineas(ruta, lineas)) throw ErrorTESK(*e);
+    if (auto e = texto::leeLineas(ruta, lineas))
+        throw ErrorTESK(*e);
     return lineas;
 }
 
 // The ordinary (not hidden, not a folder) file that a name stands for. Names match without
 // regard to letter case, as on the file systems the program came from.
 std::optional<QString> buscaArchivo(const QString& Archivo) {
-    if (Archivo.isEmpty()) return std::nullopt;
+    if (Archivo.isEmpty())
+        return std::nullopt;
     auto ordinario = [](const QFileInfo& fi) {
         return fi.exists() && fi.isFile() && !archivos::esOculto(fi.absoluteFilePath());
     };
     const QFileInfo fi(Archivo);
-    if (ordinario(fi)) return Archivo;
-    if (fi.exists()) return std::nullopt;
+    if (ordinario(fi))
+        return Archivo;
+    if (fi.exists())
+        return std::nullopt;
     const QDir carpeta = fi.absoluteDir();
-    if (!carpeta.exists()) return std::nullopt;
+    if (!carpeta.exists())
+        return std::nullopt;
     const QString nombre = fi.fileName();
     const QStringList entradas = carpeta.entryList(QDir::Files | QDir::System);
     for (const QString& e : entradas) {
@@ -67,7 +75,8 @@ std::optional<QString> buscaArchivo(const QString& Archivo) {
 // The file a settings routine works on: the existing one whatever its letter case, or a new
 // empty one under the name given.
 QString preparaArchivo(const QString& ruta) {
-    if (auto real = buscaArchivo(ruta)) return *real;
+    if (auto real = buscaArchivo(ruta))
+        return *real;
     aseguraArchivo(ruta);
     return ruta;
 }
@@ -89,14 +98,16 @@ qsizetype finDeCarpeta(const QString& ruta) {
 }  // namespace
 
 QString libTESK::ObtenINI(const QString& cDato, QString& sArchivo) {
-    if (esBlanco(sArchivo)) sArchivo = kArchivoPredeterminado;
+    if (esBlanco(sArchivo))
+        sArchivo = kArchivoPredeterminado;
     QString resultado;
     const QStringList lineas = leeOLanza(preparaArchivo(sArchivo));
     for (qsizetype i = 0; i < lineas.size(); ++i) {
         plataforma().procesaEventos();
         if (lineas.at(i).compare(cDato, Qt::CaseInsensitive) == 0) {
             // A key on the last line has an empty value.
-            if (i + 1 < lineas.size()) resultado = lineas.at(i + 1);
+            if (i + 1 < lineas.size())
+                resultado = lineas.at(i + 1);
             break;
         }
     }
@@ -104,7 +115,8 @@ QString libTESK::ObtenINI(const QString& cDato, QString& sArchivo) {
 }
 
 void libTESK::CambiaIni(const QString& cDato, const QString& cNuevoValor, QString& sArchivo) {
-    if (esBlanco(sArchivo)) sArchivo = kArchivoPredeterminado;
+    if (esBlanco(sArchivo))
+        sArchivo = kArchivoPredeterminado;
     const QString ruta = preparaArchivo(sArchivo);
     const QStringList lineas = leeOLanza(ruta);
     QStringList nuevas;
@@ -132,13 +144,16 @@ void libTESK::CambiaIni(const QString& cDato, const QString& cNuevoValor, QStrin
         throw ErrorTESK(*e);
 }
 
-bool libTESK::HayArchivo(const QString& Archivo) { return buscaArchivo(Archivo).has_value(); }
+bool libTESK::HayArchivo(const QString& Archivo) {
+    return buscaArchivo(Archivo).has_value();
+}
 
 void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGraficar,
                     CajaImagen* pctPorc) {
     const bool graficar = blGraficar && pctPorc;
     std::int16_t porcentaje = 0;
-    if (graficar) BarraPorcentaje(*pctPorc, porcentaje);
+    if (graficar)
+        BarraPorcentaje(*pctPorc, porcentaje);
 
     // Copying a file onto itself would empty it before reading it: it is already in place.
     const QFileInfo fo(Origen), fd(Destino);
@@ -153,7 +168,8 @@ void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGrafic
     QFile origen(Origen);
     errno = 0;
     const bool origenAbierto = origen.open(QIODevice::ReadOnly);
-    if (!origenAbierto) muestraErrorCopia(texto::errorDeSistema(errno ? errno : ENOENT));
+    if (!origenAbierto)
+        muestraErrorCopia(texto::errorDeSistema(errno ? errno : ENOENT));
 
     qint64 restante = 0;
     if (fo.exists()) {
@@ -166,7 +182,8 @@ void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGrafic
     QFile destino(Destino);
     errno = 0;
     const bool destinoAbierto = destino.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (!destinoAbierto) muestraErrorCopia(texto::errorDeSistema(errno ? errno : EACCES));
+    if (!destinoAbierto)
+        muestraErrorCopia(texto::errorDeSistema(errno ? errno : EACCES));
 
     std::vector<char> bufer(static_cast<std::size_t>(kBloqueCopia));
     qint64 copiados = 0;
@@ -179,7 +196,8 @@ void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGrafic
             muestraErrorCopia(texto::errorDeSistema(errno ? errno : EIO));
             break;
         }
-        if (!destinoAbierto) break;  // already reported
+        if (!destinoAbierto)
+            break;  // already reported
         errno = 0;
         if (destino.write(bufer.data(), bloque) != bloque) {
             muestraErrorCopia(texto::errorDeSistema(errno ? errno : EIO));
@@ -188,8 +206,8 @@ void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGrafic
         restante -= bloque;
         if (graficar) {
             copiados += bloque;
-            const double p = std::nearbyint(static_cast<double>(copiados) * 100.0 /
-                                            static_cast<double>(total));
+            const double p =
+                std::nearbyint(static_cast<double>(copiados) * 100.0 / static_cast<double>(total));
             porcentaje = static_cast<std::int16_t>(std::min(p, 100.0));
             BarraPorcentaje(*pctPorc, porcentaje);
         }
@@ -197,7 +215,8 @@ void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGrafic
     origen.close();
     if (destinoAbierto) {
         errno = 0;
-        if (!destino.flush()) muestraErrorCopia(texto::errorDeSistema(errno ? errno : EIO));
+        if (!destino.flush())
+            muestraErrorCopia(texto::errorDeSistema(errno ? errno : EIO));
         destino.close();
     }
     if (graficar) {
@@ -208,10 +227,13 @@ void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGrafic
 
 void libTESK::BarraPorcentaje(CajaImagen& PictureBox, std::int16_t& Porcentaje) {
     plataforma().procesaEventos();
-    if (Porcentaje < 0) Porcentaje = 0;
-    if (Porcentaje > 100) Porcentaje = 100;
+    if (Porcentaje < 0)
+        Porcentaje = 0;
+    if (Porcentaje > 100)
+        Porcentaje = 100;
     PictureBox.colorFrente = QColor(0, 0, 255);
-    if (!PictureBox.autoRedibujo) PictureBox.autoRedibujo = true;
+    if (!PictureBox.autoRedibujo)
+        PictureBox.autoRedibujo = true;
     PictureBox.limpia();
 
     QImage& img = PictureBox.imagen();
@@ -220,8 +242,8 @@ void libTESK::BarraPorcentaje(CajaImagen& PictureBox, std::int16_t& Porcentaje) 
     QPainter p(&img);
     p.setFont(PictureBox.fuente);
     // "###" shows nothing for 0, so 0 gives "%" alone.
-    const QString texto = (Porcentaje == 0 ? QString() : QString::number(Porcentaje)) +
-                          QLatin1Char('%');
+    const QString texto =
+        (Porcentaje == 0 ? QString() : QString::number(Porcentaje)) + QLatin1Char('%');
     const QFontMetrics fm(PictureBox.fuente);
     const int anchoTexto = fm.horizontalAdvance(texto);
     const int x = static_cast<int>(std::lround(50 * escalaX - anchoTexto / 2.0));
@@ -237,11 +259,12 @@ void libTESK::BarraPorcentaje(CajaImagen& PictureBox, std::int16_t& Porcentaje) 
 }
 
 QString libTESK::ArchivoTemporal(QString& sMascara, QString& sDeterminante) {
-    if (sMascara.isEmpty()) sMascara = QStringLiteral("TEMPORAL");
-    if (sDeterminante.isEmpty()) sDeterminante = QStringLiteral("TMP");
+    if (sMascara.isEmpty())
+        sMascara = QStringLiteral("TEMPORAL");
+    if (sDeterminante.isEmpty())
+        sDeterminante = QStringLiteral("TMP");
     for (std::int32_t n = 0; n <= 9999; ++n) {
-        const QString candidato =
-            sMascara + StrZero(n, 4) + QLatin1Char('.') + sDeterminante;
+        const QString candidato = sMascara + StrZero(n, 4) + QLatin1Char('.') + sDeterminante;
         if (!HayArchivo(candidato)) {
             // Only the file name goes to capitals; the folders above it stay as they are.
             const qsizetype corte = finDeCarpeta(candidato) + 1;

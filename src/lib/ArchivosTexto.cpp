@@ -16,9 +16,11 @@ constexpr std::array<char16_t, 32> kAltos = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char byteDe(char16_t u) {
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<char>(u);
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return static_cast<char>(u);
     for (std::size_t i = 0; i < kAltos.size(); ++i)
-        if (kAltos[i] == u) return static_cast<char>(0x80 + i);
+        if (kAltos[i] == u)
+            return static_cast<char>(0x80 + i);
     return '?';
 }
 
@@ -52,15 +54,18 @@ QString deWindows1252(const QByteArray& bytes) {
 QString decodifica(const QByteArray& bytes) {
     QByteArray datos = bytes;
     const bool bom = datos.startsWith("\xEF\xBB\xBF");
-    if (bom) datos.remove(0, 3);
+    if (bom)
+        datos.remove(0, 3);
     bool altos = false;
     for (char b : datos)
         if (static_cast<unsigned char>(b) >= 0x80) {
             altos = true;
             break;
         }
-    if (!altos) return QString::fromLatin1(datos);
-    if (QUtf8StringView(datos).isValidUtf8()) return QString::fromUtf8(datos);
+    if (!altos)
+        return QString::fromLatin1(datos);
+    if (QUtf8StringView(datos).isValidUtf8())
+        return QString::fromUtf8(datos);
     return deWindows1252(bom ? bytes : datos);
 }
 
@@ -72,11 +77,13 @@ QStringList separaLineas(const QString& s) {
         const QChar c = s.at(i);
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             lineas.append(s.mid(inicio, i - inicio));
-            if (c == QLatin1Char('\r') && i + 1 < n && s.at(i + 1) == QLatin1Char('\n')) ++i;
+            if (c == QLatin1Char('\r') && i + 1 < n && s.at(i + 1) == QLatin1Char('\n'))
+                ++i;
             inicio = i + 1;
         }
     }
-    if (inicio < n) lineas.append(s.mid(inicio));
+    if (inicio < n)
+        lineas.append(s.mid(inicio));
     return lineas;
 }
 
@@ -91,11 +98,14 @@ QByteArray codificaLineas(const QStringList& lineas) {
 
 Error errorDeSistema(int e) {
     switch (e) {
-        case ENOENT: return errores::deNumero(errores::ArchivoNoEncontrado);
-        case ENOTDIR: return errores::deNumero(errores::RutaNoEncontrada);
+        case ENOENT:
+            return errores::deNumero(errores::ArchivoNoEncontrado);
+        case ENOTDIR:
+            return errores::deNumero(errores::RutaNoEncontrada);
         case EACCES:
         case EPERM:
-        case EROFS: return errores::deNumero(errores::PermisoDenegado);
+        case EROFS:
+            return errores::deNumero(errores::PermisoDenegado);
         case ENOSPC:
 #ifdef EDQUOT
         case EDQUOT:
@@ -103,18 +113,22 @@ Error errorDeSistema(int e) {
             return errores::deNumero(errores::DiscoLleno);
         case EISDIR:
         case EEXIST:
-        case EBUSY: return errores::deNumero(errores::AccesoRuta);
-        default: return errores::deNumero(errores::ErrorES);
+        case EBUSY:
+            return errores::deNumero(errores::AccesoRuta);
+        default:
+            return errores::deNumero(errores::ErrorES);
     }
 }
 
 std::optional<Error> leeLineas(const QString& ruta, QStringList& lineas) {
     QFile f(ruta);
     errno = 0;
-    if (!f.open(QIODevice::ReadOnly)) return errorDeSistema(errno ? errno : ENOENT);
+    if (!f.open(QIODevice::ReadOnly))
+        return errorDeSistema(errno ? errno : ENOENT);
     errno = 0;
     const QByteArray datos = f.readAll();
-    if (f.error() != QFileDevice::NoError) return errorDeSistema(errno ? errno : EIO);
+    if (f.error() != QFileDevice::NoError)
+        return errorDeSistema(errno ? errno : EIO);
     lineas = separaLineas(decodifica(datos));
     return std::nullopt;
 }

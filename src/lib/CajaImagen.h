@@ -10,7 +10,7 @@
 namespace quilmaro {
 
 class CajaImagen {
-public:
+  public:
     explicit CajaImagen(QSize tamanio = QSize(200, 20));
 
     QImage& imagen() { return imagen_; }
@@ -27,10 +27,11 @@ public:
 
     void limpia();
     void refresca() {
-        if (alRefrescar) alRefrescar();
+        if (alRefrescar)
+            alRefrescar();
     }
 
-private:
+  private:
     QImage imagen_;
 };
 

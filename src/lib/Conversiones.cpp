@@ -17,8 +17,10 @@ constexpr QChar kBlanco = QLatin1Char(' ');
 
 QString recortaBlancos(const QString& s) {
     qsizetype i = 0, j = s.size();
-    while (i < j && s.at(i) == kBlanco) ++i;
-    while (j > i && s.at(j - 1) == kBlanco) --j;
+    while (i < j && s.at(i) == kBlanco)
+        ++i;
+    while (j > i && s.at(j - 1) == kBlanco)
+        --j;
     return s.mid(i, j - i);
 }
 
@@ -33,18 +35,25 @@ double leeEnteroConBase(QStringView t, qsizetype i, int base) {
     bool desborde = false;
     for (; i < t.size(); ++i) {
         const QChar c = t.at(i);
-        if (saltable(c)) continue;
+        if (saltable(c))
+            continue;
         int d = -1;
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) d = c.unicode() - '0';
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            d = c.unicode() - '0';
         else if (base == 16 && c.toUpper() >= QLatin1Char('A') && c.toUpper() <= QLatin1Char('F'))
             d = c.toUpper().unicode() - 'A' + 10;
-        if (d < 0 || d >= base) break;
-        if (v > (std::numeric_limits<quint64>::max() - static_cast<quint64>(d)) / base) desborde = true;
+        if (d < 0 || d >= base)
+            break;
+        if (v > (std::numeric_limits<quint64>::max() - static_cast<quint64>(d)) / base)
+            desborde = true;
         v = v * base + static_cast<quint64>(d);
     }
-    if (desborde) return static_cast<double>(std::numeric_limits<quint64>::max());
-    if (v <= 0xFFFF) return static_cast<double>(static_cast<qint16>(static_cast<quint16>(v)));
-    if (v <= 0xFFFFFFFFULL) return static_cast<double>(static_cast<qint32>(static_cast<quint32>(v)));
+    if (desborde)
+        return static_cast<double>(std::numeric_limits<quint64>::max());
+    if (v <= 0xFFFF)
+        return static_cast<double>(static_cast<qint16>(static_cast<quint16>(v)));
+    if (v <= 0xFFFFFFFFULL)
+        return static_cast<double>(static_cast<qint32>(static_cast<quint32>(v)));
     return static_cast<double>(v);
 }
 
@@ -59,24 +68,29 @@ double libTESK::leePrefijoNumerico(QStringView t) {
     qsizetype i = 0;
     const qsizetype n = t.size();
     auto salta = [&] {
-        while (i < n && saltable(t.at(i))) ++i;
+        while (i < n && saltable(t.at(i)))
+            ++i;
     };
     salta();
     if (i + 1 < n && t.at(i) == QLatin1Char('&')) {
         const QChar b = t.at(i + 1).toUpper();
-        if (b == QLatin1Char('H')) return leeEnteroConBase(t, i + 2, 16);
-        if (b == QLatin1Char('O')) return leeEnteroConBase(t, i + 2, 8);
+        if (b == QLatin1Char('H'))
+            return leeEnteroConBase(t, i + 2, 16);
+        if (b == QLatin1Char('O'))
+            return leeEnteroConBase(t, i + 2, 8);
         return 0.0;
     }
     std::string numero;
     if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-'))) {
-        if (t.at(i) == QLatin1Char('-')) numero += '-';
+        if (t.at(i) == QLatin1Char('-'))
+            numero += '-';
         ++i;
     }
     bool punto = false, digitos = false;
     for (; i < n; ++i) {
         const QChar c = t.at(i);
-        if (saltable(c)) continue;
+        if (saltable(c))
+            continue;
         if (c.unicode() >= '0' && c.unicode() <= '9') {
             numero += static_cast<char>(c.unicode());
             digitos = true;
@@ -87,14 +101,16 @@ double libTESK::leePrefijoNumerico(QStringView t) {
             break;
         }
     }
-    if (!digitos) return 0.0;
+    if (!digitos)
+        return 0.0;
     // Exponent: "E" or "D", an optional sign, digits; without digits it is not part of the number.
     if (i < n) {
         const QChar e = t.at(i).toUpper();
         if (e == QLatin1Char('E') || e == QLatin1Char('D')) {
             std::string exponente = "e";
             qsizetype k = i + 1;
-            while (k < n && saltable(t.at(k))) ++k;
+            while (k < n && saltable(t.at(k)))
+                ++k;
             if (k < n && (t.at(k) == QLatin1Char('+') || t.at(k) == QLatin1Char('-'))) {
                 exponente += static_cast<char>(t.at(k).unicode());
                 ++k;
@@ -102,29 +118,35 @@ double libTESK::leePrefijoNumerico(QStringView t) {
             bool hay = false;
             for (; k < n; ++k) {
                 const QChar c = t.at(k);
-                if (saltable(c)) continue;
-                if (c.unicode() < '0' || c.unicode() > '9') break;
+                if (saltable(c))
+                    continue;
+                if (c.unicode() < '0' || c.unicode() > '9')
+                    break;
                 exponente += static_cast<char>(c.unicode());
                 hay = true;
             }
-            if (hay) numero += exponente;
+            if (hay)
+                numero += exponente;
         }
     }
     double v = 0.0;
     const char* inicio = numero.data();
     const char* fin = numero.data() + numero.size();
-    if (*inicio == '-') ++inicio;  // from_chars takes the magnitude; the sign is applied below
+    if (*inicio == '-')
+        ++inicio;  // from_chars takes the magnitude; the sign is applied below
     const auto r = std::from_chars(inicio, fin, v, std::chars_format::general);
     if (r.ec == std::errc::result_out_of_range) {
         // Too large reads as the largest double; too small as zero.
-        const bool grande = numero.find('e') == std::string::npos ||
-                            numero.find("e-") == std::string::npos;
+        const bool grande =
+            numero.find('e') == std::string::npos || numero.find("e-") == std::string::npos;
         v = grande ? std::numeric_limits<double>::max() : 0.0;
     }
     return numero.front() == '-' ? -v : v;
 }
 
-Variante libTESK::AllTrim(const QString& Texto) { return Variante(recortaBlancos(Texto)); }
+Variante libTESK::AllTrim(const QString& Texto) {
+    return Variante(recortaBlancos(Texto));
+}
 
 Variante libTESK::QuitaComas(const QString& Cantidad) {
     const QString recortado = recortaBlancos(Cantidad);
@@ -133,7 +155,8 @@ Variante libTESK::QuitaComas(const QString& Cantidad) {
     QString salida;
     salida.reserve(recortado.size());
     for (QChar c : recortado)
-        if (c != QLatin1Char(',') && c != QLatin1Char('$')) salida.append(c);
+        if (c != QLatin1Char(',') && c != QLatin1Char('$'))
+            salida.append(c);
     return Variante(salida);
 }
 
@@ -143,26 +166,32 @@ double libTESK::tkVal(const QString& Texto) {
 
 QString libTESK::StrZero(std::int32_t Valor, std::int16_t Longitud) {
     const QString digitos = QString::number(Valor);
-    if (Longitud < digitos.size()) errores::lanza(errores::ArgumentoNoValido);
+    if (Longitud < digitos.size())
+        errores::lanza(errores::ArgumentoNoValido);
     return QString(Longitud - digitos.size(), QLatin1Char('0')) + digitos;
 }
 
 QString libTESK::Pad(QString& sDato, std::int16_t inLongitud, QString& sCaracter,
                      std::int16_t inJust0I1C2D) {
-    if (sCaracter.isEmpty()) sCaracter = QString(kBlanco);
-    if (inLongitud < 0) errores::lanza(errores::ArgumentoNoValido);
+    if (sCaracter.isEmpty())
+        sCaracter = QString(kBlanco);
+    if (inLongitud < 0)
+        errores::lanza(errores::ArgumentoNoValido);
     sDato = recortaBlancos(sDato).left(inLongitud);
     const qsizetype largo = sDato.size();
     const QChar relleno = sCaracter.at(0);
     switch (inJust0I1C2D) {
-        case 0: return sDato + QString(inLongitud - largo, relleno);
+        case 0:
+            return sDato + QString(inLongitud - largo, relleno);
         case 1: {
             const qsizetype izquierda = inLongitud / 2 - largo / 2;
             QString s = QString(izquierda, relleno) + sDato;
             return s + QString(inLongitud - s.size(), relleno);
         }
-        case 2: return QString(inLongitud - largo, relleno) + sDato;
-        default: return QString();
+        case 2:
+            return QString(inLongitud - largo, relleno) + sDato;
+        default:
+            return QString();
     }
 }
 
@@ -181,7 +210,8 @@ std::int32_t libTESK::HtoD(const QString& stHexa) {
         if (total > std::numeric_limits<std::int32_t>::max() ||
             total < std::numeric_limits<std::int32_t>::min())
             errores::lanza(errores::Desbordamiento);
-        if (++k > 255) errores::lanza(errores::Desbordamiento);
+        if (++k > 255)
+            errores::lanza(errores::Desbordamiento);
     }
     return static_cast<std::int32_t>(total);
 }
@@ -197,7 +227,8 @@ void libTESK::Suma(Variante& vVariable, const Variante& vValor) {
 
 QString libTESK::FechaSQL(const QString& stFecha) {
     const auto f = leeFechaRegional(stFecha);
-    if (!f) return QStringLiteral("0000-00-00");
+    if (!f)
+        return QStringLiteral("0000-00-00");
     return QStringLiteral("%1-%2-%3").arg(f->year()).arg(f->month()).arg(f->day());
 }
 

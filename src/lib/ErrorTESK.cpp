@@ -6,19 +6,29 @@ Error deNumero(int numero) {
     switch (numero) {
         case ArgumentoNoValido:
             return {numero, QStringLiteral("Llamada a procedimiento o argumento no válidos")};
-        case Desbordamiento: return {numero, QStringLiteral("Desbordamiento")};
-        case TiposNoCoinciden: return {numero, QStringLiteral("No coinciden los tipos")};
-        case ArchivoNoEncontrado: return {numero, QStringLiteral("No se encontró el archivo")};
-        case ErrorES: return {numero, QStringLiteral("Error de E/S en el dispositivo")};
-        case DiscoLleno: return {numero, QStringLiteral("Disco lleno")};
-        case PermisoDenegado: return {numero, QStringLiteral("Permiso denegado")};
+        case Desbordamiento:
+            return {numero, QStringLiteral("Desbordamiento")};
+        case TiposNoCoinciden:
+            return {numero, QStringLiteral("No coinciden los tipos")};
+        case ArchivoNoEncontrado:
+            return {numero, QStringLiteral("No se encontró el archivo")};
+        case ErrorES:
+            return {numero, QStringLiteral("Error de E/S en el dispositivo")};
+        case DiscoLleno:
+            return {numero, QStringLiteral("Disco lleno")};
+        case PermisoDenegado:
+            return {numero, QStringLiteral("Permiso denegado")};
         case AccesoRuta:
             return {numero, QStringLiteral("Error de acceso a la ruta o el archivo")};
-        case RutaNoEncontrada: return {numero, QStringLiteral("No se ha encontrado la ruta de acceso")};
-        default: return {numero, QStringLiteral("Error %1").arg(numero)};
+        case RutaNoEncontrada:
+            return {numero, QStringLiteral("No se ha encontrado la ruta de acceso")};
+        default:
+            return {numero, QStringLiteral("Error %1").arg(numero)};
     }
 }
 
-void lanza(int numero) { throw ErrorTESK(deNumero(numero)); }
+void lanza(int numero) {
+    throw ErrorTESK(deNumero(numero));
+}
 
 }  // namespace quilmaro::errores

@@ -14,7 +14,7 @@ struct Error {
 // A failure that reaches the caller of a utility method (invalid argument, overflow,
 // type mismatch, file errors the method does not handle itself).
 class ErrorTESK : public std::exception {
-public:
+  public:
     ErrorTESK(int numero, QString descripcion)
         : error_{numero, std::move(descripcion)}, utf8_(error_.descripcion.toUtf8()) {}
     explicit ErrorTESK(Error e) : ErrorTESK(e.numero, std::move(e.descripcion)) {}
@@ -23,7 +23,7 @@ public:
     const Error& error() const { return error_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
-private:
+  private:
     Error error_;
     QByteArray utf8_;
 };

@@ -27,7 +27,21 @@ std::optional<QDate> leeFechaRegional(const QString& texto);
 std::optional<QDate> leeFechaRegional(const QString& texto, const QLocale& loc);
 
 // A date in the regional order with two-digit day and month and a four-digit year, with the
-// regional separator ("03/02/2001" in es_MX, "02/03/2001" in en_US). leeFechaRegional reads it back.
+// regional separator ("03/02/2001" in es_MX, "02/03/2001" in en_US). leeFechaRegional reads it
+// back.
 QString textoFechaRegional(const QDate& fecha);
+
+// Abbreviated month name of the regional language, in lower case and without a closing point
+// ("feb" in Spanish, "feb" in English).
+QString abreviaturaMes(int mes, const QLocale& loc);
+
+// A date written with the program's format letters: "d"/"dd" day, "m"/"mm" month number,
+// "mmm" abbreviated and "mmmm" full month name, "yy"/"yyyy" year; everything else as it is.
+// formateaFecha(3 Feb 2001, "dd/mmm/yy") is "03/feb/01" in Spanish.
+QString formateaFecha(const QDate& fecha, const QString& formato);
+
+// An amount as "##,###,##0.00" writes it: group separators and two decimals in the regional
+// settings, "0.00" for zero, a leading "-" for negatives.
+QString formateaImporte(double importe);
 
 }  // namespace quilmaro

@@ -13,22 +13,29 @@ namespace {
 
 const QDate kOrigen(1899, 12, 30);
 
-QDateTime ingenua(const QDate& d, const QTime& t) { return QDateTime(d, t, QTimeZone::utc()); }
+QDateTime ingenua(const QDate& d, const QTime& t) {
+    return QDateTime(d, t, QTimeZone::utc());
+}
 
 // Text that reads as a number for the purposes of adding: the regional form (with group
 // separators) or the plain form with a point.
 bool textoANumero(const QString& s, double& salida) {
     const QString t = s.trimmed();
-    if (t.isEmpty()) return false;
+    if (t.isEmpty())
+        return false;
     bool ok = false;
     double v = regional().toDouble(t, &ok);
-    if (!ok) v = QLocale::c().toDouble(t, &ok);
-    if (!ok) return false;
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    if (!ok)
+        return false;
     salida = v;
     return true;
 }
 
-double redondeaPar(double v) { return std::nearbyint(v); }  // default mode: half to even
+double redondeaPar(double v) {
+    return std::nearbyint(v);
+}  // default mode: half to even
 
 }  // namespace
 
@@ -43,14 +50,22 @@ Variante Variante::nulo() {
 
 Variante::Tipo Variante::tipo() const {
     switch (valor_.index()) {
-        case 0: return Tipo::Vacio;
-        case 1: return Tipo::Nulo;
-        case 2: return Tipo::Entero;
-        case 3: return Tipo::Largo;
-        case 4: return Tipo::Doble;
-        case 5: return Tipo::Texto;
-        case 6: return Tipo::Fecha;
-        default: return Tipo::Booleano;
+        case 0:
+            return Tipo::Vacio;
+        case 1:
+            return Tipo::Nulo;
+        case 2:
+            return Tipo::Entero;
+        case 3:
+            return Tipo::Largo;
+        case 4:
+            return Tipo::Doble;
+        case 5:
+            return Tipo::Texto;
+        case 6:
+            return Tipo::Fecha;
+        default:
+            return Tipo::Booleano;
     }
 }
 
@@ -82,32 +97,42 @@ QDateTime Variante::serieAFecha(double serie) {
 
 double Variante::aDoble() const {
     switch (tipo()) {
-        case Tipo::Vacio: return 0.0;
-        case Tipo::Entero: return entero();
-        case Tipo::Largo: return largo();
-        case Tipo::Doble: return doble();
-        case Tipo::Booleano: return booleano() ? -1.0 : 0.0;
-        case Tipo::Fecha: return fechaASerie(fecha());
+        case Tipo::Vacio:
+            return 0.0;
+        case Tipo::Entero:
+            return entero();
+        case Tipo::Largo:
+            return largo();
+        case Tipo::Doble:
+            return doble();
+        case Tipo::Booleano:
+            return booleano() ? -1.0 : 0.0;
+        case Tipo::Fecha:
+            return fechaASerie(fecha());
         case Tipo::Texto: {
             double v = 0;
-            if (!textoANumero(texto(), v)) errores::lanza(errores::TiposNoCoinciden);
+            if (!textoANumero(texto(), v))
+                errores::lanza(errores::TiposNoCoinciden);
             return v;
         }
-        case Tipo::Nulo: break;
+        case Tipo::Nulo:
+            break;
     }
     errores::lanza(errores::TiposNoCoinciden);
 }
 
 std::int32_t Variante::aLargo() const {
     const double v = redondeaPar(aDoble());
-    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+    if (v < std::numeric_limits<std::int32_t>::min() ||
+        v > std::numeric_limits<std::int32_t>::max())
         errores::lanza(errores::Desbordamiento);
     return static_cast<std::int32_t>(v);
 }
 
 std::int16_t Variante::aEntero() const {
     const double v = redondeaPar(aDoble());
-    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+    if (v < std::numeric_limits<std::int16_t>::min() ||
+        v > std::numeric_limits<std::int16_t>::max())
         errores::lanza(errores::Desbordamiento);
     return static_cast<std::int16_t>(v);
 }
@@ -127,14 +152,18 @@ bool Variante::aBooleano() const {
 
 QDateTime Variante::aFecha() const {
     switch (tipo()) {
-        case Tipo::Fecha: return fecha();
+        case Tipo::Fecha:
+            return fecha();
         case Tipo::Texto: {
             const auto f = leeFechaRegional(texto());
-            if (f) return ingenua(*f, QTime(0, 0));
+            if (f)
+                return ingenua(*f, QTime(0, 0));
             break;
         }
-        case Tipo::Nulo: break;
-        default: return serieAFecha(aDoble());
+        case Tipo::Nulo:
+            break;
+        default:
+            return serieAFecha(aDoble());
     }
     errores::lanza(errores::TiposNoCoinciden);
 }
@@ -143,21 +172,26 @@ QString Variante::aTexto() const {
     const QLocale loc = regional();
     switch (tipo()) {
         case Tipo::Vacio:
-        case Tipo::Nulo: return QString();
-        case Tipo::Entero: return QString::number(entero());
-        case Tipo::Largo: return QString::number(largo());
+        case Tipo::Nulo:
+            return QString();
+        case Tipo::Entero:
+            return QString::number(entero());
+        case Tipo::Largo:
+            return QString::number(largo());
         case Tipo::Doble: {
             QString s = QString::number(doble(), 'g', 15);
             s.replace(QLatin1Char('.'), loc.decimalPoint());
             return s;
         }
-        case Tipo::Texto: return texto();
+        case Tipo::Texto:
+            return texto();
         case Tipo::Booleano:
             return booleano() ? QStringLiteral("Verdadero") : QStringLiteral("Falso");
         case Tipo::Fecha: {
             const QDateTime f = fecha();
             QString s = textoFechaRegional(f.date());
-            if (f.time() != QTime(0, 0)) s += QLatin1Char(' ') + f.time().toString(QStringLiteral("HH:mm:ss"));
+            if (f.time() != QTime(0, 0))
+                s += QLatin1Char(' ') + f.time().toString(QStringLiteral("HH:mm:ss"));
             return s;
         }
     }
@@ -170,16 +204,20 @@ namespace {
 int rango(Variante::Tipo t) {
     switch (t) {
         case Variante::Tipo::Booleano:
-        case Variante::Tipo::Entero: return 0;
-        case Variante::Tipo::Largo: return 1;
-        default: return 2;
+        case Variante::Tipo::Entero:
+            return 0;
+        case Variante::Tipo::Largo:
+            return 1;
+        default:
+            return 2;
     }
 }
 
 Variante sumaNumeros(const Variante& a, const Variante& b) {
     const int r = std::max(rango(a.tipo()), rango(b.tipo()));
     const double suma = a.aDoble() + b.aDoble();
-    if (!std::isfinite(suma)) errores::lanza(errores::Desbordamiento);
+    if (!std::isfinite(suma))
+        errores::lanza(errores::Desbordamiento);
     if (r == 0 && suma >= std::numeric_limits<std::int16_t>::min() &&
         suma <= std::numeric_limits<std::int16_t>::max())
         return Variante(static_cast<std::int16_t>(suma));
@@ -193,11 +231,16 @@ Variante sumaNumeros(const Variante& a, const Variante& b) {
 
 Variante Variante::suma(const Variante& a, const Variante& b) {
     using T = Tipo;
-    if (a.esNulo() || b.esNulo()) return nulo();
-    if (a.esVacio() && b.esVacio()) return Variante(std::int16_t{0});
-    if (a.esVacio()) return b;
-    if (b.esVacio()) return a;
-    if (a.tipo() == T::Texto && b.tipo() == T::Texto) return Variante(a.texto() + b.texto());
+    if (a.esNulo() || b.esNulo())
+        return nulo();
+    if (a.esVacio() && b.esVacio())
+        return Variante(std::int16_t{0});
+    if (a.esVacio())
+        return b;
+    if (b.esVacio())
+        return a;
+    if (a.tipo() == T::Texto && b.tipo() == T::Texto)
+        return Variante(a.texto() + b.texto());
     if (a.tipo() == T::Fecha || b.tipo() == T::Fecha) {
         if (a.tipo() == T::Fecha && b.tipo() == T::Fecha)
             return Variante(fechaASerie(a.fecha()) + fechaASerie(b.fecha()));
@@ -207,7 +250,8 @@ Variante Variante::suma(const Variante& a, const Variante& b) {
     if (a.tipo() == T::Texto || b.tipo() == T::Texto) {
         // The text becomes a double (type mismatch when it does not read as a number).
         const double suma = a.aDoble() + b.aDoble();
-        if (!std::isfinite(suma)) errores::lanza(errores::Desbordamiento);
+        if (!std::isfinite(suma))
+            errores::lanza(errores::Desbordamiento);
         return Variante(suma);
     }
     return sumaNumeros(a, b);

@@ -10,7 +10,7 @@
 namespace quilmaro {
 
 class Variante {
-public:
+  public:
     enum class Tipo { Vacio, Nulo, Entero, Largo, Doble, Texto, Fecha, Booleano };
 
     Variante() = default;  // Empty
@@ -65,7 +65,7 @@ public:
     static double fechaASerie(const QDateTime& f);
     static QDateTime serieAFecha(double serie);  // throws ErrorTESK(overflow) out of 100..9999
 
-private:
+  private:
     struct NuloT {
         bool operator==(const NuloT&) const { return true; }
     };

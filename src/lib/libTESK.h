@@ -14,7 +14,7 @@
 namespace quilmaro {
 
 class libTESK {
-public:
+  public:
     // The shared instance, created on first use and kept until the process ends.
     static libTESK& instancia();
 
@@ -39,6 +39,22 @@ public:
     QString ArchivoTemporal(QString& sMascara, QString& sDeterminante);
 
     // --- Dates -----------------------------------------------------------------------------
+    std::int16_t UltimoDia(std::int16_t& Mes, std::int16_t& Anio);
+    bool EsBisiesto(std::int16_t Anio);
+    bool FechaValida(const QString& sFecha);
+    // Rewrites the text: a valid date as "dd/mmm/yyyy", anything else as the empty date.
+    bool ValidaFecha(QString& Fecha);
+    // The same on an entry field (anything with text() and setText()).
+    template <typename Campo>
+    bool ValidaFecha(Campo& Fecha) {
+        QString t = Fecha.text();
+        const bool valida = ValidaFecha(t);
+        Fecha.setText(t);
+        return valida;
+    }
+    QString FechaVacia();
+    QString MascaraFecha();
+    QString FormatoFecha();
 
     // --- Amounts in words --------------------------------------------------------------------
     QString Numeros(std::int32_t Numero);
@@ -66,14 +82,18 @@ public:
     // Size of the blocks Copia moves at a time.
     static constexpr qint64 kBloqueCopia = 15000;
 
-private:
+  private:
     libTESK() = default;
 
     // --- State of the raw printer output ---
-
 };
 
+// The user's short-date pattern with the program's letters ("dd/mm/yyyy", "d/m/yy", ...).
+QString PatronFecha();
+
 // Shorthand for the shared instance.
-inline libTESK& tesk() { return libTESK::instancia(); }
+inline libTESK& tesk() {
+    return libTESK::instancia();
+}
 
 }  // namespace quilmaro

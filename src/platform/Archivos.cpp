@@ -39,7 +39,8 @@ std::optional<Error> reemplazaAtomico(const QString& destino, const QByteArray& 
     const QByteArray rutaTemporal = QFile::encodeName(temporal);
     const QByteArray rutaDestino = QFile::encodeName(destino);
     const int fd = ::open(rutaTemporal.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return texto::errorDeSistema(errno);
+    if (fd < 0)
+        return texto::errorDeSistema(errno);
     auto falla = [&](int e) -> std::optional<Error> {
         ::close(fd);
         ::unlink(rutaTemporal.constData());
@@ -47,15 +48,17 @@ std::optional<Error> reemplazaAtomico(const QString& destino, const QByteArray& 
     };
     qsizetype escritos = 0;
     while (escritos < datos.size()) {
-        const ssize_t n = ::write(fd, datos.constData() + escritos,
-                                  static_cast<size_t>(datos.size() - escritos));
+        const ssize_t n =
+            ::write(fd, datos.constData() + escritos, static_cast<size_t>(datos.size() - escritos));
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return falla(errno);
         }
         escritos += n;
     }
-    if (::fsync(fd) != 0 && errno != EINVAL) return falla(errno);
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        return falla(errno);
     if (::close(fd) != 0) {
         const int e = errno;
         ::unlink(rutaTemporal.constData());

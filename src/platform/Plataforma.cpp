@@ -8,10 +8,11 @@ namespace quilmaro {
 namespace {
 
 class PlataformaConsola final : public Plataforma {
-public:
+  public:
     Respuesta mensaje(const Mensaje& m) override {
         std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(m.titulo), qUtf8Printable(m.texto));
-        if (m.botones == Botones::Aceptar) return Respuesta::Aceptar;
+        if (m.botones == Botones::Aceptar)
+            return Respuesta::Aceptar;
         return m.predeterminado == Respuesta::Si ? Respuesta::Si : Respuesta::No;
     }
     void beep() override {}
@@ -33,7 +34,9 @@ Plataforma* instalada = nullptr;
 
 }  // namespace
 
-Plataforma& plataforma() { return instalada ? *instalada : consola(); }
+Plataforma& plataforma() {
+    return instalada ? *instalada : consola();
+}
 
 Plataforma* instalaPlataforma(Plataforma* p) {
     Plataforma* anterior = instalada;
@@ -41,8 +44,8 @@ Plataforma* instalaPlataforma(Plataforma* p) {
     return anterior;
 }
 
-Respuesta muestraMensaje(const QString& texto, const QString& titulo, Botones botones,
-                         Icono icono, Respuesta predeterminado) {
+Respuesta muestraMensaje(const QString& texto, const QString& titulo, Botones botones, Icono icono,
+                         Respuesta predeterminado) {
     Mensaje m;
     m.texto = texto;
     m.titulo = titulo;

@@ -26,7 +26,7 @@ struct ProcesoTerminado {
 };
 
 class Plataforma {
-public:
+  public:
     virtual ~Plataforma() = default;
 
     // Shows a modal message box and returns the button pressed.
@@ -39,7 +39,8 @@ public:
     virtual void procesaEventos() = 0;
     // Ends the process at once, without running the windows' close handlers.
     [[noreturn]] virtual void terminaProceso(int codigo) = 0;
-    // Queues a Tab (or Shift+Tab when atras) to the active window, delivered after the current event.
+    // Queues a Tab (or Shift+Tab when atras) to the active window, delivered after the current
+    // event.
     virtual void enviaTab(bool atras) = 0;
 };
 
@@ -51,12 +52,12 @@ Plataforma& plataforma();
 Plataforma* instalaPlataforma(Plataforma* p);
 
 // Shorthands for the common message boxes.
-Respuesta muestraMensaje(const QString& texto, const QString& titulo, Botones botones,
-                         Icono icono, Respuesta predeterminado = Respuesta::Aceptar);
+Respuesta muestraMensaje(const QString& texto, const QString& titulo, Botones botones, Icono icono,
+                         Respuesta predeterminado = Respuesta::Aceptar);
 
 // Busy pointer for the lifetime of the object.
 class CursorOcupado {
-public:
+  public:
     CursorOcupado() { plataforma().cursorOcupado(true); }
     ~CursorOcupado() { plataforma().cursorOcupado(false); }
     CursorOcupado(const CursorOcupado&) = delete;

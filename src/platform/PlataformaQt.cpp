@@ -15,11 +15,21 @@ Respuesta PlataformaQt::mensaje(const Mensaje& m) {
     caja.setWindowTitle(m.titulo);
     caja.setText(m.texto);
     switch (m.icono) {
-        case Icono::Critico: caja.setIcon(QMessageBox::Critical); break;
-        case Icono::Pregunta: caja.setIcon(QMessageBox::Question); break;
-        case Icono::Exclamacion: caja.setIcon(QMessageBox::Warning); break;
-        case Icono::Informacion: caja.setIcon(QMessageBox::Information); break;
-        case Icono::Ninguno: caja.setIcon(QMessageBox::NoIcon); break;
+        case Icono::Critico:
+            caja.setIcon(QMessageBox::Critical);
+            break;
+        case Icono::Pregunta:
+            caja.setIcon(QMessageBox::Question);
+            break;
+        case Icono::Exclamacion:
+            caja.setIcon(QMessageBox::Warning);
+            break;
+        case Icono::Informacion:
+            caja.setIcon(QMessageBox::Information);
+            break;
+        case Icono::Ninguno:
+            caja.setIcon(QMessageBox::NoIcon);
+            break;
     }
     if (m.botones == Botones::Aceptar) {
         QPushButton* ok = caja.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
@@ -36,7 +46,9 @@ Respuesta PlataformaQt::mensaje(const Mensaje& m) {
     return caja.clickedButton() == si ? Respuesta::Si : Respuesta::No;
 }
 
-void PlataformaQt::beep() { QApplication::beep(); }
+void PlataformaQt::beep() {
+    QApplication::beep();
+}
 
 void PlataformaQt::cursorOcupado(bool activo) {
     if (activo) {
@@ -46,7 +58,9 @@ void PlataformaQt::cursorOcupado(bool activo) {
     }
 }
 
-void PlataformaQt::procesaEventos() { QCoreApplication::processEvents(); }
+void PlataformaQt::procesaEventos() {
+    QCoreApplication::processEvents();
+}
 
 void PlataformaQt::terminaProceso(int codigo) {
     std::fflush(nullptr);
@@ -55,8 +69,10 @@ void PlataformaQt::terminaProceso(int codigo) {
 
 void PlataformaQt::enviaTab(bool atras) {
     QWidget* destino = QApplication::focusWidget();
-    if (!destino) destino = QApplication::activeWindow();
-    if (!destino) return;
+    if (!destino)
+        destino = QApplication::activeWindow();
+    if (!destino)
+        return;
     // Posted, not sent: the focus moves only after the key event being handled has finished.
     auto* tecla = new QKeyEvent(QEvent::KeyPress, atras ? Qt::Key_Backtab : Qt::Key_Tab,
                                 atras ? Qt::ShiftModifier : Qt::NoModifier);

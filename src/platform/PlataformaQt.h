@@ -6,7 +6,7 @@
 namespace quilmaro {
 
 class PlataformaQt final : public Plataforma {
-public:
+  public:
     Respuesta mensaje(const Mensaje& m) override;
     void beep() override;
     void cursorOcupado(bool activo) override;

@@ -25,28 +25,32 @@ void Main(const QString& carpetaPrograma, const std::function<void()>& muestraVe
             }
             return valor;
         } catch (const ErrorTESK& e) {
-            if (!falla) falla = e.error();
+            if (!falla)
+                falla = e.error();
             return predeterminado;
         }
     };
 
     stServidor = asegura(kClaveServidor, kServidorPredeterminado).toLower();
-    if (stServidor == kServidorPredeterminado) stServidor.clear();
+    if (stServidor == kServidorPredeterminado)
+        stServidor.clear();
     stBaseDeDatos = asegura(kClaveBaseDeDatos, kBaseDeDatosPredeterminada).toLower();
     asegura(kClaveUrl, kUrlPredeterminada);
     stRutaPrograma = carpeta + QDir::separator();
 
     if (falla) {
-        muestraMensaje(QStringLiteral("No se pudo leer o escribir el archivo de configuración\n%1\n\n"
-                                      "%2 (No. %3)\n\nEl programa usará los valores "
-                                      "predeterminados donde falten.")
-                           .arg(archivo, falla->descripcion)
-                           .arg(falla->numero),
-                       QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
+        muestraMensaje(
+            QStringLiteral("No se pudo leer o escribir el archivo de configuración\n%1\n\n"
+                           "%2 (No. %3)\n\nEl programa usará los valores "
+                           "predeterminados donde falten.")
+                .arg(archivo, falla->descripcion)
+                .arg(falla->numero),
+            QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
     }
 
     QDir::setCurrent(carpetaPrograma);
-    if (muestraVentana) muestraVentana();
+    if (muestraVentana)
+        muestraVentana();
 }
 
 }  // namespace quilmaro

@@ -21,7 +21,7 @@ using prueba::leeBytes;
 namespace {
 
 class Archivos : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         anterior = QDir::currentPath();
@@ -87,7 +87,10 @@ TEST_F(Archivos, ClavesDuplicadasYClaveEnLaUltimaLinea) {
 TEST_F(Archivos, CodificacionesDeLosArchivos) {
     QString archivo = ruta("c.ini");
     // Windows-1252 bytes: "Añejo" and "Peña €".
-    ASSERT_TRUE(escribeBytes(archivo, "[Raz\xF3n]\r\nA\xF1" "ejo\r\n[b]\r\nPe\xF1" "a \x80\r\n"));
+    ASSERT_TRUE(escribeBytes(archivo,
+                             "[Raz\xF3n]\r\nA\xF1"
+                             "ejo\r\n[b]\r\nPe\xF1"
+                             "a \x80\r\n"));
     EXPECT_EQ(t.ObtenINI("[razón]", archivo), "Añejo");
     EXPECT_EQ(t.ObtenINI("[B]", archivo), "Peña €");
     // The same saved as UTF-8 (with and without a byte-order mark).
@@ -97,13 +100,16 @@ TEST_F(Archivos, CodificacionesDeLosArchivos) {
     EXPECT_EQ(t.ObtenINI("[Razón]", archivo), "Añejo");
     // Rewritten, it is Windows-1252 with CR LF; a character the code page lacks becomes "?".
     t.CambiaIni("[b]", "Ω ñ", archivo);
-    EXPECT_EQ(leeBytes(archivo), "[Raz\xF3n]\r\nA\xF1" "ejo\r\n[b]\r\n? \xF1\r\n");
+    EXPECT_EQ(leeBytes(archivo),
+              "[Raz\xF3n]\r\nA\xF1"
+              "ejo\r\n[b]\r\n? \xF1\r\n");
 
     EXPECT_EQ(texto::aWindows1252(QString::fromUtf8("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ")),
               QByteArray("\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E\x91\x92\x93\x94"
                          "\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9E\x9F"));
     QByteArray todos;
-    for (int b = 0; b < 256; ++b) todos.append(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b)
+        todos.append(static_cast<char>(b));
     EXPECT_EQ(texto::aWindows1252(texto::deWindows1252(todos)), todos);  // no byte lost
     EXPECT_EQ(texto::aWindows1252(QString::fromUtf8("a😀b")), "a?b");
     EXPECT_EQ(texto::separaLineas("a\r\nb\nc\rd"), QStringList({"a", "b", "c", "d"}));
@@ -180,7 +186,8 @@ TEST_F(Archivos, CopiaEnBloquesConSuBarra) {
     std::mt19937 gen(7);
     auto aleatorio = [&](int n) {
         QByteArray b(n, '\0');
-        for (char& c : b) c = static_cast<char>(gen());
+        for (char& c : b)
+            c = static_cast<char>(gen());
         return b;
     };
     // Many times the buffer, byte-exact; the destination's old content is replaced.
@@ -200,7 +207,8 @@ TEST_F(Archivos, CopiaEnBloquesConSuBarra) {
         // The bar's right edge tells the percentage drawn: count blue cells on the top row.
         int azules = 0;
         for (int x = 0; x < caja.imagen().width(); ++x)
-            if (caja.imagen().pixelColor(x, 0) == QColor(0, 0, 255)) ++azules;
+            if (caja.imagen().pixelColor(x, 0) == QColor(0, 0, 255))
+                ++azules;
         valores.append(azules * 100 / caja.imagen().width());
     };
     t.Copia(ruta("40k.bin"), ruta("copia40k.bin"), true, &caja);
@@ -264,7 +272,8 @@ TEST_F(Archivos, BarraPorcentajeRecortaEInvierteElTexto) {
         for (int x = 0; x < img.width(); ++x) {
             const QColor c = img.pixelColor(x, y);
             EXPECT_TRUE(c.blue() == 255) << x << "," << y;
-            if (c == QColor(Qt::white)) ++blancos;
+            if (c == QColor(Qt::white))
+                ++blancos;
         }
     EXPECT_GT(blancos, 20);  // the text "100%" is there, inverted
 

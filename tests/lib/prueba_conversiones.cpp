@@ -24,7 +24,7 @@ int numeroDeError(const std::function<void()>& f) {
 }
 
 class RegionalFijo {
-public:
+  public:
     explicit RegionalFijo(const QLocale& loc) { fijaRegional(loc); }
     ~RegionalFijo() { fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico)); }
 };
@@ -63,7 +63,7 @@ TEST(PrefijoNumerico, SignosExponentesYBases) {
     EXPECT_DOUBLE_EQ(t.tkVal("1e3"), 1000);
     EXPECT_DOUBLE_EQ(t.tkVal("1D3"), 1000);
     EXPECT_DOUBLE_EQ(t.tkVal("2.5E-1"), 0.25);
-    EXPECT_DOUBLE_EQ(t.tkVal("1e"), 1);       // exponent without digits is not read
+    EXPECT_DOUBLE_EQ(t.tkVal("1e"), 1);  // exponent without digits is not read
     EXPECT_DOUBLE_EQ(t.tkVal("1e+x"), 1);
     EXPECT_DOUBLE_EQ(t.tkVal(".5"), 0.5);
     EXPECT_DOUBLE_EQ(t.tkVal("1.2.3"), 1.2);  // one point only
@@ -130,8 +130,8 @@ TEST(Hexadecimal, ValoresYLimites) {
     EXPECT_EQ(t.HtoD("ff"), 255);
     EXPECT_EQ(t.HtoD(" 1A "), 26);
     EXPECT_EQ(t.HtoD(""), 0);
-    EXPECT_EQ(t.HtoD("1G"), 16);     // an unknown character still takes its place
-    EXPECT_EQ(t.HtoD("1 A"), 266);   // so does an inner blank
+    EXPECT_EQ(t.HtoD("1G"), 16);    // an unknown character still takes its place
+    EXPECT_EQ(t.HtoD("1 A"), 266);  // so does an inner blank
     EXPECT_EQ(t.HtoD("7FFFFFFF"), 2147483647);
     EXPECT_EQ(numeroDeError([&] { t.HtoD("80000000"); }), errores::Desbordamiento);
     EXPECT_EQ(numeroDeError([&] { t.HtoD("100000000"); }), errores::Desbordamiento);
@@ -267,6 +267,7 @@ TEST(Variante, ConversionesYSeries) {
     EXPECT_EQ(numeroDeError([] { Variante("x").aDoble(); }), errores::TiposNoCoinciden);
     EXPECT_DOUBLE_EQ(Variante(true).aDoble(), -1.0);
     EXPECT_DOUBLE_EQ(Variante::fechaASerie(QDateTime(QDate(1900, 1, 1), QTime(12, 0))), 2.5);
-    EXPECT_EQ(Variante::serieAFecha(36925.25), QDateTime(QDate(2001, 2, 3), QTime(6, 0), QTimeZone::utc()));
+    EXPECT_EQ(Variante::serieAFecha(36925.25),
+              QDateTime(QDate(2001, 2, 3), QTime(6, 0), QTimeZone::utc()));
     EXPECT_EQ(numeroDeError([] { Variante::serieAFecha(1e9); }), errores::Desbordamiento);
 }

@@ -28,7 +28,7 @@ struct Salida {
 };
 
 class Arranque : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         carpeta = QDir(dir.path()).filePath("programa");
@@ -58,10 +58,14 @@ protected:
             auto valor = [&](const char* clave) {
                 return l.mid(QString(clave).size() + 2).chopped(1);
             };
-            if (l.startsWith("stServidor=")) s.servidor = valor("stServidor");
-            if (l.startsWith("stBaseDeDatos=")) s.base = valor("stBaseDeDatos");
-            if (l.startsWith("stRutaPrograma=")) s.ruta = valor("stRutaPrograma");
-            if (l.startsWith("actual=")) s.actual = valor("actual");
+            if (l.startsWith("stServidor="))
+                s.servidor = valor("stServidor");
+            if (l.startsWith("stBaseDeDatos="))
+                s.base = valor("stBaseDeDatos");
+            if (l.startsWith("stRutaPrograma="))
+                s.ruta = valor("stRutaPrograma");
+            if (l.startsWith("actual="))
+                s.actual = valor("actual");
         }
         return s;
     }
@@ -134,8 +138,8 @@ TEST_F(Arranque, CarpetaSinPermisoDeEscrituraSigueConLosPredeterminados) {
     QFile::setPermissions(carpeta, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                        QFileDevice::ReadOther | QFileDevice::ExeOther);
     const Salida s = corre(como);
-    QFile::setPermissions(carpeta, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                       QFileDevice::ExeOwner);
+    QFile::setPermissions(carpeta,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(s.codigo, 0);
     EXPECT_EQ(s.servidor, "");
     EXPECT_EQ(s.base, "datos1");
@@ -158,7 +162,8 @@ TEST_F(Arranque, ElProgramaEscribeLaConfiguracionAlEmpezar) {
     ASSERT_TRUE(p.waitForStarted(10000));
     QElapsedTimer reloj;
     reloj.start();
-    while (leeBytes(ini()) != kSeisLineas && reloj.elapsed() < 20000) QThread::msleep(50);
+    while (leeBytes(ini()) != kSeisLineas && reloj.elapsed() < 20000)
+        QThread::msleep(50);
     EXPECT_EQ(leeBytes(ini()), kSeisLineas);
     // The window is modal and waits for the clerk.
     EXPECT_FALSE(p.waitForFinished(500));

@@ -10,13 +10,15 @@ namespace quilmaro::prueba {
 
 inline QByteArray leeBytes(const QString& ruta) {
     QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly)) return {};
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
     return f.readAll();
 }
 
 inline bool escribeBytes(const QString& ruta, const QByteArray& datos) {
     QFile f(ruta);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
     return f.write(datos) == datos.size();
 }
 

@@ -4,13 +4,18 @@
 
 namespace quilmaro::prueba {
 
-PlataformaPrueba::PlataformaPrueba() { anterior_ = instalaPlataforma(this); }
+PlataformaPrueba::PlataformaPrueba() {
+    anterior_ = instalaPlataforma(this);
+}
 
-PlataformaPrueba::~PlataformaPrueba() { instalaPlataforma(anterior_); }
+PlataformaPrueba::~PlataformaPrueba() {
+    instalaPlataforma(anterior_);
+}
 
 QStringList PlataformaPrueba::textos() const {
     QStringList t;
-    for (const Mensaje& m : mensajes_) t.append(m.texto);
+    for (const Mensaje& m : mensajes_)
+        t.append(m.texto);
     return t;
 }
 
@@ -24,13 +29,15 @@ void PlataformaPrueba::limpia() {
 
 Respuesta PlataformaPrueba::mensaje(const Mensaje& m) {
     mensajes_.append(m);
-    if (alMostrarMensaje) alMostrarMensaje(m);
+    if (alMostrarMensaje)
+        alMostrarMensaje(m);
     if (!respuestas_.empty()) {
         const Respuesta r = respuestas_.front();
         respuestas_.pop_front();
         return r;
     }
-    if (m.botones == Botones::Aceptar) return Respuesta::Aceptar;
+    if (m.botones == Botones::Aceptar)
+        return Respuesta::Aceptar;
     return m.predeterminado;
 }
 
@@ -45,7 +52,8 @@ void PlataformaPrueba::cursorOcupado(bool activo) {
 
 void PlataformaPrueba::procesaEventos() {
     ++pasesDeEventos_;
-    if (alProcesarEventos) alProcesarEventos();
+    if (alProcesarEventos)
+        alProcesarEventos();
 }
 
 void PlataformaPrueba::terminaProceso(int codigo) {

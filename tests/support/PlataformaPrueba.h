@@ -10,7 +10,7 @@
 namespace quilmaro::prueba {
 
 class PlataformaPrueba final : public Plataforma {
-public:
+  public:
     // Installs itself on construction and restores the previous platform on destruction.
     PlataformaPrueba();
     ~PlataformaPrueba() override;
@@ -19,7 +19,8 @@ public:
     // its default button.
     void responde(Respuesta r) { respuestas_.push_back(r); }
     void responde(std::initializer_list<Respuesta> rs) {
-        for (Respuesta r : rs) respuestas_.push_back(r);
+        for (Respuesta r : rs)
+            respuestas_.push_back(r);
     }
 
     const QList<Mensaje>& mensajes() const { return mensajes_; }
@@ -46,7 +47,7 @@ public:
     [[noreturn]] void terminaProceso(int codigo) override;
     void enviaTab(bool atras) override { tabs_.append(atras); }
 
-private:
+  private:
     Plataforma* anterior_ = nullptr;
     std::deque<Respuesta> respuestas_;
     QList<Mensaje> mensajes_;

@@ -9,7 +9,7 @@ inline const QString kTituloPrograma = QStringLiteral("Quilmaro");
 
 class frmReporte : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmReporte(QWidget* parent = nullptr);
 };
 
