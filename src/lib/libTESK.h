@@ -67,6 +67,15 @@ class libTESK {
     // --- Window, file and system helpers -----------------------------------------------------
 
     // --- Keyboard and entry-field helpers (windows) ------------------------------------------
+    // Key codes are the virtual-key numbers (38 up arrow, 40 down arrow); Tecla is the typed
+    // character's code (13 Enter, 8 Backspace, 39 apostrophe); 0 drops the key.
+    void Teclas(std::int16_t KeyCode);
+    void Enter(std::int16_t& Tecla, const QString& Plantilla = QString());
+    // Selects the whole text of an entry field (anything with text() and setSelection()).
+    template <typename CajaDeTexto>
+    void Resalta(CajaDeTexto& c) {
+        c.setSelection(0, static_cast<int>(c.text().size()));
+    }
 
     // --- Server connections, tables and null values (data-objects layer) ---------------------
 

@@ -1,11 +1,386 @@
 #include "forms/main/frmReporte.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <cmath>
+
+#include "forms/comun/FiltroTeclado.h"
+#include "forms/main/ArchivoLista.h"
+#include "forms/main/Reja.h"
+#include "lib/ArchivosTexto.h"
+#include "lib/libTESK.h"
+#include "platform/Archivos.h"
+#include "platform/Plataforma.h"
+#include "startup/Globales.h"
+
 namespace quilmaro {
 
-frmReporte::frmReporte(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(kTituloPrograma);
+namespace {
+
+// Position and size of a control in twips, as the window is designed.
+struct Lugar {
+    int izquierda, arriba, ancho, alto;
+};
+
+constexpr Lugar kLabel1{240, 120, 585, 195};
+constexpr Lugar kTxtFactura{1080, 120, 1215, 285};
+constexpr Lugar kLabel4{2520, 120, 405, 195};
+constexpr Lugar kCmbSerie{3120, 120, 1215, 315};
+constexpr Lugar kCmdAgregar{4680, 120, 1215, 375};
+constexpr Lugar kCmdLeer{6840, 120, 1215, 375};
+constexpr Lugar kCmdGuardar{8760, 120, 1215, 375};
+constexpr Lugar kReja{0, 600, 10455, 4815};
+constexpr Lugar kLabel2{120, 5520, 3750, 195};
+constexpr Lugar kLabel3{4440, 5520, 825, 195};
+constexpr Lugar kTxtReferencia{5400, 5520, 3975, 285};
+constexpr Lugar kCmdReporte{120, 5880, 1935, 375};
+constexpr Lugar kCommand1{2760, 5880, 1935, 375};
+constexpr Lugar kOpt0{5400, 6000, 975, 195};
+constexpr Lugar kOpt1{6720, 6000, 1095, 195};
+constexpr Lugar kCmdBorrar{8760, 5880, 1215, 375};
+
+// The bottom row of controls starts here; below it the window keeps its design distance to the
+// bottom edge when it is enlarged.
+constexpr int kInicioFilaInferior = 5520;
+
+}  // namespace
+
+struct frmReporte::Estado {};
+
+frmReporte::frmReporte(QWidget* parent) : QDialog(parent), estado_(std::make_unique<Estado>()) {
     setObjectName(QStringLiteral("frmReporte"));
-    resize(640, 480);
+    setWindowTitle(kTituloPrograma);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    construyeControles();
+    Form_Load();
 }
+
+frmReporte::~frmReporte() = default;
+
+int frmReporte::twipsX(int twips) const {
+    return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
+}
+int frmReporte::twipsY(int twips) const {
+    return static_cast<int>(std::lround(twips * logicalDpiY() / 1440.0));
+}
+
+void frmReporte::construyeControles() {
+    Label1 = new QLabel(QStringLiteral("Factura:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtFactura = new QLineEdit(this);
+    txtFactura->setObjectName(QStringLiteral("txtFactura"));
+    Label4 = new QLabel(QStringLiteral("Serie:"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    cmbSerie = new QComboBox(this);
+    cmbSerie->setObjectName(QStringLiteral("cmbSerie"));
+    cmbSerie->setEditable(false);
+    cmdAgregar = new QPushButton(QStringLiteral("&Agregar"), this);
+    cmdAgregar->setObjectName(QStringLiteral("cmdAgregar"));
+    cmdLeer = new QPushButton(QStringLiteral("&Leer lista"), this);
+    cmdLeer->setObjectName(QStringLiteral("cmdLeer"));
+    cmdGuardar = new QPushButton(QStringLiteral("&Guardar lista"), this);
+    cmdGuardar->setObjectName(QStringLiteral("cmdGuardar"));
+    mhgReja = new Reja(this);
+    mhgReja->setObjectName(QStringLiteral("mhgReja"));
+    Label2 =
+        new QLabel(QStringLiteral("Pulse SUPR en la factura que desee quitar de la lista"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3 = new QLabel(QStringLiteral("Referencia:"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    txtReferencia = new QLineEdit(this);
+    txtReferencia->setObjectName(QStringLiteral("txtReferencia"));
+    cmdReporte = new QPushButton(QStringLiteral("Guía de &reparto"), this);
+    cmdReporte->setObjectName(QStringLiteral("cmdReporte"));
+    Command1 = new QPushButton(QStringLiteral("&Formato de cobranza"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    optDispos[0] = new QRadioButton(QStringLiteral("&Pantalla"), this);
+    optDispos[0]->setObjectName(QStringLiteral("optDispos0"));
+    optDispos[1] = new QRadioButton(QStringLiteral("&Impresora"), this);
+    optDispos[1]->setObjectName(QStringLiteral("optDispos1"));
+    optDispos[0]->setChecked(true);
+    cmdBorrar = new QPushButton(QStringLiteral("&Borrar todas"), this);
+    cmdBorrar->setObjectName(QStringLiteral("cmdBorrar"));
+
+    // Buttons act on click or Space, never on Enter from an entry field.
+    for (QPushButton* b : {cmdAgregar, cmdLeer, cmdGuardar, cmdReporte, Command1, cmdBorrar}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    // Labels never take the focus.
+    for (QLabel* l : {Label1, Label4, Label2, Label3})
+        l->setFocusPolicy(Qt::NoFocus);
+
+    // Tab order of the window.
+    QWidget* orden[] = {txtFactura, cmbSerie,     cmdAgregar,   mhgReja,
+                        cmdBorrar,  cmdGuardar,   cmdLeer,      cmdReporte,
+                        Command1,   optDispos[0], optDispos[1], txtReferencia};
+    for (std::size_t i = 0; i + 1 < std::size(orden); ++i)
+        setTabOrder(orden[i], orden[i + 1]);
+
+    // Keyboard of the entry fields.
+    FiltroTeclado::instala(txtFactura, {QStringLiteral("9"), true, true});
+    FiltroTeclado::instala(txtReferencia, {QStringLiteral("!"), true, true});
+    FiltroTeclado::instala(cmbSerie, {QStringLiteral("!"), false, false});
+
+    connect(cmdAgregar, &QPushButton::clicked, this, [this] { cmdAgregar_Click(); });
+    connect(cmdGuardar, &QPushButton::clicked, this, [this] { cmdGuardar_Click(); });
+    connect(cmdLeer, &QPushButton::clicked, this, [this] { cmdLeer_Click(); });
+    connect(cmdBorrar, &QPushButton::clicked, this, [this] { cmdBorrar_Click(); });
+    connect(cmdReporte, &QPushButton::clicked, this, [this] { cmdReporte_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(mhgReja, &Reja::teclaAbajo, this,
+            [this](int codigo, Qt::KeyboardModifiers mods, bool* aceptada) {
+                const auto teclasDeCambio =
+                    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+                if (codigo == 46 && !(mods & teclasDeCambio)) {
+                    *aceptada = true;
+                    quitaFilaActual();
+                }
+            });
+
+    const QSize diseno(twipsX(kAnchoTwips), twipsY(kAltoTwips));
+    resize(diseno);
+    setMinimumSize(diseno);
+    colocaControles();
+}
+
+void frmReporte::colocaControles() {
+    // Extra height goes to the grid; the bottom row keeps its distance to the bottom edge.
+    const int extraAlto = std::max(0, height() - twipsY(kAltoTwips));
+    const int extraAncho = std::max(0, width() - twipsX(kAnchoTwips));
+    auto coloca = [&](QWidget* w, const Lugar& l, bool abajo) {
+        w->setGeometry(twipsX(l.izquierda), twipsY(l.arriba) + (abajo ? extraAlto : 0),
+                       twipsX(l.ancho), twipsY(l.alto));
+    };
+    coloca(Label1, kLabel1, false);
+    coloca(txtFactura, kTxtFactura, false);
+    coloca(Label4, kLabel4, false);
+    coloca(cmbSerie, kCmbSerie, false);
+    coloca(cmdAgregar, kCmdAgregar, false);
+    coloca(cmdLeer, kCmdLeer, false);
+    coloca(cmdGuardar, kCmdGuardar, false);
+    mhgReja->setGeometry(twipsX(kReja.izquierda), twipsY(kReja.arriba),
+                         twipsX(kReja.ancho) + extraAncho, twipsY(kReja.alto) + extraAlto);
+    coloca(Label2, kLabel2, true);
+    coloca(Label3, kLabel3, true);
+    coloca(txtReferencia, kTxtReferencia, true);
+    coloca(cmdReporte, kCmdReporte, true);
+    coloca(Command1, kCommand1, true);
+    coloca(optDispos[0], kOpt0, true);
+    coloca(optDispos[1], kOpt1, true);
+    coloca(cmdBorrar, kCmdBorrar, true);
+    static_assert(kInicioFilaInferior > kReja.arriba);
+}
+
+void frmReporte::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    colocaControles();
+}
+
+void frmReporte::preparaReja() {
+    Reja& r = *mhgReja;
+    r.fijaColumnas(8);
+    const Qt::Alignment izquierda = Qt::AlignLeft | Qt::AlignTop;
+    const Qt::Alignment derecha = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment alineaciones[8] = {izquierda, derecha,   derecha, izquierda,
+                                           izquierda, izquierda, derecha, derecha};
+    for (int c = 0; c < 8; ++c)
+        r.fijaAlineacion(c, alineaciones[c]);
+    const char* titulos[] = {"Serie", "Factura", "Fecha", "Cliente", "Nombre", "Total", "Id"};
+    for (int c = 1; c <= 7; ++c)
+        r.fijaTexto(0, c, QString::fromUtf8(titulos[c - 1]));
+    const int anchos[8] = {600, 900, 1100, 1100, 1500, 3800, 1100, 0};
+    for (int c = 0; c < 8; ++c)
+        r.fijaAnchoColumna(c, anchos[c]);
+}
+
+void frmReporte::Form_Load() {
+    stArchivoLista = stRutaPrograma + kArchivoLista;
+    bPrimeraVez = true;
+    preparaReja();
+}
+
+bool frmReporte::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QDialog::event(e);
+}
+
+void frmReporte::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // Some window systems never activate a window shown without a screen; run the first
+    // activation once the window is up in any case.
+    QTimer::singleShot(0, this, [this] { Form_Activate(); });
+}
+
+void frmReporte::Form_Activate() {
+    if (!bPrimeraVez)
+        return;
+    bPrimeraVez = false;
+    cmbSerie->clear();
+    cmbSerie->addItem(QString());
+    cmbSerie->setCurrentIndex(0);
+    if (libTESK::instancia().HayArchivo(stArchivoLista))
+        LeeLista();
+    Reenumera();
+    txtFactura->setFocus();
+}
+
+void frmReporte::closeEvent(QCloseEvent* e) {
+    Form_QueryUnload();
+    e->accept();
+    Form_Unload();
+}
+
+void frmReporte::Form_QueryUnload() {
+    cmdGuardar_Click();
+}
+
+void frmReporte::Form_Unload() {
+    // Temporary report databases left behind by earlier runs. A file that cannot be deleted is
+    // left where it is; the search moves past it.
+    QDir carpeta(stRutaPrograma.isEmpty() ? QDir::currentPath() : stRutaPrograma);
+    const QStringList archivos = carpeta.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& nombre : archivos) {
+        if (!nombre.startsWith(QLatin1String("TEMP"), Qt::CaseInsensitive) ||
+            !nombre.endsWith(QLatin1String(".MDB"), Qt::CaseInsensitive))
+            continue;
+        if (libTESK::instancia().AllTrim(nombre).texto().isEmpty())
+            continue;
+        QFile::remove(carpeta.filePath(nombre));
+    }
+    plataforma().terminaProceso(0);
+}
+
+bool frmReporte::esFilaDeFactura(int fila) const {
+    return libTESK::instancia().tkVal(mhgReja->texto(fila, 2)) != 0.0;
+}
+
+void frmReporte::vuelveAFactura() {
+    txtFactura->setFocus();
+    libTESK::instancia().Resalta(*txtFactura);
+}
+
+void frmReporte::Reenumera() {
+    for (int r = 1; r < mhgReja->filas(); ++r)
+        mhgReja->fijaTexto(r, 0, QString::number(r));
+}
+
+void frmReporte::Limpia() {
+    mhgReja->fijaFilas(1);
+    mhgReja->fijaFilas(2);
+    mhgReja->fijaFilasFijas(1);
+    Reenumera();
+}
+
+void frmReporte::cmdAgregar_Click() {}
+
+void frmReporte::AgregaFactura() {}
+
+void frmReporte::cmdBorrar_Click() {
+    if (muestraMensaje(QStringLiteral("¿Desea quitar todas las facturas de la lista?"),
+                       QStringLiteral("Quitar todo"), Botones::SiNo, Icono::Pregunta,
+                       Respuesta::No) == Respuesta::Si)
+        Limpia();
+    vuelveAFactura();
+}
+
+void frmReporte::quitaFilaActual() {
+    const int fila = mhgReja->filaActual();
+    if (fila < 1)
+        return;
+    const double numero = std::nearbyint(libTESK::instancia().tkVal(mhgReja->texto(fila, 2)));
+    if (numero == 0.0)
+        return;
+    const QString texto = QStringLiteral("¿Está seguro de quitar de la lista la factura %1?")
+                              .arg(QString::number(numero, 'f', 0));
+    if (muestraMensaje(texto, QStringLiteral("Quitar factura"), Botones::SiNo, Icono::Pregunta,
+                       Respuesta::No) != Respuesta::Si)
+        return;
+    if (mhgReja->filas() == 2) {
+        Limpia();
+    } else {
+        mhgReja->quitaFila(fila);
+        Reenumera();
+    }
+}
+
+QList<QStringList> frmReporte::registrosDeLaReja() const {
+    QList<QStringList> registros;
+    for (int r = 1; r < mhgReja->filas(); ++r) {
+        QStringList campos;
+        for (int c = 1; c <= lista::kCampos; ++c)
+            campos.append(mhgReja->texto(r, c));
+        registros.append(campos);
+    }
+    return registros;
+}
+
+void frmReporte::cmdGuardar_Click() {
+    if (muestraMensaje(QStringLiteral("¿Desea grabar la lista de facturas?"),
+                       QStringLiteral("Grabar"), Botones::SiNo, Icono::Pregunta,
+                       Respuesta::No) != Respuesta::Si)
+        return;
+    // The new list is written beside the old one and then takes its place, so a failure
+    // leaves the old file whole; the list in the window stays as it is in any case.
+    const QByteArray datos = lista::escribe(registrosDeLaReja());
+    if (auto e = archivos::reemplazaAtomico(stArchivoLista, datos,
+                                            stArchivoLista + QStringLiteral(".nuevo"))) {
+        muestraMensaje(QStringLiteral("No se pudo grabar la lista de facturas en %1: %2 (No. %3). "
+                                      "La lista sigue en la ventana y el archivo anterior no "
+                                      "cambió.")
+                           .arg(QDir::toNativeSeparators(stArchivoLista), e->descripcion)
+                           .arg(e->numero),
+                       QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+    }
+}
+
+void frmReporte::cmdLeer_Click() {
+    bool leer = true;
+    if (mhgReja->filas() >= 2 && esFilaDeFactura(mhgReja->filas() - 1)) {
+        leer =
+            muestraMensaje(
+                QStringLiteral("Al leer las facturas desde la lista grabada serán eliminadas las "
+                               "que están actualmente en la ventana. ¿Desea proceder, de "
+                               "cualquier manera?"),
+                QStringLiteral("Atención"), Botones::SiNo, Icono::Pregunta,
+                Respuesta::No) == Respuesta::Si;
+    }
+    if (leer && libTESK::instancia().HayArchivo(stArchivoLista))
+        LeeLista();
+    vuelveAFactura();
+}
+
+void frmReporte::LeeLista() {
+    mhgReja->fijaFilas(1);
+    QFile f(stArchivoLista);
+    if (f.open(QIODevice::ReadOnly)) {
+        const QByteArray datos = f.readAll();
+        for (const QStringList& r : lista::lee(texto::decodifica(datos))) {
+            plataforma().procesaEventos();
+            // Cell by cell: a tab inside a field must not move the fields after it.
+            mhgReja->agregaFila(QString());
+            const int fila = mhgReja->filas() - 1;
+            for (int c = 0; c < lista::kCampos; ++c)
+                mhgReja->fijaTexto(fila, c + 1, r.value(c));
+        }
+    }
+    if (mhgReja->filas() == 1)
+        mhgReja->agregaFila(QString());
+    mhgReja->fijaFilasFijas(1);
+}
+
+void frmReporte::cmdReporte_Click() {}
+void frmReporte::Command1_Click() {}
 
 }  // namespace quilmaro

@@ -1,16 +1,101 @@
 #pragma once
-// The invoice-list window.
+// The invoice-list window: the clerk picks a series, types an invoice number, adds the invoice
+// to the list, saves or reloads the list and runs the two reports.
 
 #include <QDialog>
+#include <QString>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QComboBox;
+class QPushButton;
+class QRadioButton;
 
 namespace quilmaro {
 
+class Reja;
+
 inline const QString kTituloPrograma = QStringLiteral("Quilmaro");
+inline const QString kArchivoLista = QStringLiteral("LISTAFACTURAS.TXT");
 
 class frmReporte : public QDialog {
     Q_OBJECT
   public:
     explicit frmReporte(QWidget* parent = nullptr);
+    ~frmReporte() override;
+
+    // Window events, callable directly by tests.
+    void Form_Load();
+    void Form_Activate();
+    void Form_QueryUnload();
+    // Removes leftover temporary report databases, closes the connection and ends the program.
+    void Form_Unload();
+
+    // Public routines of the list.
+    void LeeLista();
+    void Reenumera();
+    void Limpia();
+
+    // Commands.
+    void cmdAgregar_Click();
+    void cmdGuardar_Click();
+    void cmdLeer_Click();
+    void cmdBorrar_Click();
+    void cmdReporte_Click();
+    void Command1_Click();
+    // Delete key on the grid's current row.
+    void quitaFilaActual();
+
+    // Looks up the invoice in the last lookup's record set and adds it to the list.
+    void AgregaFactura();
+
+    // The controls, named as the window names them.
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtFactura = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* cmbSerie = nullptr;
+    QPushButton* cmdAgregar = nullptr;
+    QPushButton* cmdLeer = nullptr;
+    QPushButton* cmdGuardar = nullptr;
+    Reja* mhgReja = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txtReferencia = nullptr;
+    QPushButton* cmdReporte = nullptr;
+    QPushButton* Command1 = nullptr;
+    QRadioButton* optDispos[2] = {nullptr, nullptr};
+    QPushButton* cmdBorrar = nullptr;
+
+    // Full path of the saved list.
+    QString stArchivoLista;
+    bool bPrimeraVez = true;
+
+    // Design size of the client area, in twips.
+    static constexpr int kAnchoTwips = 10545;
+    static constexpr int kAltoTwips = 6375;
+
+    struct Estado;
+
+  protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+  private:
+    void construyeControles();
+    void colocaControles();
+    void preparaReja();
+    int twipsX(int twips) const;
+    int twipsY(int twips) const;
+    // Focus back in the invoice number with its text selected.
+    void vuelveAFactura();
+    // Rows as the saved list holds them (columns 1 to 7 of every data row).
+    QList<QStringList> registrosDeLaReja() const;
+    bool esFilaDeFactura(int fila) const;
+
+    std::unique_ptr<Estado> estado_;
 };
 
 }  // namespace quilmaro

@@ -1,0 +1,106 @@
+#include "forms/comun/FiltroTeclado.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+
+#include "lib/libTESK.h"
+
+namespace quilmaro {
+
+int codigoTecla(int teclaQt) {
+    switch (teclaQt) {
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+            return 9;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_PageUp:
+            return 33;
+        case Qt::Key_PageDown:
+            return 34;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return 40;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
+        default:
+            return 0;
+    }
+}
+
+FiltroTeclado::FiltroTeclado(QWidget* campo, Opciones opciones)
+    : QObject(campo), opciones_(std::move(opciones)) {}
+
+FiltroTeclado* FiltroTeclado::instala(QWidget* campo, const Opciones& opciones) {
+    auto* f = new FiltroTeclado(campo, opciones);
+    campo->installEventFilter(f);
+    return f;
+}
+
+bool FiltroTeclado::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::FocusIn && opciones_.resaltaAlEntrar) {
+        if (auto* caja = qobject_cast<QLineEdit*>(objeto)) {
+            // After the field's own focus handling (a mouse click would place the cursor).
+            QPointer<QLineEdit> p(caja);
+            QTimer::singleShot(0, caja, [p] {
+                if (p && p->hasFocus())
+                    libTESK::instancia().Resalta(*p);
+            });
+        }
+        return false;
+    }
+    if (evento->type() != QEvent::KeyPress || reenviando_)
+        return false;
+    auto* tecla = static_cast<QKeyEvent*>(evento);
+    // Shortcuts (copy, paste, ...) are not typing.
+    if (tecla->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+
+    libTESK& lib = libTESK::instancia();
+    if (opciones_.flechas)
+        lib.Teclas(static_cast<std::int16_t>(codigoTecla(tecla->key())));
+
+    std::int16_t codigo = 0;
+    if (tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter)
+        codigo = 13;
+    else if (tecla->key() == Qt::Key_Backspace)
+        codigo = 8;
+    else if (tecla->text().size() == 1 && tecla->text().at(0).isPrint())
+        codigo = static_cast<std::int16_t>(tecla->text().at(0).unicode());
+    else
+        return false;  // not a typed character
+
+    const std::int16_t original = codigo;
+    lib.Enter(codigo, opciones_.plantilla);
+    if (codigo == 0)
+        return true;
+    if (codigo == original)
+        return false;
+    // Deliver the converted character instead of the typed one.
+    const QString nuevo(QChar(static_cast<char16_t>(codigo)));
+    QKeyEvent reemplazo(QEvent::KeyPress, 0, tecla->modifiers(), nuevo);
+    reenviando_ = true;
+    QCoreApplication::sendEvent(objeto, &reemplazo);
+    reenviando_ = false;
+    return true;
+}
+
+}  // namespace quilmaro

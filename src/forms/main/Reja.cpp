@@ -1,0 +1,152 @@
+#include "forms/main/Reja.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+#include "forms/comun/FiltroTeclado.h"
+
+namespace quilmaro {
+
+Reja::Reja(QWidget* parent) : QTableWidget(1, 0, parent) {
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignTop);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setMinimumSectionSize(0);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    verticalHeader()->setHighlightSections(false);
+    verticalHeader()->setSectionsClickable(false);
+    fijaColumnas(2);
+}
+
+void Reja::fijaFilas(int n) {
+    if (n < 1)
+        n = 1;
+    setRowCount(n - 1);
+}
+
+void Reja::fijaColumnas(int n) {
+    if (n < 1)
+        n = 1;
+    setColumnCount(n - 1);
+    alineaciones_.resize(n, Qt::AlignLeft | Qt::AlignTop);
+}
+
+void Reja::fijaFilasFijas(int) {}
+
+int Reja::filaActual() const {
+    const int r = currentRow();
+    return r < 0 ? 0 : r + 1;
+}
+
+void Reja::fijaColumnaActual(int columna) {
+    if (columna < 1 || rowCount() == 0)
+        return;
+    const int r = currentRow() < 0 ? rowCount() - 1 : currentRow();
+    setCurrentCell(r, columna - 1);
+}
+
+QTableWidgetItem* Reja::celda(int fila, int columna, bool crear) {
+    if (fila == 0) {
+        if (columna == 0)
+            return nullptr;
+        QTableWidgetItem* i = horizontalHeaderItem(columna - 1);
+        if (!i && crear) {
+            i = new QTableWidgetItem;
+            setHorizontalHeaderItem(columna - 1, i);
+        }
+        return i;
+    }
+    if (columna == 0) {
+        QTableWidgetItem* i = verticalHeaderItem(fila - 1);
+        if (!i && crear) {
+            i = new QTableWidgetItem;
+            i->setTextAlignment(alineaciones_.value(0));
+            setVerticalHeaderItem(fila - 1, i);
+        }
+        return i;
+    }
+    QTableWidgetItem* i = item(fila - 1, columna - 1);
+    if (!i && crear) {
+        i = new QTableWidgetItem;
+        i->setTextAlignment(alineaciones_.value(columna));
+        setItem(fila - 1, columna - 1, i);
+    }
+    return i;
+}
+
+QString Reja::texto(int fila, int columna) const {
+    if (fila < 0 || fila >= filas() || columna < 0 || columna >= columnas())
+        return {};
+    const QTableWidgetItem* i = const_cast<Reja*>(this)->celda(fila, columna, false);
+    return i ? i->text() : QString();
+}
+
+void Reja::fijaTexto(int fila, int columna, const QString& t) {
+    if (fila < 0 || fila >= filas() || columna < 0 || columna >= columnas())
+        return;
+    if (QTableWidgetItem* i = celda(fila, columna, true))
+        i->setText(t);
+    if (fila > 0 && columna == 0 && t.isEmpty()) {
+        // An empty row number still needs a visible header cell.
+        verticalHeaderItem(fila - 1)->setText(QString());
+    }
+}
+
+void Reja::fijaAnchoColumna(int columna, int twips) {
+    const int px = twips * logicalDpiX() / 1440;
+    if (columna == 0) {
+        verticalHeader()->setFixedWidth(px);
+        return;
+    }
+    if (columna >= columnas())
+        return;
+    if (twips == 0) {
+        setColumnHidden(columna - 1, true);
+    } else {
+        setColumnHidden(columna - 1, false);
+        setColumnWidth(columna - 1, px);
+    }
+}
+
+void Reja::fijaAlineacion(int columna, Qt::Alignment a) {
+    if (columna < 0 || columna >= alineaciones_.size())
+        return;
+    alineaciones_[columna] = a;
+    for (int f = 1; f < filas(); ++f)
+        if (QTableWidgetItem* i = celda(f, columna, false))
+            i->setTextAlignment(a);
+}
+
+Qt::Alignment Reja::alineacion(int columna) const {
+    return alineaciones_.value(columna);
+}
+
+void Reja::agregaFila(const QString& textoConTabs) {
+    const int fila = filas();
+    setRowCount(rowCount() + 1);
+    const QStringList piezas = textoConTabs.split(QLatin1Char('\t'));
+    for (int c = 0; c < columnas(); ++c)
+        fijaTexto(fila, c, piezas.value(c));
+}
+
+void Reja::quitaFila(int fila) {
+    if (fila >= 1 && fila < filas())
+        removeRow(fila - 1);
+}
+
+void Reja::keyPressEvent(QKeyEvent* e) {
+    bool aceptada = false;
+    emit teclaAbajo(codigoTecla(e->key()), e->modifiers(), &aceptada);
+    if (!aceptada)
+        QTableWidget::keyPressEvent(e);
+}
+
+}  // namespace quilmaro

@@ -1,0 +1,64 @@
+// The saved list's file layout: bytes written and records read back, damaged files included.
+
+#include <gtest/gtest.h>
+
+#include "forms/main/ArchivoLista.h"
+#include "lib/ArchivosTexto.h"
+
+using namespace quilmaro;
+
+TEST(ArchivoLista, BytesEscritos) {
+    const QList<QStringList> registros = {
+        {"A", "125", "05/mar/09", "C001", "PUBLICO EN GENERAL", "1,160.00", "3321"},
+        {"B", "7", "01/ene/10", "C002", "TALLER \"EL GÜERO\"", "12,345.60", "9"},
+        {"C", "8", "", "C003", "Ω", "", "10", "sobrante"},
+    };
+    EXPECT_EQ(
+        lista::escribe(registros),
+        QByteArray(
+            "\"A\",\"125\",\"05/mar/09\",\"C001\",\"PUBLICO EN GENERAL\",\"1,160.00\",\"3321\"\r\n"
+            "\"B\",\"7\",\"01/ene/10\",\"C002\",\"TALLER \"\"EL G\xDC"
+            "ERO\"\"\",\"12,345.60\",\"9\"\r\n"
+            "\"C\",\"8\",\"\",\"C003\",\"?\",\"\",\"10\"\r\n"));
+    // The empty list is one line of seven empty fields.
+    EXPECT_EQ(lista::escribe({QStringList()}), "\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
+}
+
+TEST(ArchivoLista, LecturaDeVuelta) {
+    const QList<QStringList> registros = {
+        {"A", "125", "05/mar/09", "C001", "PANADERÍA L'ESPIGA, S.A.", "1,160.00", "3321"},
+        {"B", "7", "01/ene/10", "C002", "TALLER \"EL GÜERO\"", "12,345.60", "9"},
+        {"", "", "", "", "", "", ""},
+    };
+    EXPECT_EQ(lista::lee(texto::decodifica(lista::escribe(registros))), registros);
+    EXPECT_TRUE(lista::lee("").isEmpty());
+    EXPECT_TRUE(lista::lee("\r\n\r\n").isEmpty());
+}
+
+TEST(ArchivoLista, ArchivosDanados) {
+    // Line ends separate fields like commas: records are told apart by counting seven.
+    EXPECT_EQ(lista::lee("\"A\",\"1\"\r\n\"f\",\"c\",\"n\",\"t\",\"9\"\r\n"),
+              QList<QStringList>({{"A", "1", "f", "c", "n", "t", "9"}}));
+    // A short last record is filled with empty fields.
+    EXPECT_EQ(lista::lee("\"A\",\"1\",\"f\""),
+              QList<QStringList>({{"A", "1", "f", "", "", "", ""}}));
+    // Unquoted fields: blanks around them dropped.
+    EXPECT_EQ(lista::lee("  A , 1 ,x,y,z,w,5\n"),
+              QList<QStringList>({{"A", "1", "x", "y", "z", "w", "5"}}));
+    // A stray quote (an old file that did not double them) ends the field; the rest up to the
+    // separator is dropped, and the following fields stay in place.
+    EXPECT_EQ(lista::lee("\"A\",\"1\",\"f\",\"c\",\"TALLER \"EL GUERO\"\",\"t\",\"9\"\r\n"
+                         "\"B\",\"2\",\"f\",\"c\",\"n\",\"t\",\"10\"\r\n"),
+              QList<QStringList>({{"A", "1", "f", "c", "TALLER ", "t", "9"},
+                                  {"B", "2", "f", "c", "n", "t", "10"}}));
+    // An unclosed quote runs to the end of the text, and reading ends.
+    const auto r = lista::lee("\"A\",\"sin cierre,\"\r\n");
+    ASSERT_EQ(r.size(), 1);
+    EXPECT_EQ(r.first().value(0), "A");
+    // Whatever the bytes, reading ends and every record has seven fields.
+    QString basura;
+    for (int i = 0; i < 5000; ++i)
+        basura += QChar(static_cast<char16_t>("\",\r\n a"[i % 6]));
+    for (const QStringList& reg : lista::lee(basura))
+        EXPECT_EQ(reg.size(), 7);
+}
