@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <deque>
+#include <functional>
 
 #include "platform/Plataforma.h"
 
@@ -45,7 +46,13 @@ class PlataformaPrueba final : public Plataforma {
     void cursorOcupado(bool activo) override;
     void procesaEventos() override;
     [[noreturn]] void terminaProceso(int codigo) override;
-    void enviaTab(bool atras) override { tabs_.append(atras); }
+    void enviaTab(bool atras) override {
+        tabs_.append(atras);
+        if (alEnviarTab)
+            alEnviarTab(atras);
+    }
+    // A hook run when a Tab is queued (window tests pass it on to the real platform).
+    std::function<void(bool)> alEnviarTab;
 
   private:
     Plataforma* anterior_ = nullptr;
