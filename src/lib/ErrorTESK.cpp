@@ -10,12 +10,16 @@ Error deNumero(int numero) {
             return {numero, QStringLiteral("Desbordamiento")};
         case TiposNoCoinciden:
             return {numero, QStringLiteral("No coinciden los tipos")};
+        case NombreArchivoIncorrecto:
+            return {numero, QStringLiteral("Nombre o número de archivo incorrecto")};
         case ArchivoNoEncontrado:
             return {numero, QStringLiteral("No se encontró el archivo")};
         case ErrorES:
             return {numero, QStringLiteral("Error de E/S en el dispositivo")};
         case DiscoLleno:
             return {numero, QStringLiteral("Disco lleno")};
+        case DispositivoNoDisponible:
+            return {numero, QStringLiteral("Dispositivo no disponible")};
         case PermisoDenegado:
             return {numero, QStringLiteral("Permiso denegado")};
         case AccesoRuta:

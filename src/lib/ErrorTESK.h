@@ -33,9 +33,11 @@ namespace errores {
 inline constexpr int ArgumentoNoValido = 5;
 inline constexpr int Desbordamiento = 6;
 inline constexpr int TiposNoCoinciden = 13;
+inline constexpr int NombreArchivoIncorrecto = 52;  // also: no file open under that number
 inline constexpr int ArchivoNoEncontrado = 53;
 inline constexpr int ErrorES = 57;
 inline constexpr int DiscoLleno = 61;
+inline constexpr int DispositivoNoDisponible = 68;
 inline constexpr int PermisoDenegado = 70;
 inline constexpr int AccesoRuta = 75;
 inline constexpr int RutaNoEncontrada = 76;
