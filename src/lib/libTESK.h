@@ -9,7 +9,11 @@
 
 #include "lib/CajaImagen.h"
 #include "lib/ErrorTESK.h"
+#include "lib/Moneda64.h"
 #include "lib/Variante.h"
+
+class QFile;
+class QWidget;
 
 namespace quilmaro {
 
@@ -57,14 +61,85 @@ class libTESK {
     QString FormatoFecha();
 
     // --- Amounts in words --------------------------------------------------------------------
+    // The number in upper-case Spanish words, each followed by a blank; a negative number is
+    // written like its absolute value. Never fails.
     QString Numeros(std::int32_t Numero);
+    // The whole pesos in words, "PESOS", the cents as two digits and "/100 M. N.". The amount is
+    // rounded to cents first (halves to even) and written by its absolute value. Overflow when
+    // the whole part, with its sign, is not a 32-bit integer.
     QString Moneda(double Cantidad);
 
     // --- Text cipher -------------------------------------------------------------------------
+    // Each character's Windows-1252 code moves by a shift that depends on its position; the
+    // text keeps its length. Invalid argument when a code would leave 0..255 or a character has
+    // no Windows-1252 code; overflow beyond 32,767 characters.
+    QString Encripta(const QString& Texto);
+    QString DesEncripta(const QString& Texto);
 
     // --- Raw printer output ------------------------------------------------------------------
+    // Text straight to a printer port, in Windows-1252 with CR LF line ends. A port is LPT1..LPT9
+    // or PRN (the parallel ports) or the path of a device or file; an empty or blank name becomes
+    // "LPT1" (written back into the caller's variable).
+    //
+    // Checks the port (opening and closing it) and shows a message for every problem found
+    // unless bAvisarEstado is false.
+    bool ImpresoraLista(QString& sPuerto, bool bAvisarEstado = true);
+    bool ImpresoraLista();
+    // Checks the port and opens it for output (an existing file is emptied); the line is 1. A
+    // port already open is closed first.
+    bool IniciaImpresora(QString& Puerto);
+    bool IniciaImpresora();
+    // Writes Dato at line Ren, column Col (both from 1). A line above the current one starts a
+    // new page (form feed); lines in between are ended. A column already passed, or below 1, is
+    // written where the print position stands.
+    void Imprime(std::int16_t Ren, std::int16_t Col, const Variante& Dato);
+    // Centres Dato on a line of Columnas characters (0 means 80, also for the caller).
+    void Centra(const QString& Dato, std::int16_t Linea, std::int16_t& Columnas);
+    // Writes Dato as it is (control sequences), with no line end.
+    void CadenaImp(const QString& Dato);
+    // The characters whose decimal codes are listed between commas: "27,64" is ESC "@"; an empty
+    // item is code 0. Overflow beyond 254 characters, invalid argument for a code outside 0..255.
+    QString CadConfImp(const QString& Cadena);
+    // Form feed and line end, then closes the port.
+    void Eject();
+    void CierraImpresora();
+    // The line of the page where the print position stands, and the port's number (1 while a
+    // port is open); both keep their values after closing.
+    std::int16_t lineaImpresora() const { return LineaImp; }
+    std::int16_t numeroImpresora() const { return HandleImpres; }
+    bool impresoraAbierta() const { return puertoImp_ != nullptr; }
 
     // --- Window, file and system helpers -----------------------------------------------------
+    // Pauses the calling thread (0 or less: no pause). The windows do not repaint meanwhile.
+    void Segundos(std::int32_t MiliSegundos);
+    // Blue gradient on the window's background: style 0 dark toward the bottom and right edges,
+    // 1 toward the bottom, 2 (and others) toward the right; 3 only sets a dark-blue background.
+    void Fade(QWidget* Forma, std::int16_t Estilo_0_2);
+    // Plays a WAV file: flag bit 0 returns at once while it plays (else it plays to the end), bit
+    // 1 keeps silent when the file cannot be played (else a beep), bit 3 loops. An empty name
+    // stops the sound playing.
+    void PlaySonido(const QString& Archivo, std::int32_t Bandera_0_1);
+    // Serial (eight hex digits) and label of a drive; 23 blanks when it cannot be read. Ruta
+    // becomes its first character, upper-cased ("C" when blank); "C" and "/" stand for the root
+    // file system on systems without drive letters.
+    QString LeeSerie(QString& Ruta);
+    QString LeeSerie();
+    // Places the window in the middle of its screen.
+    void CentraVentana(QWidget* Ventana);
+    // The computer's name; empty when it cannot be read.
+    QString NetName();
+    // Sets the attributes named by the letters A, S, H and R of sAtributos (when not blank), then
+    // returns the file's attribute letters in the order A D V S H R; empty on failure.
+    QString Atributo(const QString& sArchivo, const QString& sAtributos = QString());
+    // Free and total bytes of the file system of a drive ("C", "C:", "C:\"), of a path on
+    // systems without drive letters, or of the current folder when empty; 0 on failure.
+    Moneda64 EspacioLibre(QString lpRootPathName = QString());
+    Moneda64 EspacioTotal(QString lpRootPathName = QString());
+    // Folder dialog owned by frmVentana; empty text when cancelled.
+    QString Carpeta(QWidget* frmVentana);
+    // Opens a document (or address) with the desktop's default program. Above 32 on success;
+    // 2 file not found, 3 folder not found, 31 no program for it.
+    std::int32_t AbreDocumento(const QString& stArchivo, std::int32_t inhWnd = 0);
 
     // --- Keyboard and entry-field helpers (windows) ------------------------------------------
     // Key codes are the virtual-key numbers (38 up arrow, 40 down arrow); Tecla is the typed
@@ -95,6 +170,12 @@ class libTESK {
     libTESK() = default;
 
     // --- State of the raw printer output ---
+    std::int16_t LineaImp = 0;      // line of the page of the print position, from 1
+    std::int16_t HandleImpres = 0;  // number of the port (1 while open)
+    int columnaImp_ = 1;            // column of the print position, from 1
+    QFile* puertoImp_ = nullptr;    // the open port, owned
+    // Writes text at the print position and moves it; the port's failure reaches the caller.
+    void escribePuerto(const QString& texto);
 };
 
 // The user's short-date pattern with the program's letters ("dd/mm/yyyy", "d/m/yy", ...).

@@ -1,0 +1,125 @@
+// Text cipher: Encripta, DesEncripta and CifraTexto.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "lib/ArchivosTexto.h"
+#include "lib/Biblioteca.h"
+#include "lib/libTESK.h"
+
+using namespace quilmaro;
+
+namespace {
+
+int numeroDeError(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ErrorTESK& e) {
+        return e.numero();
+    }
+    return 0;
+}
+
+// The single-byte code of every character of s.
+std::vector<int> codigos(const QString& s) {
+    std::vector<int> v;
+    for (char b : texto::aWindows1252(s))
+        v.push_back(static_cast<unsigned char>(b));
+    return v;
+}
+
+QString deCodigo(int c) {
+    return texto::deWindows1252(QByteArray(1, static_cast<char>(c)));
+}
+
+}  // namespace
+
+TEST(Cifrado, LetrasDigitosYBlancosIdaYVuelta) {
+    libTESK& t = tesk();
+    EXPECT_EQ(t.Encripta(""), "");
+    EXPECT_EQ(t.DesEncripta(""), "");
+    const QString claro = QStringLiteral(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz 0123456789 "
+        "Ñandú, Año 2024: €1.50; ¿qué?");
+    const QString cifrado = t.Encripta(claro);
+    EXPECT_EQ(cifrado.size(), claro.size());
+    EXPECT_NE(cifrado, claro);
+    EXPECT_EQ(t.DesEncripta(cifrado), claro);
+    // The cipher moves every character, and by the same amount for positions four apart.
+    const std::vector<int> a = codigos(claro), b = codigos(cifrado);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_GT(b[i], a[i]) << i;
+        if (i >= 4) {
+            EXPECT_EQ(b[i] - a[i], b[i - 4] - a[i - 4]) << i;
+        }
+    }
+    // Equal characters four places apart come out equal; neighbours do not.
+    const QString iguales = t.Encripta("aaaaa");
+    EXPECT_EQ(iguales.at(0), iguales.at(4));
+    EXPECT_NE(iguales.at(0), iguales.at(1));
+    // The argument is left as it was.
+    const QString original = claro;
+    t.Encripta(claro);
+    EXPECT_EQ(claro, original);
+    // Encipher and decipher are the same routine with the direction flag.
+    EXPECT_EQ(CifraTexto(claro, 0), cifrado);
+    EXPECT_EQ(CifraTexto(cifrado, 1), claro);
+    EXPECT_EQ(CifraTexto(cifrado, -7), claro);
+}
+
+TEST(Cifrado, CadaCodigoEnCadaPosicion) {
+    libTESK& t = tesk();
+    // Each code at each of the four positions of the shift cycle: it either survives the round
+    // trip or fails with an invalid argument when its code would leave 0..255.
+    int fallasArriba = 0, fallasAbajo = 0;
+    for (int posicion = 0; posicion < 4; ++posicion) {
+        const QString prefijo(posicion, QLatin1Char('m'));
+        const int desplazamiento = codigos(t.Encripta(prefijo + "A")).back() - 'A';
+        ASSERT_GT(desplazamiento, 0);
+        for (int c = 0; c <= 255; ++c) {
+            const QString claro = prefijo + deCodigo(c);
+            if (c + desplazamiento <= 255) {
+                const QString cifrado = t.Encripta(claro);
+                EXPECT_EQ(codigos(cifrado).back(), c + desplazamiento);
+                EXPECT_EQ(t.DesEncripta(cifrado), claro) << c;
+            } else {
+                EXPECT_EQ(numeroDeError([&] { t.Encripta(claro); }), errores::ArgumentoNoValido)
+                    << c;
+                ++fallasArriba;
+            }
+            if (c - desplazamiento < 0) {
+                EXPECT_EQ(numeroDeError([&] { t.DesEncripta(claro); }), errores::ArgumentoNoValido)
+                    << c;
+                ++fallasAbajo;
+            } else {
+                EXPECT_EQ(t.Encripta(t.DesEncripta(claro)), claro) << c;
+            }
+        }
+    }
+    // The four shifts are small: only the codes within reach of an edge fail.
+    EXPECT_GT(fallasArriba, 4);
+    EXPECT_LT(fallasArriba, 4 * 10);
+    EXPECT_EQ(fallasArriba, fallasAbajo);
+}
+
+TEST(Cifrado, Fallas) {
+    libTESK& t = tesk();
+    // The top code fails wherever it stands, and no partial text comes back.
+    EXPECT_EQ(numeroDeError([&] { t.Encripta(QStringLiteral("abc") + QChar(0xFF)); }),
+              errores::ArgumentoNoValido);
+    EXPECT_EQ(numeroDeError([&] { t.DesEncripta(QStringLiteral("abc") + QChar(0)); }),
+              errores::ArgumentoNoValido);
+    // A text that was never enciphered deciphers into other characters.
+    EXPECT_NE(t.DesEncripta("hola"), "hola");
+    // A character that has no single-byte code is refused rather than turned into "?".
+    EXPECT_EQ(numeroDeError([&] { t.Encripta(QStringLiteral("a\u0151b")); }),
+              errores::ArgumentoNoValido);
+    EXPECT_EQ(numeroDeError([&] { t.Encripta(QString::fromUtf8("x\xF0\x9F\x98\x80")); }),
+              errores::ArgumentoNoValido);
+    // Length limit of the position counter.
+    EXPECT_EQ(t.Encripta(QString(32767, QLatin1Char('a'))).size(), 32767);
+    EXPECT_EQ(numeroDeError([&] { t.Encripta(QString(32768, QLatin1Char('a'))); }),
+              errores::Desbordamiento);
+}
