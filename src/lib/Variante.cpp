@@ -1,5 +1,6 @@
 #include "lib/Variante.h"
 
+#include <QRegularExpression>
 #include <QTimeZone>
 #include <cmath>
 #include <limits>
@@ -48,6 +49,27 @@ Variante Variante::nulo() {
     return v;
 }
 
+Variante Variante::largo64(std::int64_t v) {
+    Variante r;
+    r.valor_ = v;
+    return r;
+}
+
+Variante Variante::decimal(const QString& digitos) {
+    static const QRegularExpression forma(QStringLiteral("^-?(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    if (!forma.match(digitos).hasMatch())
+        errores::lanza(errores::TiposNoCoinciden);
+    Variante r;
+    r.valor_ = DecimalT{digitos};
+    return r;
+}
+
+Variante Variante::binario(const QByteArray& bytes) {
+    Variante r;
+    r.valor_ = bytes;
+    return r;
+}
+
 Variante::Tipo Variante::tipo() const {
     switch (valor_.index()) {
         case 0:
@@ -64,14 +86,21 @@ Variante::Tipo Variante::tipo() const {
             return Tipo::Texto;
         case 6:
             return Tipo::Fecha;
-        default:
+        case 7:
             return Tipo::Booleano;
+        case 8:
+            return Tipo::Largo64;
+        case 9:
+            return Tipo::Decimal;
+        default:
+            return Tipo::Binario;
     }
 }
 
 bool Variante::esNumero() const {
     const Tipo t = tipo();
-    return t == Tipo::Entero || t == Tipo::Largo || t == Tipo::Doble || t == Tipo::Booleano;
+    return t == Tipo::Entero || t == Tipo::Largo || t == Tipo::Doble || t == Tipo::Booleano ||
+           t == Tipo::Largo64 || t == Tipo::Decimal;
 }
 
 double Variante::fechaASerie(const QDateTime& f) {
@@ -115,7 +144,12 @@ double Variante::aDoble() const {
                 errores::lanza(errores::TiposNoCoinciden);
             return v;
         }
+        case Tipo::Largo64:
+            return static_cast<double>(largo64());
+        case Tipo::Decimal:
+            return QLocale::c().toDouble(decimalTexto());
         case Tipo::Nulo:
+        case Tipo::Binario:
             break;
     }
     errores::lanza(errores::TiposNoCoinciden);
@@ -194,13 +228,23 @@ QString Variante::aTexto() const {
                 s += QLatin1Char(' ') + f.time().toString(QStringLiteral("HH:mm:ss"));
             return s;
         }
+        case Tipo::Largo64:
+            return QString::number(largo64());
+        case Tipo::Decimal: {
+            QString s = decimalTexto();
+            s.replace(QLatin1Char('.'), loc.decimalPoint());
+            return s;
+        }
+        case Tipo::Binario:
+            return QString::fromUtf8(bytes());
     }
     return QString();
 }
 
 namespace {
 
-// Rank of the numeric kinds for widening: 16-bit < 32-bit < double.
+// Rank of the numeric kinds for widening: 16-bit < 32-bit < 64-bit < double (a decimal adds as
+// a double).
 int rango(Variante::Tipo t) {
     switch (t) {
         case Variante::Tipo::Booleano:
@@ -208,13 +252,35 @@ int rango(Variante::Tipo t) {
             return 0;
         case Variante::Tipo::Largo:
             return 1;
-        default:
+        case Variante::Tipo::Largo64:
             return 2;
+        default:
+            return 3;
+    }
+}
+
+// Integer part of a value of rank 2 or less, exactly.
+std::int64_t enteroExacto(const Variante& v) {
+    switch (v.tipo()) {
+        case Variante::Tipo::Booleano:
+            return v.booleano() ? -1 : 0;
+        case Variante::Tipo::Entero:
+            return v.entero();
+        case Variante::Tipo::Largo:
+            return v.largo();
+        default:
+            return v.largo64();
     }
 }
 
 Variante sumaNumeros(const Variante& a, const Variante& b) {
     const int r = std::max(rango(a.tipo()), rango(b.tipo()));
+    if (r == 2) {
+        std::int64_t suma = 0;
+        if (__builtin_add_overflow(enteroExacto(a), enteroExacto(b), &suma))
+            errores::lanza(errores::Desbordamiento);
+        return Variante::largo64(suma);
+    }
     const double suma = a.aDoble() + b.aDoble();
     if (!std::isfinite(suma))
         errores::lanza(errores::Desbordamiento);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <memory>
 
 #include "lib/CajaImagen.h"
 #include "lib/ErrorTESK.h"
@@ -16,6 +17,11 @@ class QFile;
 class QWidget;
 
 namespace quilmaro {
+
+// Objects of the data-objects layer (src/db, library quilmaro_db).
+class Campo;
+class Conexion;
+class Recordset;
 
 class libTESK {
   public:
@@ -153,6 +159,15 @@ class libTESK {
     }
 
     // --- Server connections, tables and null values (data-objects layer) ---------------------
+    // In quilmaro_db. Closes the connection and empties the variable. A connection that is not
+    // open fails (ErrorBdD 3709) and stays in the variable; an empty variable fails with 91.
+    void CierraBdD(std::shared_ptr<Conexion>& cnnBdD);
+    // Closes the record set when it is open and empties the variable; never fails.
+    void CierraTabla(std::shared_ptr<Recordset>& rstTabla);
+    // The field's value on the current row; a NULL becomes a blank of the field's kind: the
+    // 16-bit 0 for the codes 2, 3, 4, 5, 16, 18 and 19, FechaVacia() for dates (133) and ""
+    // for every other code.
+    Variante NoNull(const Campo& Campo);
 
     // --- SQL statement builders --------------------------------------------------------------
 

@@ -1,0 +1,80 @@
+#pragma once
+// A connection to one database of the MariaDB/MySQL server (MariaDB Connector/C underneath).
+// Every failure throws ErrorBdD with the numbers of db/ErrorBdD.h.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "db/ErrorBdD.h"
+
+struct st_mysql;
+
+namespace quilmaro {
+
+class Recordset;
+struct ResultadoBdD;
+
+// What a connection string says. Keys are read without regard to case and values may stand in
+// braces ("PWD={a;b}"); unknown keys (DRIVER, OPTION, ...) are ignored.
+struct DatosConexion {
+    QString servidor;     // SERVER: empty or "localhost" means this computer, through its socket
+    QString baseDeDatos;  // DATABASE
+    QString usuario;      // UID
+    QString clave;        // PWD
+    std::optional<int> puerto;  // PORT
+    QString socket;             // SOCKET
+
+    static DatosConexion interpreta(const QString& cadena);
+};
+
+class Conexion : public std::enable_shared_from_this<Conexion> {
+  public:
+    Conexion();
+    ~Conexion();
+    Conexion(const Conexion&) = delete;
+    Conexion& operator=(const Conexion&) = delete;
+
+    static std::shared_ptr<Conexion> crea() { return std::make_shared<Conexion>(); }
+
+    void setCadenaConexion(const QString& cadena) { cadena_ = cadena; }
+    const QString& cadenaConexion() const { return cadena_; }
+
+    // Opens the connection the string describes, talking utf8mb4. The standard option files'
+    // [client] group is read (port, socket, TLS). For this computer the socket is the string's
+    // SOCKET, else MYSQL_UNIX_PORT, else the option files' or the library's default; for a named
+    // server the port is the string's PORT, else MYSQL_TCP_PORT, else the option files' or 3306.
+    // An unreachable server gives errores::ServidorInalcanzable; the server's refusals (1045
+    // access denied, 1049 unknown database, ...) keep their own number.
+    void abre();
+    // Closes; errores::ConexionCerrada when it is not open.
+    void cierra();
+    bool estaAbierta() const { return abierta_; }
+
+    // Runs one statement. A statement that returns rows (SELECT, SHOW) gives an open record set
+    // holding them, positioned on the first; any other gives nullptr. A rejected statement gives
+    // errores::SentenciaRechazada with the server's message; a closed connection
+    // errores::ConexionCerrada.
+    std::shared_ptr<Recordset> ejecuta(const QString& sentencia);
+
+    // The value written so that it can stand between single quotes in a statement of this
+    // connection (mysql_real_escape_string: follows the server's SQL mode once connected).
+    QString escapa(const QString& valor) const;
+
+    // Rows the last statement found (for UPDATE: the rows matched, changed or not).
+    std::uint64_t filasAfectadas() const { return filasAfectadas_; }
+
+  private:
+    friend class Recordset;
+    // Runs a statement; the rows when it returns any.
+    std::optional<ResultadoBdD> consulta(const QString& sentencia);
+    void compruebaAbierta() const;
+
+    st_mysql* mysql_ = nullptr;
+    QString cadena_;
+    bool abierta_ = false;
+    std::uint64_t filasAfectadas_ = 0;
+};
+
+}  // namespace quilmaro

@@ -1,0 +1,313 @@
+#include "db/TempDeODBC.h"
+
+#include <optional>
+#include <vector>
+
+#include "db/ValoresSQL.h"
+#include "lib/libTESK.h"
+#include "platform/Plataforma.h"
+#include "startup/Globales.h"
+
+namespace quilmaro {
+
+namespace {
+
+const QString kTitulo = QStringLiteral("Quilmaro");
+
+void muestraError(const QString& texto, const QString& titulo) {
+    muestraMensaje(texto, titulo, Botones::Aceptar, Icono::Critico);
+}
+
+QString escapa(const std::shared_ptr<Conexion>& cnn, const QString& valor) {
+    if (cnn)
+        return cnn->escapa(valor);
+    static const Conexion sinConexion;
+    return sinConexion.escapa(valor);
+}
+
+// How InsertaRegistro writes a list value, by the column's type code (-1: unknown column).
+enum class Forma { Bare, Comillas, Fecha };
+
+Forma formaDe(int tipo) {
+    switch (tipo) {
+        case tipos::adSmallInt:
+        case tipos::adInteger:
+        case tipos::adSingle:
+        case tipos::adDouble:
+        case tipos::adTinyInt:
+        case tipos::adUnsignedSmallInt:
+        case tipos::adUnsignedInt:
+            return Forma::Bare;
+        case -1:  // a column the table lacks: the server will refuse it; keep the value quoted
+        case tipos::adChar:
+        case tipos::adVarChar:
+            return Forma::Comillas;
+        case tipos::adDBDate:
+            return Forma::Fecha;
+        default:
+            return Forma::Bare;
+    }
+}
+
+void muestraErrorInsercion(const ErrorTESK& e, const QString& stTabla, const QString& campo,
+                           const QString& sentencia) {
+    if (e.numero() == errores::CampoInexistente)
+        muestraError(QStringLiteral("No existe el campo '%1' en la tabla '%2'").arg(campo, stTabla),
+                     QStringLiteral("ERROR"));
+    else if (e.numero() == errores::SentenciaRechazada)
+        muestraError(QStringLiteral("Uno de los valores enviados para grabarse en la tabla '") +
+                         stTabla + QStringLiteral("' es incorrecto: ") + sentencia,
+                     QStringLiteral("ERROR"));
+    else
+        muestraError(QStringLiteral("Sucedió un error al tratar de agregar el registro en '") +
+                         stTabla + QStringLiteral("'. Favor de revisar los valores enviados"),
+                     QStringLiteral("ERROR"));
+}
+
+// InsertaRegistro, where an entry of `literales` stands for a value already written as SQL.
+QString insertaValores(const std::shared_ptr<Conexion>& cnnBdD,
+                       const std::shared_ptr<Recordset>& rstTipos, const QString& stTabla,
+                       const QStringList& stCampos, QStringList& stValores,
+                       const std::vector<std::optional<QString>>& literales) {
+    if (stCampos.size() != stValores.size()) {
+        muestraError(
+            QStringLiteral("La lista de campos y la lista de valores tienen diferentes elementos"),
+            QStringLiteral("ERROR"));
+        return QString();
+    }
+    QString columnas = QStringLiteral("Insert into ") + stTabla.toLower() + QStringLiteral(" (");
+    QString valores;
+    const qsizetype n = stCampos.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        plataforma().procesaEventos();
+        columnas += stCampos[i];
+        const bool hayLiteral = i < static_cast<qsizetype>(literales.size()) &&
+                                literales[static_cast<size_t>(i)].has_value();
+        if (hayLiteral) {
+            valores += *literales[static_cast<size_t>(i)];
+        } else {
+            int tipo = -1;
+            try {
+                if (!rstTipos)
+                    throw ErrorBdD::propio(errores::SinObjeto);
+                tipo = rstTipos->campo(stCampos[i]).tipo();
+            } catch (const ErrorTESK& e) {
+                muestraErrorInsercion(e, stTabla, stCampos[i], QString());
+            }
+            QString& valor = stValores[i];
+            switch (formaDe(tipo)) {
+                case Forma::Bare:
+                    valores += escapa(cnnBdD, valor);
+                    break;
+                case Forma::Comillas:
+                    valores += QLatin1Char('\'') + escapa(cnnBdD, valor) + QLatin1Char('\'');
+                    break;
+                case Forma::Fecha:
+                    if (tesk().AllTrim(valor).texto().toUpper().startsWith(QLatin1String("NOW"))) {
+                        valor = QStringLiteral("NOW()");
+                        valores += valor;
+                    } else {
+                        valor = tesk().FechaSQL(valor);
+                        valores += QLatin1Char('\'') + escapa(cnnBdD, valor) + QLatin1Char('\'');
+                    }
+                    break;
+            }
+        }
+        if (i < n - 1) {
+            columnas += QLatin1Char(',');
+            valores += QLatin1Char(',');
+        }
+    }
+    columnas += QStringLiteral(") values (");
+    valores += QStringLiteral(");");
+    const QString sentencia = columnas + valores;
+    try {
+        if (!cnnBdD)
+            throw ErrorBdD::propio(errores::SinObjeto);
+        cnnBdD->ejecuta(sentencia);
+    } catch (const ErrorTESK& e) {
+        muestraErrorInsercion(e, stTabla, QString(), sentencia);
+    }
+    return sentencia;
+}
+
+bool esEnumeracion(const ColumnaBdD& c) {
+    return (c.flags & (256u | 2048u)) != 0;  // ENUM_FLAG, SET_FLAG
+}
+
+// One value of a copied row: the text for InsertaRegistro's own rules where those give the right
+// value, otherwise an SQL literal.
+struct ValorCopia {
+    QString texto;
+    std::optional<QString> literal;
+};
+
+ValorCopia valorParaCopia(const Campo& origen, const ColumnaBdD& destino, const Conexion& cnn) {
+    using namespace tipos;
+    const Variante v = tesk().NoNull(origen);
+    const int td = destino.tipo;
+    const Forma forma = formaDe(td);
+    const bool esNumeroSimple = forma == Forma::Bare && esNumerico(td) && td != adNumeric &&
+                                td != adBigInt && td != adUnsignedBigInt && td != adUnsignedTinyInt;
+    const bool esTextoSimple = forma == Forma::Comillas && !esEnumeracion(destino);
+
+    if (origen.esNulo()) {
+        // NoNull's blank where the column takes it (0, '', the zero date); NULL elsewhere.
+        if ((esNumeroSimple && v.esNumero()) || esTextoSimple || forma == Forma::Fecha)
+            return {v.esNumero() ? numeroSQL(v) : v.aTexto(), std::nullopt};
+        return {QString(), QStringLiteral("NULL")};
+    }
+    if (esNumeroSimple)
+        return {v.esNumero() ? numeroSQL(v) : v.aTexto(), std::nullopt};
+    if (forma == Forma::Comillas || forma == Forma::Fecha)
+        return {v.aTexto(), std::nullopt};
+
+    const auto entreComillas = [&](const QByteArray& t) {
+        return QLatin1Char('\'') + cnn.escapa(QString::fromUtf8(t)) + QLatin1Char('\'');
+    };
+    const int to = origen.tipo();
+    if ((td == adDBTimeStamp && (to == adDBTimeStamp || to == adDBDate)) || td == adDBTime) {
+        // The server's own text: every digit of the time, fractions included.
+        const ValorBdD crudo = origen.textoServidor();
+        if (crudo && (to == adDBTimeStamp || to == adDBDate || to == adDBTime))
+            return {QString(), entreComillas(*crudo)};
+    }
+    return {QString(), literalSQL(v, destino, cnn)};
+}
+
+}  // namespace
+
+QString CadenaConexion(const QString& servidor, const QString& baseDeDatos) {
+    QString s = QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};");
+    if (!tesk().AllTrim(servidor).texto().isEmpty())
+        s += QStringLiteral("SERVER=") + servidor + QLatin1Char(';');
+    s += QStringLiteral("DATABASE=") + baseDeDatos + QLatin1Char(';');
+    s += QStringLiteral("UID=root;PWD=;");
+    return s;
+}
+
+QString NumeroDeError(int numero) {
+    return numero < 0 ? QString::number(numero) : QLatin1Char(' ') + QString::number(numero);
+}
+
+void AbreBdD(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
+    for (;;) {
+        if (stBaseDatos.isEmpty())
+            stBaseDatos = kBaseDeDatosGeneral;
+        stBaseDatos = stBaseDatos.toLower();
+        cnnBdD = Conexion::crea();
+        cnnBdD->setCadenaConexion(CadenaConexion(stServidor, stBaseDatos));
+        try {
+            cnnBdD->abre();
+            return;
+        } catch (const ErrorTESK& e) {
+            if (e.numero() == errores::ServidorInalcanzable) {
+                const Respuesta r = muestraMensaje(
+                    QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar abrir la "
+                                   "base de datos?"),
+                    QStringLiteral("ERROR"), Botones::SiNo, Icono::Exclamacion, Respuesta::Si);
+                if (r == Respuesta::Si)
+                    continue;
+                plataforma().terminaProceso(0);
+            }
+            muestraError(QStringLiteral("Error al abrir la base de datos:") +
+                             NumeroDeError(e.numero()) + QStringLiteral(": ") + e.descripcion(),
+                         QStringLiteral("Error"));
+            return;
+        }
+    }
+}
+
+bool AbreTabla(std::shared_ptr<Recordset>& rstTabla, const std::shared_ptr<Conexion>& cnnBdD,
+               QString& stTabla, QString& stCampos) {
+    const qsizetype blanco = stTabla.indexOf(QLatin1Char(' '));
+    stTabla =
+        blanco >= 0 ? stTabla.left(blanco).toLower() + stTabla.mid(blanco) : stTabla.toLower();
+    QString sentencia;
+    try {
+        if (stCampos.isEmpty())
+            stCampos = QStringLiteral("*");
+        sentencia = Reemplaza(QStringLiteral("Select XXX from "), stCampos) + stTabla;
+        rstTabla = Recordset::crea();
+        rstTabla->abre(sentencia, cnnBdD);
+        return !rstTabla->eof();
+    } catch (const ErrorTESK& e) {
+        if (e.numero() == errores::ConexionCerrada) {
+            muestraError(QStringLiteral("No se puede abrir la base de datos, porque no hay "
+                                        "conexión con el servidor"),
+                         QStringLiteral("ERROR"));
+            plataforma().terminaProceso(0);
+        }
+        muestraError(QStringLiteral("Error al intentar abrir la tabla:") +
+                         NumeroDeError(e.numero()) + QStringLiteral(": ") + e.descripcion() +
+                         QStringLiteral("\r(") + sentencia + QLatin1Char(')'),
+                     QStringLiteral("Error"));
+        return false;
+    }
+}
+
+QString Reemplaza(const QString& stTexto, const QString& stValor) {
+    static const QString marca = QStringLiteral("XXX");
+    QString r;
+    qsizetype desde = 0;
+    for (;;) {
+        const qsizetype i = stTexto.indexOf(marca, desde, Qt::CaseInsensitive);
+        if (i < 0)
+            break;
+        r += stTexto.mid(desde, i - desde) + stValor;
+        desde = i + marca.size();
+    }
+    return r + stTexto.mid(desde);
+}
+
+QString Reemplaza(const QString& stTexto, const QString& stValor, const Conexion& cnn) {
+    return Reemplaza(stTexto, cnn.escapa(stValor));
+}
+
+QString InsertaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
+                        const std::shared_ptr<Recordset>& rstTipos, const QString& stTabla,
+                        const QStringList& stCampos, QStringList& stValores) {
+    return insertaValores(cnnBdD, rstTipos, stTabla, stCampos, stValores, {});
+}
+
+void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
+                const std::shared_ptr<Recordset>& rstDestino,
+                const std::shared_ptr<Conexion>& cnnBdD, const QString& stTabla) {
+    QStringList campos;
+    QStringList valores;
+    std::vector<std::optional<QString>> literales;
+    try {
+        if (!rstOrigen || !rstDestino)
+            throw ErrorBdD::propio(errores::SinObjeto);
+        if (rstOrigen->eof() || rstOrigen->bof())
+            throw ErrorBdD::propio(errores::SinRegistroActual);
+        static const Conexion sinConexion;
+        const Conexion& cnn = cnnBdD ? *cnnBdD : sinConexion;
+        const int n = rstOrigen->cuentaCampos();
+        const int m = rstDestino->cuentaCampos();
+        for (int i = 0; i < n; ++i) {
+            const Campo& origen = rstOrigen->campo(i);
+            if (origen.tipo() == tipos::adLongVarChar || origen.tipo() == tipos::adLongVarBinary)
+                continue;
+            for (int j = 0; j < m; ++j) {
+                const Campo& destino = rstDestino->campo(j);
+                if (destino.nombre().compare(origen.nombre(), Qt::CaseInsensitive) != 0)
+                    continue;
+                ValorCopia v = valorParaCopia(origen, destino.columna(), cnn);
+                campos.append(origen.nombre());
+                valores.append(v.literal ? *v.literal : v.texto);
+                literales.push_back(std::move(v.literal));
+                break;
+            }
+        }
+    } catch (const ErrorTESK& e) {
+        // A row that cannot be read whole is not inserted at all.
+        muestraMensaje(QStringLiteral("Error al intentar pasar campos: ") +
+                           QString::number(e.numero()) + QStringLiteral(", ") + e.descripcion(),
+                       kTitulo, Botones::Aceptar, Icono::Ninguno);
+        return;
+    }
+    insertaValores(cnnBdD, rstDestino, stTabla, campos, valores, literales);
+}
+
+}  // namespace quilmaro

@@ -1,0 +1,61 @@
+#pragma once
+// The server routines: connections, tables and queries, inserting rows and copying them between
+// tables. They show their own failures in message boxes (platform seam) and carry on.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "db/Conexion.h"
+#include "db/Recordset.h"
+
+namespace quilmaro {
+
+// The administration system's general database, used when no database is named.
+inline const QString kBaseDeDatosGeneral = QStringLiteral("generalvelmorita");
+
+// The connection string for a database: "DRIVER={MySQL ODBC 3.51 Driver};", then
+// "SERVER=<servidor>;" only when servidor is not blank, "DATABASE=<base>;" and "UID=root;PWD=;".
+QString CadenaConexion(const QString& servidor, const QString& baseDeDatos);
+
+// A number as error messages write it: a leading blank when not negative (" 1049", "-2147467259").
+QString NumeroDeError(int numero);
+
+// Opens a new connection in cnnBdD to stBaseDatos (empty: "generalvelmorita"; written back in
+// lower case) on the server stServidor. While the server cannot be reached it asks whether to try
+// again, and ends the process on No. Any other failure is shown and cnnBdD is left holding a
+// connection that is not open.
+void AbreBdD(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos);
+
+// Opens in rstTabla "Select <stCampos> from <stTabla>" on cnnBdD and answers whether it gave a
+// row. The table name (before the first blank) is written back in lower case, an empty field list
+// as "*". With no usable connection it says so and ends the process; any other failure is shown
+// once and gives false.
+bool AbreTabla(std::shared_ptr<Recordset>& rstTabla, const std::shared_ptr<Conexion>& cnnBdD,
+               QString& stTabla, QString& stCampos);
+
+// stTexto with every "XXX", in any letter case, replaced by stValor (which is not searched again).
+QString Reemplaza(const QString& stTexto, const QString& stValor);
+// The same, for a value going into SQL text: stValor is escaped for the connection first.
+QString Reemplaza(const QString& stTexto, const QString& stValor, const Conexion& cnn);
+
+// Inserts one row into stTabla: column i of stCampos gets value i of stValores (both lists from
+// index 0). Each value is written by the type of the column of that name in rstTipos: numbers
+// bare, CHAR/VARCHAR between quotes, DATE as FechaSQL's text between quotes ("NOW()" for a value
+// beginning with "now"; the list entry is rewritten to what was written), any other bare. Every
+// value is escaped for the connection. Lists of different lengths: a message and "", nothing
+// sent. Returns the statement sent; failures are shown and do not stop it.
+QString InsertaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
+                        const std::shared_ptr<Recordset>& rstTipos, const QString& stTabla,
+                        const QStringList& stCampos, QStringList& stValores);
+
+// Copies the current row of rstOrigen into stTabla through InsertaRegistro: every column that
+// rstDestino also has (by name, any letter case), except long texts and long binaries. NULLs go
+// through NoNull where that gives a value the column takes (numbers 0, texts "", dates the
+// zero date); elsewhere they stay NULL. Date-times keep their time, decimals their digits,
+// doubles every digit, binary columns their bytes.
+void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
+                const std::shared_ptr<Recordset>& rstDestino,
+                const std::shared_ptr<Conexion>& cnnBdD, const QString& stTabla);
+
+}  // namespace quilmaro

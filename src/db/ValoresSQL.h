@@ -1,0 +1,34 @@
+#pragma once
+// Values of the program and the text of the server, both ways (inside the data-objects layer and
+// the server routines).
+
+#include <QString>
+
+#include "db/ResultadoBdD.h"
+#include "lib/Variante.h"
+
+namespace quilmaro {
+
+class Conexion;
+
+// The value the server sent for a column, as the program's variant value (see Campo::valor()).
+Variante decodificaValor(const ColumnaBdD& c, const ValorBdD& v);
+
+// A value as the server would send it back for that column (nothing for NULL).
+ValorBdD textoParaServidor(const Variante& v, const ColumnaBdD& c);
+
+// A value written as an SQL literal for that column: NULL, a bare number, b'…' bits as 1 or 0,
+// X'…' for bytes, anything else between single quotes, escaped for the connection.
+QString literalSQL(const Variante& v, const ColumnaBdD& c, const Conexion& cnn);
+
+// Bytes as an SQL hexadecimal literal: X'00FF' (X'' when empty).
+QString literalHexadecimal(const QByteArray& bytes);
+
+// A number in the form SQL reads: "." as the decimal point, no group separators; doubles in
+// their shortest exact form.
+QString numeroSQL(const Variante& v);
+
+// `name` with back-quotes doubled inside.
+QString identificadorSQL(const QString& nombre);
+
+}  // namespace quilmaro

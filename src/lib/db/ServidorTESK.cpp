@@ -1,0 +1,45 @@
+// libTESK's methods on server connections, record sets and their fields.
+
+#include "db/Conexion.h"
+#include "db/Recordset.h"
+#include "lib/libTESK.h"
+
+namespace quilmaro {
+
+void libTESK::CierraBdD(std::shared_ptr<Conexion>& cnnBdD) {
+    if (!cnnBdD)
+        throw ErrorBdD::propio(errores::SinObjeto);
+    cnnBdD->cierra();
+    cnnBdD.reset();
+}
+
+void libTESK::CierraTabla(std::shared_ptr<Recordset>& rstTabla) {
+    try {
+        if (rstTabla && rstTabla->estaAbierto())
+            rstTabla->cierra();
+    } catch (const ErrorTESK&) {
+    }
+    rstTabla.reset();
+}
+
+Variante libTESK::NoNull(const Campo& Campo) {
+    Variante v = Campo.valor();
+    if (!v.esNulo())
+        return v;
+    switch (Campo.tipo()) {
+        case tipos::adSmallInt:
+        case tipos::adInteger:
+        case tipos::adSingle:
+        case tipos::adDouble:
+        case tipos::adTinyInt:
+        case tipos::adUnsignedSmallInt:
+        case tipos::adUnsignedInt:
+            return Variante(std::int16_t{0});
+        case tipos::adDBDate:
+            return Variante(FechaVacia());
+        default:
+            return Variante(QString());
+    }
+}
+
+}  // namespace quilmaro
