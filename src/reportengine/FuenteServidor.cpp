@@ -1,0 +1,119 @@
+// Tables on the database server, named "database.table", read through the data-objects layer.
+
+#include <QRegularExpression>
+
+#include "reportengine/Datos.h"
+
+#ifdef QUILMARO_MOTOR_CON_SERVIDOR
+#include "db/Conexion.h"
+#include "db/ErrorBdD.h"
+#include "db/Recordset.h"
+#include "startup/Globales.h"
+#endif
+
+namespace quilmaro::reporte {
+
+namespace {
+
+// "datos1.tbltemp3" -> ("datos1", "tbltemp3"); names of letters, digits, "_" and "$".
+bool separa(const QString& texto, QString* base, QString* tabla) {
+    static const QRegularExpression re(QStringLiteral("^\\s*([\\w$]+)\\.([\\w$]+)\\s*$"));
+    const auto m = re.match(texto);
+    if (!m.hasMatch())
+        return false;
+    *base = m.captured(1);
+    *tabla = m.captured(2);
+    return true;
+}
+
+#ifdef QUILMARO_MOTOR_CON_SERVIDOR
+
+QString cita(const QString& nombre) {
+    QString n = nombre;
+    n.replace(QLatin1Char('`'), QStringLiteral("``"));
+    return QLatin1Char('`') + n + QLatin1Char('`');
+}
+
+class FuenteServidor final : public FuenteDatos {
+  public:
+    FuenteServidor(const QString& base, const QString& tabla) {
+        // The same connection string the program's own connections use.
+        QString cadena = QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};");
+        if (!stServidor.trimmed().isEmpty())
+            cadena += QStringLiteral("SERVER=%1;").arg(stServidor);
+        cadena += QStringLiteral("DATABASE=%1;UID=root;PWD=;").arg(base);
+        try {
+            cnn_ = Conexion::crea();
+            cnn_->setCadenaConexion(cadena);
+            cnn_->abre();
+            rs_ = cnn_->ejecuta(QStringLiteral("SELECT * FROM %1.%2").arg(cita(base), cita(tabla)));
+            if (!rs_)
+                throw ErrorReporte(QStringLiteral("el servidor no devolvió filas."));
+            for (int i = 0; i < rs_->cuentaCampos(); ++i)
+                columnas_ << rs_->campo(i).nombre();
+        } catch (const ErrorTESK& e) {
+            cierra();
+            throw ErrorReporte(
+                QStringLiteral("%1 (error %2).").arg(e.descripcion()).arg(e.numero()));
+        } catch (...) {
+            cierra();
+            throw;
+        }
+    }
+
+    ~FuenteServidor() override { cierra(); }
+
+    QStringList columnas() const override { return columnas_; }
+
+    bool siguiente(QVector<Variante>& fila) override {
+        try {
+            if (rs_->eof())
+                return false;
+            const int n = static_cast<int>(columnas_.size());
+            fila.resize(n);
+            for (int i = 0; i < n; ++i)
+                fila[i] = rs_->campo(i).valor();
+            rs_->siguiente();
+            return true;
+        } catch (const ErrorTESK& e) {
+            throw ErrorReporte(
+                QStringLiteral("%1 (error %2).").arg(e.descripcion()).arg(e.numero()));
+        }
+    }
+
+  private:
+    void cierra() noexcept {
+        try {
+            if (rs_ && rs_->estaAbierto())
+                rs_->cierra();
+            rs_.reset();
+            if (cnn_ && cnn_->estaAbierta())
+                cnn_->cierra();
+            cnn_.reset();
+        } catch (...) {
+            // Closing what is already broken has nothing left to report.
+        }
+    }
+
+    std::shared_ptr<Conexion> cnn_;
+    std::shared_ptr<Recordset> rs_;
+    QStringList columnas_;
+};
+
+#endif
+
+}  // namespace
+
+std::unique_ptr<FuenteDatos> abreTablaServidor(const QString& baseYTabla) {
+    QString base, tabla;
+    if (!separa(baseYTabla, &base, &tabla))
+        throw ErrorReporte(
+            QStringLiteral("se esperaba «base.tabla» (por ejemplo «datos1.tbltemp1»)."));
+#ifdef QUILMARO_MOTOR_CON_SERVIDOR
+    return std::make_unique<FuenteServidor>(base, tabla);
+#else
+    throw ErrorReporte(QStringLiteral("esta versión del programa no tiene acceso al servidor."));
+#endif
+}
+
+}  // namespace quilmaro::reporte

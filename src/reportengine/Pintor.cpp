@@ -1,0 +1,175 @@
+#include "reportengine/Pintor.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+
+#include "reportengine/ErrorReporte.h"
+
+namespace quilmaro::reporte {
+
+namespace {
+
+constexpr double kK = kUnidadesPorMm;
+
+QRectF aUnidades(const QRectF& r) {
+    return QRectF(r.x() * kK, r.y() * kK, r.width() * kK, r.height() * kK);
+}
+
+QPageLayout disposicion(const Documento& doc) {
+    const QPageSize tam(doc.papel, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
+    return QPageLayout(tam, doc.horizontal ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+}  // namespace
+
+void Pintor::pinta(QPainter& p, int pagina, double pxPorMm) const {
+    if (pagina < 0 || pagina >= doc_.cuentaPaginas())
+        return;
+    const PaginaDocumento& pag = doc_.paginas[static_cast<size_t>(pagina)];
+    p.save();
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                     QPainter::SmoothPixmapTransform);
+    p.scale(pxPorMm / kK, pxPorMm / kK);
+    for (const ElementoPagina& e : pag.elementos) {
+        switch (e.tipo) {
+            case ElementoPagina::Tipo::Texto: {
+                if (e.texto.isEmpty())
+                    break;
+                const EstiloTexto& est = doc_.estilos[static_cast<size_t>(e.indice)];
+                const QFontMetricsF& fm = tipos_.metricas(e.indice);
+                p.setFont(tipos_.fuente(e.indice));
+                p.setPen(QColor::fromRgba(est.color));
+                const QRectF r = aUnidades(e.caja);
+                const QStringList lineas = e.texto.split(QLatin1Char('\n'));
+                const double inter = fm.lineSpacing();
+                const double total = fm.height() + inter * static_cast<double>(lineas.size() - 1);
+                double y = r.top();
+                if (est.vertical == Qt::AlignVCenter)
+                    y = r.top() + (r.height() - total) / 2;
+                else if (est.vertical == Qt::AlignBottom)
+                    y = r.bottom() - total;
+                y += fm.ascent();
+                for (const QString& l : lineas) {
+                    double x = r.left();
+                    if (est.horizontal != Qt::AlignLeft) {
+                        const double w = fm.horizontalAdvance(l);
+                        x = est.horizontal == Qt::AlignRight ? r.right() - w
+                                                             : r.left() + (r.width() - w) / 2;
+                    }
+                    p.drawText(QPointF(x, y), l);
+                    y += inter;
+                }
+                break;
+            }
+            case ElementoPagina::Tipo::Linea: {
+                if (e.grosor <= 0)
+                    break;
+                QPen pen(QColor::fromRgba(e.color), e.grosor * kK);
+                pen.setCapStyle(Qt::SquareCap);
+                p.setPen(pen);
+                p.drawLine(QPointF(e.caja.left() * kK, e.caja.top() * kK),
+                           QPointF(e.caja.right() * kK, e.caja.bottom() * kK));
+                break;
+            }
+            case ElementoPagina::Tipo::Rectangulo: {
+                if (e.grosor > 0) {
+                    QPen pen(QColor::fromRgba(e.color), e.grosor * kK);
+                    pen.setJoinStyle(Qt::MiterJoin);
+                    p.setPen(pen);
+                } else {
+                    p.setPen(Qt::NoPen);
+                }
+                p.setBrush(qAlpha(e.relleno) ? QBrush(QColor::fromRgba(e.relleno))
+                                             : QBrush(Qt::NoBrush));
+                p.drawRect(aUnidades(e.caja));
+                p.setBrush(Qt::NoBrush);
+                break;
+            }
+            case ElementoPagina::Tipo::Imagen:
+                p.drawImage(aUnidades(e.caja), doc_.imagenes[static_cast<size_t>(e.indice)]);
+                break;
+        }
+    }
+    p.restore();
+}
+
+QImage imagenDePagina(const Documento& doc, int pagina, double ppp) {
+    const double pxPorMm = ppp / 25.4;
+    const QSizeF mm = doc.pagina();
+    QImage img(qRound(mm.width() * pxPorMm), qRound(mm.height() * pxPorMm), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    img.setDotsPerMeterX(qRound(ppp / 0.0254));
+    img.setDotsPerMeterY(qRound(ppp / 0.0254));
+    QPainter p(&img);
+    Pintor(doc).pinta(p, pagina, pxPorMm);
+    p.end();
+    return img;
+}
+
+void exportaPdf(const Documento& doc, const QString& ruta) {
+    QSaveFile archivo(ruta);
+    if (!archivo.open(QIODevice::WriteOnly))
+        throw ErrorReporte(QStringLiteral("No se pudo crear el archivo PDF «%1»: %2.")
+                               .arg(ruta, archivo.errorString()));
+    {
+        QPdfWriter w(&archivo);
+        w.setPageLayout(disposicion(doc));
+        w.setResolution(1200);
+        w.setCreator(QStringLiteral("Quilmaro"));
+        w.setTitle(doc.nombre);
+        QPainter p;
+        if (!p.begin(&w))
+            throw ErrorReporte(
+                QStringLiteral("No se pudo escribir el archivo PDF «%1».").arg(ruta));
+        const Pintor pintor(doc);
+        const double pxPorMm = w.resolution() / 25.4;
+        for (int i = 0; i < doc.cuentaPaginas(); ++i) {
+            if (i > 0)
+                w.newPage();
+            pintor.pinta(p, i, pxPorMm);
+        }
+        p.end();
+    }
+    if (!archivo.commit())
+        throw ErrorReporte(QStringLiteral("No se pudo guardar el archivo PDF «%1»: %2.")
+                               .arg(ruta, archivo.errorString()));
+}
+
+void imprime(const Documento& doc, QPrinter& impresora) {
+    impresora.setDocName(doc.nombre);
+    impresora.setFullPage(true);
+    if (!impresora.setPageLayout(disposicion(doc))) {
+        impresora.setPageSize(disposicion(doc).pageSize());
+        impresora.setPageOrientation(doc.horizontal ? QPageLayout::Landscape
+                                                    : QPageLayout::Portrait);
+    }
+    int desde = 1, hasta = doc.cuentaPaginas();
+    if (impresora.printRange() == QPrinter::PageRange && impresora.fromPage() > 0) {
+        desde = std::max(1, impresora.fromPage());
+        hasta = std::min(hasta, std::max(desde, impresora.toPage()));
+    }
+    QPainter p;
+    if (!p.begin(&impresora))
+        throw ErrorReporte(
+            QStringLiteral("No se pudo imprimir el reporte «%1» en la impresora «%2».")
+                .arg(doc.nombre, impresora.printerName()));
+    const Pintor pintor(doc);
+    const double pxPorMm = impresora.resolution() / 25.4;
+    for (int i = desde; i <= hasta; ++i) {
+        if (i > desde)
+            impresora.newPage();
+        pintor.pinta(p, i - 1, pxPorMm);
+    }
+    p.end();
+    if (impresora.printerState() == QPrinter::Error)
+        throw ErrorReporte(
+            QStringLiteral("La impresora «%1» informó un error al imprimir el reporte «%2».")
+                .arg(impresora.printerName(), doc.nombre));
+}
+
+}  // namespace quilmaro::reporte

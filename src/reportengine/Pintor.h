@@ -1,0 +1,39 @@
+#pragma once
+// Painting of the page model on any paint device: the preview, a printer, PDF, an image.
+
+#include <QImage>
+#include <QString>
+
+#include "reportengine/Documento.h"
+#include "reportengine/Tipografia.h"
+
+class QPainter;
+class QPrinter;
+
+namespace quilmaro::reporte {
+
+class Pintor {
+  public:
+    explicit Pintor(const Documento& doc) : doc_(doc), tipos_(doc.estilos) {}
+
+    // Paints page i (from 0) with the paper's top-left corner at the painter's origin, at
+    // pxPorMm device pixels per millimetre.
+    void pinta(QPainter& p, int pagina, double pxPorMm) const;
+
+  private:
+    const Documento& doc_;
+    Tipografia tipos_;
+};
+
+// Page i (from 0) as an image of ppp pixels per inch, on white.
+QImage imagenDePagina(const Documento& doc, int pagina, double ppp);
+
+// Writes the whole document as a PDF (fonts embedded). The file appears complete or not at all;
+// failures are thrown as ErrorReporte.
+void exportaPdf(const Documento& doc, const QString& ruta);
+
+// Sends the document to the printer, full page, at the paper size of the layout, honouring a
+// page range chosen in the printer's dialog. Failures are thrown as ErrorReporte.
+void imprime(const Documento& doc, QPrinter& impresora);
+
+}  // namespace quilmaro::reporte

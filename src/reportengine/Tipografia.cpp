@@ -1,0 +1,115 @@
+#include "reportengine/Tipografia.h"
+
+#include <QTextLayout>
+#include <cmath>
+
+namespace quilmaro::reporte {
+
+namespace {
+
+const QChar kPuntos(0x2026);  // "…"
+
+QFont fuenteDe(const EstiloTexto& e) {
+    QFont f;
+    // DejaVu Sans holds every Spanish letter; it stands in when the family asked for is missing.
+    f.setFamilies({e.familia, QStringLiteral("DejaVu Sans")});
+    f.setPixelSize(
+        std::max(1, static_cast<int>(std::lround(e.puntos * 25.4 / 72.0 * kUnidadesPorMm))));
+    f.setBold(e.negrita);
+    f.setItalic(e.cursiva);
+    f.setUnderline(e.subrayado);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferQuality));
+    return f;
+}
+
+}  // namespace
+
+Tipografia::Tipografia(const std::vector<EstiloTexto>& estilos) {
+    fuentes_.reserve(estilos.size());
+    metricas_.reserve(estilos.size());
+    for (const EstiloTexto& e : estilos) {
+        fuentes_.push_back(fuenteDe(e));
+        metricas_.emplace_back(fuentes_.back());
+    }
+}
+
+double Tipografia::interlineado(int estilo) const {
+    return metricas(estilo).lineSpacing() / kUnidadesPorMm;
+}
+
+double Tipografia::ancho(const QString& linea, int estilo) const {
+    return metricas(estilo).horizontalAdvance(linea) / kUnidadesPorMm;
+}
+
+QString Tipografia::conPuntos(const QString& linea, int estilo, double anchoUnidades) const {
+    const QFontMetricsF& fm = metricas(estilo);
+    QString s = linea;
+    while (!s.isEmpty() && s.back().isSpace())
+        s.chop(1);
+    QString r = s + kPuntos;
+    while (!s.isEmpty() && fm.horizontalAdvance(r) > anchoUnidades) {
+        s.chop(1);
+        r = s + kPuntos;
+    }
+    return r;
+}
+
+QString Tipografia::dispone(const QString& texto, int estilo, double anchoMm, bool ajusta,
+                            int maxLineas, int* lineas) const {
+    const QFontMetricsF& fm = metricas(estilo);
+    const double ancho = anchoMm * kUnidadesPorMm;
+    if (lineas)
+        *lineas = texto.isEmpty() ? 0 : 1;
+    if (texto.isEmpty())
+        return texto;
+    if (!ajusta) {
+        QString una = texto;
+        una.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        una.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        if (fm.horizontalAdvance(una) <= ancho)
+            return una;
+        return fm.elidedText(una, Qt::ElideRight, ancho);
+    }
+    QString plano = texto;
+    plano.remove(QLatin1Char('\r'));
+    plano.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout tl(plano, fuente(estilo));
+    QTextOption op;
+    op.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    tl.setTextOption(op);
+    QStringList partes;
+    tl.beginLayout();
+    for (;;) {
+        QTextLine l = tl.createLine();
+        if (!l.isValid())
+            break;
+        l.setLineWidth(ancho);
+        QString s = plano.mid(l.textStart(), l.textLength());
+        while (!s.isEmpty() && (s.back().isSpace() || s.back() == QChar::LineSeparator))
+            s.chop(1);
+        partes << s;
+    }
+    tl.endLayout();
+    if (maxLineas > 0 && partes.size() > maxLineas) {
+        partes.resize(maxLineas);
+        partes.back() = conPuntos(partes.back(), estilo, ancho);
+    }
+    if (lineas)
+        *lineas = static_cast<int>(partes.size());
+    return partes.join(QLatin1Char('\n'));
+}
+
+QString Tipografia::recorta(const QString& dispuesto, int estilo, double anchoMm,
+                            int maxLineas) const {
+    QStringList partes = dispuesto.split(QLatin1Char('\n'));
+    if (maxLineas < 1)
+        maxLineas = 1;
+    if (partes.size() <= maxLineas)
+        return dispuesto;
+    partes.resize(maxLineas);
+    partes.back() = conPuntos(partes.back(), estilo, anchoMm * kUnidadesPorMm);
+    return partes.join(QLatin1Char('\n'));
+}
+
+}  // namespace quilmaro::reporte

@@ -1,0 +1,79 @@
+#pragma once
+// The report preview: a window of its own that does not block the program. It shows one page at
+// a time, with page navigation, zoom and fit to width, printing (with a choice of printer) and
+// export to PDF; Esc closes it. It keeps its own copy of the pages: the data sources may be gone.
+
+#include <QWidget>
+#include <memory>
+
+#include "reportengine/Documento.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QPrinter;
+class QScrollArea;
+class QSpinBox;
+
+namespace quilmaro::reporte {
+
+class HojaPrevia;
+
+class VistaPrevia : public QWidget {
+    Q_OBJECT
+  public:
+    // A top-level window (deleted when closed); padre only ties its lifetime to the caller's.
+    explicit VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre = nullptr);
+    ~VistaPrevia() override;
+
+    const Documento& documento() const { return *doc_; }
+    int paginaActual() const { return pagina_ + 1; }  // from 1
+    int cuentaPaginas() const { return doc_->cuentaPaginas(); }
+    double zoom() const { return zoom_; }  // 1.0 is the paper's real size
+    bool ajustadoAlAncho() const { return ajustaAncho_; }
+    // The page count as the window shows it ("de 12").
+    QString textoPaginas() const;
+
+    void irAPagina(int numero);  // from 1; out-of-range numbers go to the nearest page
+    void fijaZoom(double zoom);
+    void ajustaAlAncho();
+
+    // Writes the whole report to a PDF; a failure is shown in a message. Returns success.
+    bool exportaPdf(const QString& ruta);
+    // Prints on the given printer; a failure is shown in a message. Returns success.
+    bool imprimeEn(QPrinter& impresora);
+
+    QAction* accionImprimir() const { return imprimir_; }
+    QAction* accionExportar() const { return exportar_; }
+
+  public slots:
+    void imprime();            // asks for the printer, then prints
+    void exportaConDialogo();  // asks for the file, then exports
+    void siguiente();
+    void anterior();
+    void primera();
+    void ultima();
+
+  protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    void actualiza();
+    double anchoDisponible() const;
+
+    std::shared_ptr<const Documento> doc_;
+    int pagina_ = 0;
+    double zoom_ = 1.0;
+    bool ajustaAncho_ = true;
+    QScrollArea* area_ = nullptr;
+    HojaPrevia* hoja_ = nullptr;
+    QSpinBox* numero_ = nullptr;
+    QLabel* total_ = nullptr;
+    QComboBox* zooms_ = nullptr;
+    QAction* imprimir_ = nullptr;
+    QAction* exportar_ = nullptr;
+    QAction* acciones_[4] = {};
+};
+
+}  // namespace quilmaro::reporte

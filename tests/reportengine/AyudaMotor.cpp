@@ -1,0 +1,144 @@
+#include "AyudaMotor.h"
+
+#include <sqlite3.h>
+
+#include <QProcess>
+#include <stdexcept>
+
+#include "reportengine/Paginador.h"
+
+namespace quilmaro::prueba {
+
+using namespace reporte;
+
+AbridorFuentes abridorMemoria(const QVector<TablaPrueba>& tablas) {
+    return [tablas](const PeticionFuente& p) -> std::unique_ptr<FuenteDatos> {
+        for (const TablaPrueba& t : tablas) {
+            if (t.numero == p.numero)
+                return std::make_unique<FuenteMemoria>(t.columnas, t.filas);
+        }
+        throw ErrorReporte(QStringLiteral("no hay tabla de prueba %1.").arg(p.numero));
+    };
+}
+
+std::shared_ptr<Documento> generaDesdeTexto(const QByteArray& xml,
+                                            const QVector<TablaPrueba>& tablas, const QDate& hoy) {
+    auto diseno = leeDisenoDeTexto(xml, QStringLiteral("/prueba/diseno.rpt"));
+    QMap<int, QString> textos;
+    for (const DefFuente& f : diseno->fuentes)
+        textos.insert(f.numero, QStringLiteral("mem:%1").arg(f.numero));
+    auto datos = Datos::carga(*diseno, textos, abridorMemoria(tablas));
+    return paginaReporte(*diseno, *datos, hoy);
+}
+
+QStringList textosPagina(const Documento& doc, int pagina) {
+    QStringList t;
+    for (const ElementoPagina& e : doc.paginas.at(static_cast<size_t>(pagina)).elementos) {
+        if (e.tipo == ElementoPagina::Tipo::Texto)
+            t << e.texto;
+    }
+    return t;
+}
+
+QStringList todosLosTextos(const Documento& doc) {
+    QStringList t;
+    for (int i = 0; i < doc.cuentaPaginas(); ++i)
+        t << textosPagina(doc, i);
+    return t;
+}
+
+QStringList textosEnY(const Documento& doc, int pagina, double y) {
+    QStringList t;
+    for (const ElementoPagina& e : doc.paginas.at(static_cast<size_t>(pagina)).elementos) {
+        if (e.tipo == ElementoPagina::Tipo::Texto && std::abs(e.caja.top() - y) < 0.01)
+            t << e.texto;
+    }
+    return t;
+}
+
+std::vector<BandaColocada> bandas(const Documento& doc, int pagina, TipoBanda tipo) {
+    std::vector<BandaColocada> r;
+    for (const BandaColocada& b : doc.paginas.at(static_cast<size_t>(pagina)).bandas) {
+        if (b.tipo == tipo)
+            r.push_back(b);
+    }
+    return r;
+}
+
+void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& columnas,
+                const Filas& filas) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(ruta.toUtf8().constData(), &db) != SQLITE_OK)
+        throw std::runtime_error("sqlite open");
+    auto ejecuta = [&](const QString& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string m = error ? error : "?";
+            sqlite3_free(error);
+            sqlite3_close(db);
+            throw std::runtime_error(m);
+        }
+    };
+    QStringList defs;
+    for (const QString& c : columnas)
+        defs << QStringLiteral("\"%1\"").arg(c);
+    ejecuta(QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(tabla, defs.join(QLatin1Char(','))));
+    ejecuta(QStringLiteral("BEGIN"));
+    QStringList marcas;
+    for (qsizetype i = 0; i < columnas.size(); ++i)
+        marcas << QStringLiteral("?");
+    sqlite3_stmt* st = nullptr;
+    const QByteArray sql = QStringLiteral("INSERT INTO \"%1\" VALUES (%2)")
+                               .arg(tabla, marcas.join(QLatin1Char(',')))
+                               .toUtf8();
+    sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+    for (const auto& fila : filas) {
+        sqlite3_reset(st);
+        for (int i = 0; i < columnas.size(); ++i) {
+            const Variante& v = fila.value(i);
+            if (v.esNulo() || v.esVacio()) {
+                sqlite3_bind_null(st, i + 1);
+            } else if (v.tipo() == Variante::Tipo::Doble) {
+                sqlite3_bind_double(st, i + 1, v.doble());
+            } else if (v.esNumero()) {
+                sqlite3_bind_int64(st, i + 1, static_cast<sqlite3_int64>(v.aDoble()));
+            } else if (v.tipo() == Variante::Tipo::Fecha) {
+                const QByteArray s = v.fecha().date().toString(Qt::ISODate).toUtf8();
+                sqlite3_bind_text(st, i + 1, s.constData(), static_cast<int>(s.size()),
+                                  SQLITE_TRANSIENT);
+            } else {
+                const QByteArray s = v.aTexto().toUtf8();
+                sqlite3_bind_text(st, i + 1, s.constData(), static_cast<int>(s.size()),
+                                  SQLITE_TRANSIENT);
+            }
+        }
+        sqlite3_step(st);
+    }
+    sqlite3_finalize(st);
+    ejecuta(QStringLiteral("COMMIT"));
+    sqlite3_close(db);
+}
+
+QString textoPdf(const QString& ruta, bool conDisposicion) {
+    QProcess p;
+    QStringList args;
+    if (conDisposicion)
+        args << QStringLiteral("-layout");
+    args << QStringLiteral("-enc") << QStringLiteral("UTF-8") << ruta << QStringLiteral("-");
+    p.start(QStringLiteral("pdftotext"), args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QStringList fuentesPdf(const QString& ruta) {
+    QProcess p;
+    p.start(QStringLiteral("pdffonts"), {ruta});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    QStringList l =
+        QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return l.mid(2);
+}
+
+}  // namespace quilmaro::prueba

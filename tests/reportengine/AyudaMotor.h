@@ -1,0 +1,55 @@
+#pragma once
+// Helpers of the engine's tests: layouts from text, rows in memory, SQLite files, the text of
+// pages and of PDF files.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+
+#include "lib/Variante.h"
+#include "reportengine/Datos.h"
+#include "reportengine/Diseno.h"
+#include "reportengine/Documento.h"
+
+namespace quilmaro::prueba {
+
+using Filas = QVector<QVector<Variante>>;
+
+// One table in memory, by source number.
+struct TablaPrueba {
+    int numero = 0;
+    QStringList columnas;
+    Filas filas;
+};
+
+// Opens each source from the tables given (by number); a number without a table fails like an
+// unreachable source.
+reporte::AbridorFuentes abridorMemoria(const QVector<TablaPrueba>& tablas);
+
+// Reads the layout (from text), loads the tables and paginates. Sources get the texts "mem:N".
+std::shared_ptr<reporte::Documento> generaDesdeTexto(const QByteArray& xml,
+                                                     const QVector<TablaPrueba>& tablas,
+                                                     const QDate& hoy = QDate(2024, 3, 5));
+
+// The texts of page i (from 0), in the order painted.
+QStringList textosPagina(const reporte::Documento& doc, int pagina);
+// Every text of the document, page after page.
+QStringList todosLosTextos(const reporte::Documento& doc);
+// The text items of a page whose box's top is y mm (within 0.01 mm).
+QStringList textosEnY(const reporte::Documento& doc, int pagina, double y);
+// The bands of a type placed on page i.
+std::vector<reporte::BandaColocada> bandas(const reporte::Documento& doc, int pagina,
+                                           reporte::TipoBanda tipo);
+
+// Creates a SQLite file with one table; values go in as given (Null as NULL).
+void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& columnas,
+                const Filas& filas);
+
+// pdftotext of a file (layout mode when conDisposicion); empty when it fails.
+QString textoPdf(const QString& ruta, bool conDisposicion = false);
+// Lines of `pdffonts`, without the two heading lines.
+QStringList fuentesPdf(const QString& ruta);
+
+}  // namespace quilmaro::prueba

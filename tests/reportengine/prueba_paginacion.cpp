@@ -1,0 +1,329 @@
+// Pagination on small handcrafted pages: where every band lands for row counts below, at and
+// above a page's capacity; groups near the bottom; a report footer that does not fit; totals
+// carried from page to page; texts that grow.
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <numeric>
+
+#include "AyudaMotor.h"
+#include "reportengine/ErrorReporte.h"
+
+using namespace quilmaro;
+using namespace quilmaro::prueba;
+using reporte::TipoBanda;
+
+namespace {
+
+// Page 100 x 100 mm with 10 mm margins: page header 10 and column header 5 from y = 10, page
+// footer 5 at y = 85, so detail rows of 6 mm run from y = 25 and ten of them fill the page.
+QByteArray disenoCapacidad(const QByteArray& extra = {}) {
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<reporte nombre="Capacidad" ancho="100" alto="100" margen-superior="10" margen-inferior="10"
+         margen-izquierdo="10" margen-derecho="10">
+  <fuente numero="1" nombre="movs" detalle="si"/>
+  <encabezado-pagina alto="10"><texto x="0" y="0" ancho="80" alto="5">ENCABEZADO</texto></encabezado-pagina>
+  <encabezado-columnas alto="5"><texto x="0" y="0" ancho="40" alto="5">Concepto</texto></encabezado-columnas>
+  <detalle alto="6">
+    <campo x="0" y="0" ancho="40" alto="5">Concepto</campo>
+    <campo x="40" y="0" ancho="40" alto="5" alineacion="derecha" formato="#,##0.00">Importe</campo>
+  </detalle>
+)" + extra +
+           R"(
+  <pie-pagina alto="5"><campo x="0" y="0" ancho="80" alto="5">"Página " &amp; Pagina() &amp; " de " &amp; Paginas()</campo></pie-pagina>
+</reporte>)";
+}
+
+TablaPrueba movimientos(int n, int primero = 1) {
+    TablaPrueba t{1, {"Concepto", "Importe"}, {}};
+    for (int i = 0; i < n; ++i)
+        t.filas.append(
+            {Variante(QStringLiteral("C%1").arg(primero + i)), Variante(double(primero + i))});
+    return t;
+}
+
+std::vector<double> posiciones(const reporte::Documento& doc, int pagina, TipoBanda tipo) {
+    std::vector<double> y;
+    for (const auto& b : bandas(doc, pagina, tipo))
+        y.push_back(b.y);
+    return y;
+}
+
+std::vector<double> serie(double desde, double paso, int n) {
+    std::vector<double> v;
+    for (int i = 0; i < n; ++i)
+        v.push_back(desde + paso * i);
+    return v;
+}
+
+QString importe(double v) {
+    return QLocale(QLocale::Spanish, QLocale::Mexico).toString(v, 'f', 2);
+}
+
+}  // namespace
+
+TEST(Paginacion, CapacidadDeUnaPagina) {
+    // Nine rows (below capacity) and ten (exactly at it) fit on one page, rows 6 mm apart.
+    for (int n : {9, 10}) {
+        SCOPED_TRACE(n);
+        const auto doc = generaDesdeTexto(disenoCapacidad(), {movimientos(n)});
+        ASSERT_EQ(doc->cuentaPaginas(), 1);
+        EXPECT_EQ(posiciones(*doc, 0, TipoBanda::EncabezadoPagina), std::vector<double>{10});
+        EXPECT_EQ(posiciones(*doc, 0, TipoBanda::EncabezadoColumnas), std::vector<double>{20});
+        const auto y = posiciones(*doc, 0, TipoBanda::Detalle);
+        ASSERT_EQ(y.size(), static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            EXPECT_NEAR(y[i], 25 + 6 * i, 1e-9);
+        EXPECT_EQ(posiciones(*doc, 0, TipoBanda::PiePagina), std::vector<double>{85});
+        EXPECT_EQ(textosEnY(*doc, 0, 85), QStringList{"Página 1 de 1"});
+    }
+}
+
+TEST(Paginacion, UnaFilaDeMasAbreOtraPaginaConSusEncabezados) {
+    const auto doc = generaDesdeTexto(disenoCapacidad(), {movimientos(11)});
+    ASSERT_EQ(doc->cuentaPaginas(), 2);
+    EXPECT_EQ(bandas(*doc, 0, TipoBanda::Detalle).size(), 10u);
+    const auto segunda = bandas(*doc, 1, TipoBanda::Detalle);
+    ASSERT_EQ(segunda.size(), 1u);
+    EXPECT_EQ(segunda[0].fila, 10);
+    EXPECT_DOUBLE_EQ(segunda[0].y, 25);
+    EXPECT_EQ(posiciones(*doc, 1, TipoBanda::EncabezadoPagina), std::vector<double>{10});
+    EXPECT_EQ(posiciones(*doc, 1, TipoBanda::EncabezadoColumnas), std::vector<double>{20});
+    EXPECT_EQ(textosEnY(*doc, 0, 85), QStringList{"Página 1 de 2"});
+    EXPECT_EQ(textosEnY(*doc, 1, 85), QStringList{"Página 2 de 2"});
+    EXPECT_EQ(textosEnY(*doc, 1, 25), (QStringList{"C11", "11.00"}));
+}
+
+TEST(Paginacion, CadaFilaUnaSolaVezYEnOrden) {
+    const auto doc = generaDesdeTexto(disenoCapacidad(), {movimientos(95)});
+    EXPECT_EQ(doc->cuentaPaginas(), 10);
+    int esperada = 0;
+    for (int p = 0; p < doc->cuentaPaginas(); ++p) {
+        for (const auto& b : bandas(*doc, p, TipoBanda::Detalle))
+            EXPECT_EQ(b.fila, esperada++);
+        // Nothing of the body reaches into the footer's place.
+        for (const auto& b : doc->paginas[p].bandas) {
+            if (b.tipo != TipoBanda::PiePagina) {
+                EXPECT_LE(b.y + b.alto, 85 + 1e-9);
+            }
+        }
+    }
+    EXPECT_EQ(esperada, 95);
+}
+
+TEST(Paginacion, SinFilasQuedaUnaPaginaConEncabezados) {
+    const auto doc = generaDesdeTexto(disenoCapacidad(), {movimientos(0)});
+    ASSERT_EQ(doc->cuentaPaginas(), 1);
+    EXPECT_TRUE(bandas(*doc, 0, TipoBanda::Detalle).empty());
+    EXPECT_EQ(textosEnY(*doc, 0, 85), QStringList{"Página 1 de 1"});
+}
+
+TEST(Paginacion, PieDeReporteQueCabeYQueNoCabe) {
+    const QByteArray pie = R"(<pie-reporte alto="12">
+      <campo x="0" y="0" ancho="40" alto="5">"Facturas: " &amp; Cuenta()</campo>
+      <campo x="40" y="0" ancho="40" alto="5" alineacion="derecha" formato="#,##0.00">Suma(Importe)</campo>
+    </pie-reporte>)";
+    {
+        // Eight rows end at 73; the 12 mm footer ends exactly at the limit, 85.
+        const auto doc = generaDesdeTexto(disenoCapacidad(pie), {movimientos(8)});
+        ASSERT_EQ(doc->cuentaPaginas(), 1);
+        EXPECT_EQ(posiciones(*doc, 0, TipoBanda::PieReporte), std::vector<double>{73});
+        EXPECT_EQ(textosEnY(*doc, 0, 73), (QStringList{"Facturas: 8", "36.00"}));
+    }
+    {
+        // Nine rows end at 79: the footer moves to a page of its own, under the page headers.
+        const auto doc = generaDesdeTexto(disenoCapacidad(pie), {movimientos(9)});
+        ASSERT_EQ(doc->cuentaPaginas(), 2);
+        EXPECT_TRUE(bandas(*doc, 0, TipoBanda::PieReporte).empty());
+        EXPECT_TRUE(bandas(*doc, 1, TipoBanda::Detalle).empty());
+        EXPECT_EQ(posiciones(*doc, 1, TipoBanda::EncabezadoPagina), std::vector<double>{10});
+        EXPECT_EQ(posiciones(*doc, 1, TipoBanda::PieReporte), std::vector<double>{25});
+        EXPECT_EQ(textosEnY(*doc, 1, 25), (QStringList{"Facturas: 9", "45.00"}));
+        EXPECT_EQ(textosEnY(*doc, 0, 85), QStringList{"Página 1 de 2"});
+        EXPECT_EQ(textosEnY(*doc, 1, 85), QStringList{"Página 2 de 2"});
+    }
+}
+
+TEST(Paginacion, EncabezadoDeReporteSoloEnLaPrimera) {
+    const QByteArray xml =
+        R"(<reporte ancho="100" alto="100" margen-superior="10" margen-inferior="10">
+      <fuente numero="1" nombre="movs" detalle="si"/>
+      <encabezado-reporte alto="20"><texto x="0" y="0" ancho="80" alto="5">TÍTULO</texto></encabezado-reporte>
+      <encabezado-pagina alto="10" paginas="no-primera"><texto x="0" y="0" ancho="80" alto="5">SIGUE</texto></encabezado-pagina>
+      <detalle alto="6"><campo x="0" y="0" ancho="40" alto="5">Concepto</campo></detalle>
+    </reporte>)";
+    // 80 mm of body: 20 of title and ten rows on page 1; 10 of header and eleven rows after.
+    const auto doc = generaDesdeTexto(xml, {movimientos(21)});
+    ASSERT_EQ(doc->cuentaPaginas(), 2);
+    EXPECT_EQ(posiciones(*doc, 0, TipoBanda::EncabezadoReporte), std::vector<double>{10});
+    EXPECT_TRUE(bandas(*doc, 0, TipoBanda::EncabezadoPagina).empty());
+    EXPECT_EQ(posiciones(*doc, 0, TipoBanda::Detalle), serie(30, 6, 10));
+    EXPECT_TRUE(bandas(*doc, 1, TipoBanda::EncabezadoReporte).empty());
+    EXPECT_EQ(posiciones(*doc, 1, TipoBanda::EncabezadoPagina), std::vector<double>{10});
+    EXPECT_EQ(posiciones(*doc, 1, TipoBanda::Detalle), serie(20, 6, 11));
+}
+
+TEST(Paginacion, GrupoQueEmpiezaCercaDelFinalPasaEnteroALaSiguiente) {
+    const QByteArray grupo = R"(<grupo expresion="Cliente">
+      <encabezado-grupo alto="8"><campo x="0" y="0" ancho="80" alto="5">"Cliente " &amp; Cliente</campo></encabezado-grupo>
+      <pie-grupo alto="6"><campo x="40" y="0" ancho="40" alto="5" formato="#,##0.00" alineacion="derecha">SumaGrupo(Importe)</campo></pie-grupo>
+    </grupo>)";
+    TablaPrueba t{1, {"Cliente", "Concepto", "Importe"}, {}};
+    for (int i = 1; i <= 6; ++i)
+        t.filas.append({Variante("A"), Variante(QStringLiteral("A%1").arg(i)), Variante(10.0)});
+    for (int i = 1; i <= 3; ++i)
+        t.filas.append({Variante("B"), Variante(QStringLiteral("B%1").arg(i)), Variante(1.5)});
+    const auto doc = generaDesdeTexto(disenoCapacidad(grupo), {t});
+    // Group A: header at 25, rows 33..63, footer at 69, ending at 75. The 10 mm left would hold
+    // B's header (8) but not with its first row (6), so both open page 2.
+    ASSERT_EQ(doc->cuentaPaginas(), 2);
+    EXPECT_EQ(posiciones(*doc, 0, TipoBanda::EncabezadoGrupo), std::vector<double>{25});
+    EXPECT_EQ(posiciones(*doc, 0, TipoBanda::Detalle), serie(33, 6, 6));
+    EXPECT_EQ(posiciones(*doc, 0, TipoBanda::PieGrupo), std::vector<double>{69});
+    EXPECT_EQ(textosEnY(*doc, 0, 69), QStringList{"60.00"});
+    EXPECT_EQ(posiciones(*doc, 1, TipoBanda::EncabezadoGrupo), std::vector<double>{25});
+    EXPECT_EQ(textosEnY(*doc, 1, 25), QStringList{"Cliente B"});
+    EXPECT_EQ(posiciones(*doc, 1, TipoBanda::Detalle), serie(33, 6, 3));
+    EXPECT_EQ(posiciones(*doc, 1, TipoBanda::PieGrupo), std::vector<double>{51});
+    EXPECT_EQ(textosEnY(*doc, 1, 51), QStringList{"4.50"});
+}
+
+TEST(Paginacion, GruposAnidadosCierranDeAdentroHaciaAfuera) {
+    const QByteArray xml = R"(<reporte ancho="100" alto="200">
+      <fuente numero="1" nombre="v" detalle="si"/>
+      <grupo expresion="Zona">
+        <encabezado-grupo alto="5"><campo x="0" y="0" ancho="50" alto="5">"Z " &amp; Zona</campo></encabezado-grupo>
+        <pie-grupo alto="5"><campo x="0" y="0" ancho="50" alto="5">"fin Z " &amp; Zona &amp; " " &amp; CuentaGrupo()</campo></pie-grupo>
+      </grupo>
+      <grupo expresion="Ruta">
+        <encabezado-grupo alto="5"><campo x="0" y="0" ancho="50" alto="5">"R " &amp; Ruta</campo></encabezado-grupo>
+        <pie-grupo alto="5"><campo x="0" y="0" ancho="50" alto="5">"fin R " &amp; Ruta &amp; " " &amp; SumaGrupo(Kilos)</campo></pie-grupo>
+      </grupo>
+      <detalle alto="5"><campo x="0" y="0" ancho="50" alto="5">Kilos</campo></detalle>
+    </reporte>)";
+    TablaPrueba t{1, {"Zona", "Ruta", "Kilos"}, {}};
+    t.filas = {{Variante("N"), Variante("1"), Variante(std::int32_t{1})},
+               {Variante("N"), Variante("1"), Variante(std::int32_t{2})},
+               {Variante("N"), Variante("2"), Variante(std::int32_t{4})},
+               {Variante("S"), Variante("2"), Variante(std::int32_t{8})}};
+    const auto doc = generaDesdeTexto(xml, {t});
+    EXPECT_EQ(todosLosTextos(*doc),
+              (QStringList{"Z N", "R 1", "1", "2", "fin R 1 3", "R 2", "4", "fin R 2 4",
+                           "fin Z N 3", "Z S", "R 2", "8", "fin R 2 8", "fin Z S 1"}));
+}
+
+TEST(Paginacion, TotalesQueVienenYVanDePaginaEnPagina) {
+    const QByteArray xml =
+        R"(<reporte ancho="100" alto="100" margen-superior="10" margen-inferior="10">
+      <fuente numero="1" nombre="movs" detalle="si"/>
+      <encabezado-pagina alto="6" paginas="no-primera">
+        <texto x="0" y="0" ancho="30" alto="5">Vienen</texto>
+        <campo x="30" y="0" ancho="50" alto="5" formato="#,##0.00" alineacion="derecha">Acarreo(Importe)</campo>
+      </encabezado-pagina>
+      <detalle alto="7"><campo x="30" y="0" ancho="50" alto="5" formato="#,##0.00" alineacion="derecha">Importe</campo></detalle>
+      <pie-pagina alto="6" paginas="no-ultima">
+        <campo x="0" y="0" ancho="30" alto="5" formato="#,##0.00">SumaPagina(Importe)</campo>
+        <campo x="30" y="0" ancho="50" alto="5" formato="#,##0.00" alineacion="derecha">Suma(Importe)</campo>
+      </pie-pagina>
+      <pie-reporte alto="6"><campo x="30" y="0" ancho="50" alto="5" formato="#,##0.00" alineacion="derecha">Suma(Importe)</campo></pie-reporte>
+    </reporte>)";
+    TablaPrueba t{1, {"Importe"}, {}};
+    std::vector<double> importes;
+    for (int i = 0; i < 40; ++i) {
+        importes.push_back(1000.25 * ((i * 7) % 11) + 0.5 * i);
+        t.filas.append({Variante(importes.back())});
+    }
+    const auto doc = generaDesdeTexto(xml, {t});
+    ASSERT_GE(doc->cuentaPaginas(), 4);
+    double antes = 0;
+    int filasVistas = 0;
+    for (int p = 0; p < doc->cuentaPaginas(); ++p) {
+        SCOPED_TRACE(p);
+        double enPagina = 0;
+        for (const auto& b : bandas(*doc, p, TipoBanda::Detalle))
+            enPagina += importes[b.fila];
+        filasVistas += static_cast<int>(bandas(*doc, p, TipoBanda::Detalle).size());
+        if (p > 0) {
+            EXPECT_EQ(textosEnY(*doc, p, 10), (QStringList{"Vienen", importe(antes)}));
+        }
+        const bool ultima = p + 1 == doc->cuentaPaginas();
+        const auto pies = bandas(*doc, p, TipoBanda::PiePagina);
+        if (ultima) {
+            EXPECT_TRUE(pies.empty());
+        } else {
+            ASSERT_EQ(pies.size(), 1u);
+            EXPECT_EQ(textosEnY(*doc, p, pies[0].y),
+                      (QStringList{importe(enPagina), importe(antes + enPagina)}));
+        }
+        antes += enPagina;
+    }
+    EXPECT_EQ(filasVistas, 40);
+    const auto pie = bandas(*doc, doc->cuentaPaginas() - 1, TipoBanda::PieReporte);
+    ASSERT_EQ(pie.size(), 1u);
+    EXPECT_EQ(textosEnY(*doc, doc->cuentaPaginas() - 1, pie[0].y),
+              QStringList{importe(std::accumulate(importes.begin(), importes.end(), 0.0))});
+}
+
+TEST(Paginacion, TextoQueCreceEmpujaLoDeAbajoYAgrandaLaBanda) {
+    const QByteArray xml = R"(<reporte ancho="100" alto="150">
+      <fuente numero="1" nombre="n" detalle="si"/>
+      <detalle alto="12">
+        <campo x="0" y="0" ancho="30" alto="5" crece="si">Nota</campo>
+        <texto x="0" y="6" ancho="30" alto="5">debajo</texto>
+        <campo x="40" y="0" ancho="30" alto="5">Clave</campo>
+        <linea x1="35" y1="0" x2="35" y2="12" estira="si"/>
+      </detalle>
+    </reporte>)";
+    TablaPrueba t{1, {"Nota", "Clave"}, {}};
+    t.filas = {{Variante("corta"), Variante("K1")},
+               {Variante("una nota bastante larga que no cabe en treinta milímetros de ancho"),
+                Variante("K2")},
+               {Variante::nulo(), Variante("K3")}};
+    const auto doc = generaDesdeTexto(xml, {t});
+    const auto filas = bandas(*doc, 0, TipoBanda::Detalle);
+    ASSERT_EQ(filas.size(), 3u);
+    EXPECT_DOUBLE_EQ(filas[0].alto, 12);
+    EXPECT_GT(filas[1].alto, 12);
+    EXPECT_DOUBLE_EQ(filas[2].y, filas[1].y + filas[1].alto);
+    // The long note wraps into several lines, each within its 30 mm.
+    const auto& elementos = doc->paginas[0].elementos;
+    const reporte::ElementoPagina* nota = nullptr;
+    const reporte::ElementoPagina* debajo = nullptr;
+    const reporte::ElementoPagina* linea = nullptr;
+    for (const auto& e : elementos) {
+        if (e.texto.startsWith("una nota"))
+            nota = &e;
+        if (e.texto == "debajo" && std::abs(e.caja.top() - (filas[1].y + 6)) > 0.01 &&
+            e.caja.top() > filas[1].y && e.caja.top() < filas[2].y)
+            debajo = &e;
+        if (e.tipo == reporte::ElementoPagina::Tipo::Linea && e.caja.top() > filas[1].y - 0.01 &&
+            e.caja.top() < filas[1].y + 0.01)
+            linea = &e;
+    }
+    ASSERT_TRUE(nota);
+    const int lineas = static_cast<int>(nota->texto.count('\n')) + 1;
+    EXPECT_GE(lineas, 3);
+    EXPECT_FALSE(nota->texto.contains(QChar(0x2026)));  // nothing cut
+    EXPECT_DOUBLE_EQ(filas[1].alto, 12 + (nota->caja.height() - 5));
+    // What was below the note moved down by as much as the note grew.
+    ASSERT_TRUE(debajo);
+    EXPECT_NEAR(debajo->caja.top(), nota->caja.bottom() + 1, 1e-9);
+    // The upright line runs the whole grown band.
+    ASSERT_TRUE(linea);
+    EXPECT_NEAR(linea->caja.bottom(), filas[1].y + filas[1].alto, 1e-9);
+}
+
+TEST(Paginacion, TextoQueNoCreceSeCortaConPuntos) {
+    const QByteArray xml = R"(<reporte ancho="100" alto="150">
+      <fuente numero="1" nombre="n" detalle="si"/>
+      <detalle alto="5"><campo x="0" y="0" ancho="20" alto="5">Nota</campo></detalle>
+    </reporte>)";
+    TablaPrueba t{1, {"Nota"}, {{Variante("PANADERÍA Y PASTELERÍA LA ESPIGA DE ORO")}}};
+    const auto doc = generaDesdeTexto(xml, {t});
+    const QStringList textos = todosLosTextos(*doc);
+    ASSERT_EQ(textos.size(), 1);
+    EXPECT_TRUE(textos[0].endsWith(QChar(0x2026)));
+    EXPECT_TRUE(
+        QString("PANADERÍA Y PASTELERÍA LA ESPIGA DE ORO").startsWith(textos[0].chopped(1)));
+}
