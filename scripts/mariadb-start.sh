@@ -3,8 +3,9 @@
 #   scripts/mariadb-start.sh DIR [PORT]
 # Everything lives under DIR: the data folder (created with mariadb-install-db on first use), the
 # socket DIR/mariadb.sock, the pid file, the error log. root logs in with an empty password over the
-# socket and over TCP on 127.0.0.1:PORT. PORT defaults to the one recorded in DIR, else to the first
-# free port from 13306 up. A second start with the server already running finds it and does nothing.
+# socket and over TCP on 127.0.0.1:PORT. PORT defaults to the one used last time in DIR when it is
+# free, else to the first free port from there (13306 the first time). A second start with the
+# server already running finds it and does nothing.
 # DIR/entorno then holds MYSQL_UNIX_PORT=... and MYSQL_TCP_PORT=... for clients.
 set -euo pipefail
 
@@ -68,17 +69,16 @@ fi
 
 if [ $# -ge 2 ]; then
   puerto=$2
-elif [ -f "$dir/puerto" ]; then
-  puerto=$(cat "$dir/puerto")
+  if ! puerto_libre "$puerto"; then
+    echo "mariadb-start: port $puerto on 127.0.0.1 is taken by another program" >&2
+    exit 1
+  fi
 else
-  puerto=13306
+  # The port used last time, else (or when someone else took it) the first free one.
+  puerto=$(cat "$dir/puerto" 2>/dev/null || echo 13306)
   while ! puerto_libre "$puerto"; do
     puerto=$((puerto + 1))
   done
-fi
-if ! puerto_libre "$puerto"; then
-  echo "mariadb-start: port $puerto on 127.0.0.1 is taken by another program" >&2
-  exit 1
 fi
 echo "$puerto" >"$dir/puerto"
 

@@ -1,0 +1,325 @@
+// InsertaRegistro, PasaCampos and NoNull: statements, messages, and copies compared on the server.
+
+#include <gtest/gtest.h>
+
+#include "PlataformaPrueba.h"
+#include "ServidorPrueba.h"
+#include "db/TempDeODBC.h"
+#include "lib/Regional.h"
+#include "lib/libTESK.h"
+
+using namespace quilmaro;
+using prueba::PlataformaPrueba;
+
+namespace {
+
+const char* const kTodos = R"(
+CREATE TABLE %1 (
+  Id int NOT NULL PRIMARY KEY,
+  Ti tinyint, TiU tinyint unsigned, Si smallint, SiU smallint unsigned, An year,
+  Mi mediumint, MiU mediumint unsigned, En int, EnU int unsigned, Bi bigint, BiU bigint unsigned,
+  Fl float, Db double, De decimal(14,4), B1 bit(1), B8 bit(8),
+  Ch char(4), Enm enum('uno','dos'), Co set('a','b'), Vc varchar(60),
+  Vcb varchar(10) COLLATE utf8mb4_bin, Tx text, Lb longblob, Bn binary(4), Vb varbinary(8),
+  Fe date, Ho time, Fh datetime, Fh6 datetime(6), Ts timestamp NULL DEFAULT NULL
+) CHARSET utf8mb4)";
+
+const char* const kFilaCompleta = R"(
+INSERT INTO todos VALUES (1, -128, 255, -32768, 65535, 2024, -8388608, 16777215, -2147483648,
+  4294967295, -9223372036854775808, 18446744073709551615, 1.1, 0.1e0 + 0.2e0, -1234.5,
+  b'1', b'10100101', 'ab', 'dos', 'b,a', 'O''Higgins "Güero" \\ 🌹 ñÑ',
+  'Ünï\\''"', 'texto largo', X'00FF', X'00270AFF', X'5C2700', '2024-02-29', '-12:30:05',
+  '2024-03-05 09:41:07', '2024-03-05 09:41:07.123456', '2024-03-05 10:00:00'))";
+
+// Columns of a table, in order.
+QStringList columnas(Conexion& cnn, const QString& base, const QString& tabla) {
+    auto rs = cnn.ejecuta(QStringLiteral("SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE "
+                                         "TABLE_SCHEMA='%1' AND TABLE_NAME='%2' ORDER BY "
+                                         "ORDINAL_POSITION")
+                              .arg(base, tabla));
+    QStringList r;
+    for (; rs && !rs->eof(); rs->siguiente())
+        r.append(rs->campo(0).valor().texto());
+    return r;
+}
+
+// Columns whose bytes (or NULL) differ between two rows joined on their key.
+QStringList diferencias(Conexion& cnn, const QString& origen, const QString& destino,
+                        const QString& llave, const QVariant& id, const QStringList& cols) {
+    QStringList distintas;
+    for (const QString& c : cols) {
+        const QString sql =
+            QStringLiteral(
+                "SELECT CAST(o.`%1` AS BINARY) <=> CAST(d.`%1` AS BINARY) FROM %2 o "
+                "JOIN %3 d ON o.%4 = d.%4 WHERE o.%4 = %5")
+                .arg(c, origen, destino, llave, id.toString());
+        if (prueba::valorSQL(cnn, sql) != "1")
+            distintas.append(c);
+    }
+    return distintas;
+}
+
+class RegionalFijo {
+  public:
+    explicit RegionalFijo(const QLocale& loc) { fijaRegional(loc); }
+    ~RegionalFijo() { fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico)); }
+};
+
+class Copias : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        cnn_ = prueba::basePropia(QStringLiteral("prueba_copias"));
+        for (const char* t : {"facturas", "trabajo"})
+            cnn_->ejecuta(QStringLiteral("CREATE TABLE %1 LIKE datos1.facturas").arg(t));
+        cnn_->ejecuta(QString::fromUtf8(kTodos).arg(QStringLiteral("todos")));
+        cnn_->ejecuta(QString::fromUtf8(kFilaCompleta));
+        cnn_->ejecuta(QStringLiteral("INSERT INTO todos (Id) VALUES (2)"));
+        cnn_->ejecuta(QStringLiteral(
+            "CREATE TABLE parcial (ID int PRIMARY KEY, Serie varchar(5), Nombre varchar(120), "
+            "Observaciones text, Extra int) CHARSET utf8mb4"));
+    }
+    static void TearDownTestSuite() { cnn_.reset(); }
+
+    static std::shared_ptr<Recordset> abre(QString tabla) {
+        std::shared_ptr<Recordset> rs;
+        QString campos;
+        AbreTabla(rs, cnn_, tabla, campos);
+        return rs;
+    }
+    static long long cuenta(const QString& sql) { return prueba::cuentaSQL(*cnn_, sql); }
+
+    static inline std::shared_ptr<Conexion> cnn_;
+    PlataformaPrueba plataforma_;
+};
+
+}  // namespace
+
+TEST_F(Copias, InsertaRegistroEscribeCadaValorSegunSuColumna) {
+    auto tipos = abre(QStringLiteral("facturas where ID=-9"));
+    const QStringList campos{"Serie", "Factura", "Fecha"};
+    QStringList valores{"A", "125", Variante(QDate(2024, 3, 5)).aTexto()};
+    EXPECT_EQ(valores[2], "05/03/2024");
+    const QString s = InsertaRegistro(cnn_, tipos, QStringLiteral("FACTURAS"), campos, valores);
+    EXPECT_EQ(s, "Insert into facturas (Serie,Factura,Fecha) values ('A',125,'2024-3-5');");
+    EXPECT_EQ(valores, QStringList({"A", "125", "2024-3-5"}));
+    EXPECT_EQ(plataforma_.pasesDeEventos(), 3);
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty());
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM facturas WHERE Serie='A' AND Factura=125 AND "
+                     "Fecha='2024-03-05'"),
+              1);
+
+    QStringList ahora{"A", "126", " Now "};
+    EXPECT_EQ(InsertaRegistro(cnn_, tipos, QStringLiteral("facturas"), campos, ahora),
+              "Insert into facturas (Serie,Factura,Fecha) values ('A',126,NOW());");
+    EXPECT_EQ(ahora[2], "NOW()");
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM facturas WHERE Factura=126 AND Fecha=CURDATE()"), 1);
+
+    QStringList noFecha{"A", "127", "31/02/2024"};
+    EXPECT_EQ(InsertaRegistro(cnn_, tipos, QStringLiteral("facturas"), campos, noFecha),
+              "Insert into facturas (Serie,Factura,Fecha) values ('A',127,'0000-00-00');");
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty());
+}
+
+TEST_F(Copias, ValoresConComillasLleganIntactos) {
+    auto tipos = abre(QStringLiteral("facturas where ID=-9"));
+    const QString nombre = QStringLiteral("PANADERÍA L'ESPIGA \"LA FINA\" \\ 🌹");
+    const QStringList campos{"Serie", "Factura", "Nombre"};
+    QStringList valores{"B'", "300", nombre};
+    const QString s = InsertaRegistro(cnn_, tipos, QStringLiteral("facturas"), campos, valores);
+    EXPECT_EQ(s,
+              "Insert into facturas (Serie,Factura,Nombre) values ('B\\'',300,'PANADERÍA "
+              "L\\'ESPIGA \\\"LA FINA\\\" \\\\ 🌹');");
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty());
+    EXPECT_EQ(cuenta(QStringLiteral("SELECT COUNT(*) FROM facturas WHERE Factura=300 AND "
+                                    "CAST(Nombre AS BINARY)=X'%1' AND Serie=X'%2'")
+                         .arg(QString::fromLatin1(nombre.toUtf8().toHex()),
+                              QString::fromLatin1(QByteArray("B'").toHex()))),
+              1);
+}
+
+TEST_F(Copias, SentenciaRechazadaYListasDesiguales) {
+    auto tipos = abre(QStringLiteral("facturas where ID=-9"));
+    const long long antes = cuenta("SELECT COUNT(*) FROM facturas");
+
+    const QStringList campos{"Serie", "Factura"};
+    QStringList corta{"A"};
+    EXPECT_EQ(InsertaRegistro(cnn_, tipos, QStringLiteral("facturas"), campos, corta), "");
+    ASSERT_EQ(plataforma_.mensajes().size(), 1);
+    EXPECT_EQ(plataforma_.mensajes()[0].texto,
+              "La lista de campos y la lista de valores tienen diferentes elementos");
+    EXPECT_EQ(plataforma_.mensajes()[0].titulo, "ERROR");
+    EXPECT_EQ(plataforma_.pasesDeEventos(), 0);
+
+    plataforma_.limpia();
+    QStringList sinNumero{"A", ""};
+    const QString s = InsertaRegistro(cnn_, tipos, QStringLiteral("FACTURAS"), campos, sinNumero);
+    EXPECT_EQ(s, "Insert into facturas (Serie,Factura) values ('A',);");
+    ASSERT_EQ(plataforma_.mensajes().size(), 1);
+    EXPECT_EQ(
+        plataforma_.mensajes()[0].texto,
+        "Uno de los valores enviados para grabarse en la tabla 'FACTURAS' es incorrecto: " + s);
+    EXPECT_EQ(plataforma_.mensajes()[0].titulo, "ERROR");
+    EXPECT_EQ(plataforma_.mensajes()[0].icono, Icono::Critico);
+
+    plataforma_.limpia();
+    const QStringList conAjena{"Serie", "Nope"};
+    QStringList valores{"A", "x"};
+    const QString t = InsertaRegistro(cnn_, tipos, QStringLiteral("facturas"), conAjena, valores);
+    EXPECT_EQ(t, "Insert into facturas (Serie,Nope) values ('A','x');");
+    ASSERT_EQ(plataforma_.mensajes().size(), 2);
+    EXPECT_EQ(plataforma_.mensajes()[0].texto, "No existe el campo 'Nope' en la tabla 'facturas'");
+    EXPECT_TRUE(plataforma_.mensajes()[1].texto.startsWith("Uno de los valores enviados"));
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM facturas"), antes);
+}
+
+TEST_F(Copias, CadaFacturaSeCopiaEnteraByteAByte) {
+    const QStringList cols = columnas(*cnn_, QStringLiteral("datos1"), QStringLiteral("facturas"));
+    ASSERT_TRUE(cols.contains("Observaciones"));
+    // The row with ', " and \ in its name and NULL decimals and date-time.
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM datos1.facturas WHERE ID=3 AND Nombre LIKE '%''%' AND "
+                     "Nombre LIKE '%\"%' AND Nombre LIKE '%\\\\\\\\%' AND Descuento IS NULL AND "
+                     "TipoCambio IS NULL AND Captura IS NULL"),
+              1);
+    auto trabajo = abre(QStringLiteral("trabajo where Id=-9"));
+    for (int id = 1; id <= 5; ++id) {
+        auto factura = abre(QStringLiteral("datos1.facturas where Id=%1").arg(id));
+        ASSERT_FALSE(factura->eof());
+        PasaCampos(factura, trabajo, cnn_, QStringLiteral("trabajo"));
+    }
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty()) << qPrintable(plataforma_.textos().join("\n"));
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM trabajo"), 5);
+    QStringList sinTexto = cols;
+    sinTexto.removeAll("Observaciones");
+    for (int id = 1; id <= 5; ++id)
+        EXPECT_EQ(diferencias(*cnn_, "datos1.facturas", "trabajo", "ID", id, sinTexto),
+                  QStringList())
+            << "ID " << id;
+    // Long texts are left out.
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM trabajo WHERE Observaciones IS NULL"), 5);
+
+    // A copy the server refuses (the key is taken) is reported with its statement.
+    auto otra = abre(QStringLiteral("datos1.facturas where Id=3"));
+    PasaCampos(otra, trabajo, cnn_, QStringLiteral("trabajo"));
+    ASSERT_EQ(plataforma_.mensajes().size(), 1);
+    EXPECT_TRUE(plataforma_.mensajes()[0].texto.startsWith(
+        "Uno de los valores enviados para grabarse en la tabla 'trabajo' es incorrecto: Insert "
+        "into trabajo (ID,Serie,Factura,Fecha,Cliente,Nombre,Subtotal,IVA,ImpuestoAd,Descuento,"
+        "Moneda,TipoCambio,Captura,Vencimiento,Vendedor,Cancelada) values (3,'B',7,'2024-3-6',"
+        "'C0003','REFACCIONARIA O\\'HIGGINS \\\"EL GÜERO\\\" \\\\ NORTE',12500.75,2000.12,1000.06,"
+        "NULL,'MXN',NULL,NULL,'2024-4-5',2,0);"))
+        << qPrintable(plataforma_.mensajes()[0].texto);
+}
+
+TEST_F(Copias, FilaConCadaClaseDeColumnaEnVariasRegiones) {
+    const QStringList cols =
+        columnas(*cnn_, QStringLiteral("prueba_copias"), QStringLiteral("todos"));
+    QStringList copiadas = cols;
+    copiadas.removeAll("Tx");
+    copiadas.removeAll("Lb");
+    const QList<QLocale> regiones{QLocale(QLocale::Spanish, QLocale::Mexico),
+                                  QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::German, QLocale::Germany)};
+    int n = 0;
+    for (const QLocale& region : regiones) {
+        RegionalFijo fijo(region);
+        const QString destino = QStringLiteral("copia%1").arg(++n);
+        cnn_->ejecuta(QString::fromUtf8(kTodos).arg(destino));
+        auto origen = abre(QStringLiteral("todos where Id=1"));
+        auto tipos = abre(destino + QStringLiteral(" where Id=-9"));
+        PasaCampos(origen, tipos, cnn_, destino);
+        EXPECT_TRUE(plataforma_.mensajes().isEmpty())
+            << qPrintable(plataforma_.textos().join("\n"));
+        EXPECT_EQ(diferencias(*cnn_, "todos", destino, "Id", 1, copiadas), QStringList())
+            << qPrintable(region.name());
+        EXPECT_EQ(cuenta(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Tx IS NULL AND Lb IS NULL")
+                             .arg(destino)),
+                  1);
+        plataforma_.limpia();
+    }
+}
+
+TEST_F(Copias, NulosSeCopianComoValoresValidos) {
+    cnn_->ejecuta(QString::fromUtf8(kTodos).arg(QStringLiteral("nulos")));
+    auto origen = abre(QStringLiteral("todos where Id=2"));
+    auto tipos = abre(QStringLiteral("nulos where Id=-9"));
+    PasaCampos(origen, tipos, cnn_, QStringLiteral("nulos"));
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty()) << qPrintable(plataforma_.textos().join("\n"));
+    // Numbers of the classic kinds become 0, texts '', dates the zero date; whatever has no
+    // such blank stays NULL.
+    const QString esperado = QStringLiteral(
+        "Ti=0 TiU=N Si=0 SiU=0 An=0000 Mi=0 MiU=0 En=0 EnU=0 Bi=N BiU=N Fl=0 Db=0 De=N B1=N B8=N "
+        "Ch= Enm=N Co=N Vc= Vcb= Tx=N Lb=N Bn=N Vb=N Fe=0000-00-00 Ho=N Fh=N Fh6=N Ts=N");
+    QStringList partes;
+    for (const QString& c : columnas(*cnn_, "prueba_copias", "nulos"))
+        if (c != "Id")
+            partes.append(QStringLiteral("CONCAT('%1=', IFNULL(CAST(`%1` AS CHAR), 'N'))").arg(c));
+    EXPECT_EQ(
+        prueba::valorSQL(
+            *cnn_, QStringLiteral("SELECT CONCAT_WS(' ', %1) FROM nulos").arg(partes.join(','))),
+        esperado.toUtf8());
+}
+
+TEST_F(Copias, ColumnasQueElDestinoNoTieneSeDejanFuera) {
+    auto origen = abre(QStringLiteral("datos1.facturas where Id=1"));
+    auto tipos = abre(QStringLiteral("parcial where ID=-9"));
+    PasaCampos(origen, tipos, cnn_, QStringLiteral("Parcial"));
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty()) << qPrintable(plataforma_.textos().join("\n"));
+    EXPECT_EQ(prueba::valorSQL(*cnn_, QStringLiteral("SELECT CONCAT_WS('|', ID, Serie, Nombre, "
+                                                     "IFNULL(Observaciones, 'N'), IFNULL(Extra, "
+                                                     "'N')) FROM parcial")),
+              "1|A|ABARROTES LA ESPERANZA|N|N");
+}
+
+TEST_F(Copias, SinFilaQueCopiarSeAvisaYNoSeInsertaNada) {
+    auto origen = abre(QStringLiteral("datos1.facturas where Id=-1"));
+    auto tipos = abre(QStringLiteral("parcial where ID=-9"));
+    const long long antes = cuenta("SELECT COUNT(*) FROM parcial");
+    PasaCampos(origen, tipos, cnn_, QStringLiteral("parcial"));
+    ASSERT_EQ(plataforma_.mensajes().size(), 1);
+    const Mensaje& m = plataforma_.mensajes()[0];
+    EXPECT_TRUE(m.texto.startsWith("Error al intentar pasar campos: 3021, "))
+        << qPrintable(m.texto);
+    EXPECT_EQ(m.titulo, "Quilmaro");
+    EXPECT_EQ(m.icono, Icono::Ninguno);
+    EXPECT_EQ(m.botones, Botones::Aceptar);
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM parcial"), antes);
+}
+
+TEST_F(Copias, NoNullDeCadaClase) {
+    auto nulos = abre(QStringLiteral("todos where Id=2"));
+    auto llenos = abre(QStringLiteral("todos where Id=1"));
+    const QString vacia = tesk().FechaVacia();
+    EXPECT_FALSE(vacia.isEmpty());
+    EXPECT_TRUE(QString(vacia).remove('/').remove('-').remove('.').trimmed().isEmpty())
+        << qPrintable(vacia);
+    for (int i = 1; i < nulos->cuentaCampos(); ++i) {
+        const Campo& c = nulos->campo(i);
+        ASSERT_TRUE(c.esNulo());
+        const Variante v = tesk().NoNull(c);
+        switch (c.tipo()) {
+            case 2:
+            case 3:
+            case 4:
+            case 5:
+            case 16:
+            case 18:
+            case 19:
+                EXPECT_EQ(v, Variante(std::int16_t{0})) << qPrintable(c.nombre());
+                break;
+            case 133:
+                EXPECT_EQ(v, Variante(vacia));
+                break;
+            default:
+                EXPECT_EQ(v, Variante(QString())) << qPrintable(c.nombre());
+        }
+        // A value is handed back unchanged, kind and all.
+        EXPECT_EQ(tesk().NoNull(llenos->campo(i)), llenos->campo(i).valor())
+            << qPrintable(c.nombre());
+    }
+    // The kinds the table holds, so that every branch above ran.
+    QSet<int> tiposVistos;
+    for (int i = 0; i < nulos->cuentaCampos(); ++i)
+        tiposVistos.insert(nulos->campo(i).tipo());
+    for (int t : {2, 3, 4, 5, 16, 18, 19, 133, 135, 131, 200, 17, 20})
+        EXPECT_TRUE(tiposVistos.contains(t)) << t;
+}

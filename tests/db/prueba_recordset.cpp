@@ -1,0 +1,280 @@
+// Record sets and fields: type codes and values of every column kind, moving, finding,
+// re-querying, updating, closed sets.
+
+#include <gtest/gtest.h>
+
+#include <QTimeZone>
+
+#include "PlataformaPrueba.h"
+#include "ServidorPrueba.h"
+#include "lib/libTESK.h"
+
+using namespace quilmaro;
+
+namespace {
+
+int numeroDe(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ErrorTESK& e) {
+        return e.numero();
+    }
+    return 0;
+}
+
+class RecordsetPrueba : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        cnn_ = prueba::basePropia(QStringLiteral("prueba_recordset"));
+        cnn_->ejecuta(QStringLiteral(R"(
+CREATE TABLE todos (
+  Id int NOT NULL AUTO_INCREMENT PRIMARY KEY,
+  Ti tinyint, TiU tinyint unsigned, Si smallint, SiU smallint unsigned, An year,
+  Mi mediumint, MiU mediumint unsigned, En int, EnU int unsigned, Bi bigint, BiU bigint unsigned,
+  Fl float, Db double, De decimal(14,4), B1 bit(1), B8 bit(8),
+  Ch char(4), Enm enum('uno','dos'), Co set('a','b'), Vc varchar(60),
+  Vcb varchar(10) COLLATE utf8mb4_bin, Tx text, Mt mediumtext, Lt longtext, Tb tinyblob,
+  Bl blob, Bn binary(4), Vb varbinary(8), Fe date, Ho time, Fh datetime, Fh6 datetime(6),
+  Ts timestamp NULL DEFAULT NULL
+) CHARSET utf8mb4)"));
+        cnn_->ejecuta(QStringLiteral(R"(
+INSERT INTO todos VALUES (1, -128, 255, -32768, 65535, 2024, -8388608, 16777215, -2147483648,
+  4294967295, -9223372036854775808, 18446744073709551615, 1.5, 0.1e0 + 0.2e0, -1234.5,
+  b'1', b'10100101', 'ab', 'dos', 'b,a', 'O''Higgins "Güero" \\ 🌹', 'x', 'texto', 'largo', 'muy largo',
+  X'00FF', X'0102', X'00270AFF', X'5C00', '2024-02-29', '13:05:09', '2024-03-05 09:41:07',
+  '2024-03-05 09:41:07.123456', '2024-03-05 10:00:00'))"));
+        cnn_->ejecuta(QStringLiteral("INSERT INTO todos (Id) VALUES (2)"));
+        cnn_->ejecuta(
+            QStringLiteral("INSERT INTO todos (Id, Fe, Fh) VALUES (3, '0000-00-00', "
+                           "'0000-00-00 00:00:00')"));
+        cnn_->ejecuta(QStringLiteral("CREATE TABLE conf LIKE datos1.configuracion"));
+        cnn_->ejecuta(QStringLiteral("INSERT INTO conf SELECT * FROM datos1.configuracion"));
+    }
+    static void TearDownTestSuite() { cnn_.reset(); }
+
+    static std::shared_ptr<Recordset> abre(const QString& sql) {
+        auto rs = Recordset::crea();
+        rs->abre(sql, cnn_);
+        return rs;
+    }
+
+    static inline std::shared_ptr<Conexion> cnn_;
+};
+
+}  // namespace
+
+TEST_F(RecordsetPrueba, CodigoDeTipoDeCadaClaseDeColumna) {
+    const std::vector<std::pair<const char*, int>> esperado = {
+        {"Id", 3},    {"Ti", 16},  {"TiU", 17}, {"Si", 2},   {"SiU", 18},  {"An", 2},   {"Mi", 3},
+        {"MiU", 19},  {"En", 3},   {"EnU", 19}, {"Bi", 20},  {"BiU", 21},  {"Fl", 4},   {"Db", 5},
+        {"De", 131},  {"B1", 11},  {"B8", 128}, {"Ch", 129}, {"Enm", 129}, {"Co", 129}, {"Vc", 200},
+        {"Vcb", 200}, {"Tx", 201}, {"Mt", 201}, {"Lt", 201}, {"Tb", 205},  {"Bl", 205}, {"Bn", 128},
+        {"Vb", 204},  {"Fe", 133}, {"Ho", 134}, {"Fh", 135}, {"Fh6", 135}, {"Ts", 135}};
+    auto rs = abre(QStringLiteral("Select * from todos order by Id"));
+    ASSERT_EQ(rs->cuentaCampos(), static_cast<int>(esperado.size()));
+    for (size_t i = 0; i < esperado.size(); ++i) {
+        const Campo& c = rs->campo(static_cast<int>(i));
+        EXPECT_EQ(c.nombre(), esperado[i].first);
+        EXPECT_EQ(c.tipo(), esperado[i].second) << esperado[i].first;
+    }
+}
+
+TEST_F(RecordsetPrueba, ValoresDeCadaClaseDeColumna) {
+    using T = Variante::Tipo;
+    auto rs = abre(QStringLiteral("Select * from todos order by Id"));
+    const auto v = [&](const char* n) { return rs->campo(QString::fromLatin1(n)).valor(); };
+    EXPECT_EQ(v("Ti"), Variante(std::int16_t{-128}));
+    EXPECT_EQ(v("TiU"), Variante(std::int16_t{255}));
+    EXPECT_EQ(v("Si"), Variante(std::int16_t{-32768}));
+    EXPECT_EQ(v("SiU"), Variante(std::int32_t{65535}));
+    EXPECT_EQ(v("An"), Variante(std::int16_t{2024}));
+    EXPECT_EQ(v("Mi"), Variante(std::int32_t{-8388608}));
+    EXPECT_EQ(v("MiU"), Variante::largo64(16777215));
+    EXPECT_EQ(v("En"), Variante(std::int32_t{-2147483647 - 1}));
+    EXPECT_EQ(v("EnU"), Variante::largo64(4294967295LL));
+    EXPECT_EQ(v("Bi"), Variante::largo64(std::numeric_limits<std::int64_t>::min()));
+    EXPECT_EQ(v("BiU"), Variante::decimal(QStringLiteral("18446744073709551615")));
+    EXPECT_EQ(v("Fl"), Variante(1.5));
+    EXPECT_EQ(v("Db"), Variante(0.1 + 0.2));
+    EXPECT_EQ(v("De"), Variante::decimal(QStringLiteral("-1234.5000")));
+    EXPECT_EQ(v("B1"), Variante(true));
+    EXPECT_EQ(v("B8"), Variante::binario(QByteArray("\xA5")));
+    EXPECT_EQ(v("Ch"), Variante(QStringLiteral("ab")));
+    EXPECT_EQ(v("Enm"), Variante(QStringLiteral("dos")));
+    EXPECT_EQ(v("Co"), Variante(QStringLiteral("a,b")));
+    EXPECT_EQ(v("Vc"), Variante(QStringLiteral("O'Higgins \"Güero\" \\ 🌹")));
+    EXPECT_EQ(v("Lt"), Variante(QStringLiteral("muy largo")));
+    EXPECT_EQ(v("Tb"), Variante::binario(QByteArray("\x00\xFF", 2)));
+    EXPECT_EQ(v("Bn"), Variante::binario(QByteArray("\x00\x27\x0A\xFF", 4)));
+    EXPECT_EQ(v("Vb"), Variante::binario(QByteArray("\x5C\x00", 2)));
+    EXPECT_EQ(v("Fe"), Variante(QDate(2024, 2, 29)));
+    EXPECT_EQ(v("Ho"), Variante(QStringLiteral("13:05:09")));
+    EXPECT_EQ(v("Fh"), Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7))));
+    EXPECT_EQ(v("Fh6"), Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7, 123))));
+    EXPECT_EQ(rs->campo(QStringLiteral("Fh6")).textoServidor(), "2024-03-05 09:41:07.123456");
+    EXPECT_EQ(v("Ts").tipo(), T::Fecha);
+
+    rs->siguiente();  // every column NULL but the key
+    for (int i = 1; i < rs->cuentaCampos(); ++i)
+        EXPECT_TRUE(rs->campo(i).esNulo()) << qPrintable(rs->campo(i).nombre());
+    EXPECT_FALSE(rs->campo(0).esNulo());
+
+    rs->siguiente();  // dates the calendar cannot hold stay the server's text
+    EXPECT_EQ(v("Fe"), Variante(QStringLiteral("0000-00-00")));
+    EXPECT_EQ(v("Fh"), Variante(QStringLiteral("0000-00-00 00:00:00")));
+}
+
+TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
+    auto rs = abre(QStringLiteral("Select * from datos1.sistema order by Dato"));
+    EXPECT_EQ(rs->cuentaRegistros(), 5);
+    EXPECT_FALSE(rs->bof());
+    EXPECT_FALSE(rs->eof());
+    const auto dato = [&] { return rs->campo(QStringLiteral("dato")).valor().texto(); };
+    EXPECT_EQ(dato(), "FA-");
+
+    rs->busca(QStringLiteral("Dato = 'FA-B'"));
+    EXPECT_EQ(dato(), "FA-B");
+    rs->busca(QStringLiteral("Dato = 'FA-B'"));  // the current row counts
+    EXPECT_EQ(dato(), "FA-B");
+    rs->siguiente();
+    rs->busca(QStringLiteral("Dato = 'FA-A'"));  // only forward: not found
+    EXPECT_TRUE(rs->eof());
+    EXPECT_EQ(numeroDe([&] { rs->busca(QStringLiteral("Dato = 'FA-A'")); }),
+              errores::SinRegistroActual);
+    EXPECT_EQ(numeroDe([&] { rs->siguiente(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDe([&] { rs->campo(0).valor(); }), errores::SinRegistroActual);
+
+    rs->primero();
+    rs->busca(QStringLiteral("dato='fa-c'"));
+    EXPECT_EQ(dato(), "FA-C");
+    rs->primero();
+    rs->busca(QStringLiteral("Contenido = 8"));
+    EXPECT_EQ(dato(), "FA-B");
+    rs->busca(QStringLiteral("Comentario = 'Último folio de la serie C'"));
+    EXPECT_EQ(dato(), "FA-C");
+    rs->busca(QStringLiteral("Dato LIKE 'NC*'"));
+    EXPECT_EQ(dato(), "NC-A");
+    EXPECT_EQ(numeroDe([&] { rs->busca(QStringLiteral("Dato")); }), errores::ArgumentoIncorrecto);
+    EXPECT_EQ(numeroDe([&] { rs->busca(QStringLiteral("Nada = 'x'")); }),
+              errores::CampoInexistente);
+
+    rs->ultimo();
+    EXPECT_EQ(dato(), "NC-A");
+    rs->primero();
+    rs->anterior();
+    EXPECT_TRUE(rs->bof());
+    EXPECT_EQ(numeroDe([&] { rs->anterior(); }), errores::SinRegistroActual);
+}
+
+TEST_F(RecordsetPrueba, SinFilasYCerrado) {
+    auto rs = abre(QStringLiteral("Select * from conf where 1=0"));
+    EXPECT_TRUE(rs->eof());
+    EXPECT_TRUE(rs->bof());
+    EXPECT_EQ(rs->cuentaRegistros(), 0);
+    EXPECT_EQ(numeroDe([&] { rs->primero(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDe([&] { rs->campo(QStringLiteral("Dato")).valor(); }),
+              errores::SinRegistroActual);
+    EXPECT_EQ(rs->campo(QStringLiteral("DATO")).tipo(), 200);
+    EXPECT_EQ(numeroDe([&] { rs->campo(QStringLiteral("NoHay")); }), errores::CampoInexistente);
+    EXPECT_EQ(numeroDe([&] { rs->campo(4); }), errores::CampoInexistente);
+    EXPECT_EQ(numeroDe([&] { rs->campo(-1); }), errores::CampoInexistente);
+
+    Campo& dato = rs->campo(0);
+    rs->cierra();
+    EXPECT_FALSE(rs->estaAbierto());
+    EXPECT_EQ(numeroDe([&] { rs->eof(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDe([&] { rs->cuentaRegistros(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDe([&] { dato.valor(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDe([&] { rs->cierra(); }), errores::RecordsetCerrado);
+
+    auto sinConexion = Recordset::crea();
+    EXPECT_EQ(numeroDe([&] { sinConexion->abre(QStringLiteral("Select 1"), nullptr); }),
+              errores::ConexionCerrada);
+}
+
+TEST_F(RecordsetPrueba, ActualizarPorLaLlavePrimaria) {
+    cnn_->ejecuta(QStringLiteral("CREATE TABLE conf2 LIKE conf"));
+    cnn_->ejecuta(QStringLiteral("INSERT INTO conf2 SELECT * FROM conf"));
+    auto rs = abre(QStringLiteral("Select * from conf2 order by Dato"));
+    const auto enServidor = [&](const char* dato) {
+        return prueba::valorSQL(
+            *cnn_, QStringLiteral("SELECT HEX(Contenido) FROM conf2 WHERE Dato='%1'").arg(dato));
+    };
+
+    rs->busca(QStringLiteral("Dato = 'FOLIOREPARTO'"));
+    Campo& contenido = rs->campo(QStringLiteral("Contenido"));
+    contenido.asigna(Variante(std::int32_t{42}));
+    EXPECT_EQ(contenido.valor(), Variante(std::int32_t{42}));  // visible before it is written
+    EXPECT_EQ(enServidor("FOLIOREPARTO"), QByteArray("41").toHex().toUpper());
+    rs->actualiza();
+    EXPECT_EQ(enServidor("FOLIOREPARTO"), QByteArray("42").toHex().toUpper());
+    EXPECT_EQ(contenido.valor(), Variante(QStringLiteral("42")));
+
+    const QString dificil = QStringLiteral("l'a \"b\" \\ 🌹");
+    rs->primero();
+    contenido.asigna(Variante(dificil));
+    rs->siguiente();  // moving writes what was assigned
+    EXPECT_EQ(enServidor("EMPRESA"), dificil.toUtf8().toHex().toUpper());
+    rs->primero();
+    EXPECT_EQ(contenido.valor().texto(), dificil);
+
+    rs->busca(QStringLiteral("Dato = 'TASAIVA'"));
+    contenido.asigna(Variante::nulo());
+    rs->actualiza();
+    EXPECT_EQ(prueba::cuentaSQL(
+                  *cnn_, QStringLiteral("SELECT COUNT(*) FROM conf2 WHERE Contenido IS NULL")),
+              1);
+
+    rs->reconsulta();
+    EXPECT_EQ(rs->campo(QStringLiteral("Dato")).valor().texto(), "EMPRESA");
+    EXPECT_EQ(contenido.valor().texto(), dificil);
+
+    // The row is gone: the update finds nothing.
+    cnn_->ejecuta(QStringLiteral("DELETE FROM conf2 WHERE Dato='EMPRESA'"));
+    contenido.asigna(Variante(QStringLiteral("x")));
+    EXPECT_EQ(numeroDe([&] { rs->actualiza(); }), errores::FilaNoLocalizada);
+    rs->reconsulta();
+    EXPECT_EQ(rs->cuentaRegistros(), 4);
+
+    // Without the key among the columns there is nothing to key the update by.
+    auto sinLlave = abre(QStringLiteral("Select Contenido, Tipo from conf2"));
+    sinLlave->campo(0).asigna(Variante(QStringLiteral("y")));
+    EXPECT_EQ(numeroDe([&] { sinLlave->actualiza(); }), errores::NoActualizable);
+    auto calculado = abre(QStringLiteral("Select Dato, concat(Contenido, '') as C from conf2"));
+    calculado->campo(1).asigna(Variante(QStringLiteral("y")));
+    EXPECT_EQ(numeroDe([&] { calculado->actualiza(); }), errores::NoActualizable);
+}
+
+TEST_F(RecordsetPrueba, ActualizarFechasYNumeros) {
+    auto rs = abre(QStringLiteral("Select Id, Fe, Fh, De, B1, Bn from todos where Id=2"));
+    rs->campo(QStringLiteral("Fe")).asigna(Variante(QDate(2001, 2, 3)));
+    rs->campo(QStringLiteral("Fh")).asigna(Variante(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6))));
+    rs->campo(QStringLiteral("De")).asigna(Variante::decimal(QStringLiteral("12.3456")));
+    rs->campo(QStringLiteral("B1")).asigna(Variante(true));
+    rs->campo(QStringLiteral("Bn")).asigna(Variante::binario(QByteArray("\x27\x5C\x00\x01", 4)));
+    rs->actualiza();
+    EXPECT_EQ(prueba::valorSQL(
+                  *cnn_, QStringLiteral("SELECT CONCAT_WS('|', Fe, Fh, De, B1+0, HEX(Bn)) FROM "
+                                        "todos WHERE Id=2")),
+              "2001-02-03|2001-02-03 04:05:06|12.3456|1|275C0001");
+    EXPECT_EQ(rs->campo(QStringLiteral("Fh")).valor(),
+              Variante(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6))));
+    cnn_->ejecuta(
+        QStringLiteral("UPDATE todos SET Fe=NULL, Fh=NULL, De=NULL, B1=NULL, Bn=NULL "
+                       "WHERE Id=2"));
+}
+
+TEST_F(RecordsetPrueba, EjecutarSentenciasQueDevuelvenFilas) {
+    auto tablas = cnn_->ejecuta(QStringLiteral("Show tables"));
+    ASSERT_TRUE(tablas);
+    QStringList nombres;
+    for (tablas->primero(); !tablas->eof(); tablas->siguiente())
+        nombres.append(tablas->campo(0).valor().texto());
+    EXPECT_TRUE(nombres.contains("todos"));
+    EXPECT_TRUE(nombres.contains("conf"));
+    EXPECT_EQ(tablas->campo(0).tipo(), 200);
+    auto creacion = cnn_->ejecuta(QStringLiteral("Show create table conf"));
+    ASSERT_TRUE(creacion);
+    EXPECT_TRUE(creacion->campo(1).valor().texto().startsWith("CREATE TABLE `conf`"));
+    EXPECT_EQ(cnn_->ejecuta(QStringLiteral("UPDATE conf SET Tipo=Tipo WHERE 1=0")), nullptr);
+}
