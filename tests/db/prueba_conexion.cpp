@@ -92,13 +92,15 @@ TEST(AbreBdD, ServidorQueLlegaTrasDosReintentos) {
     const QString socket = dir + QStringLiteral("/mariadb.sock");
     prueba::VariableDeEntorno entorno("MYSQL_UNIX_PORT", socket.toUtf8());
     prueba::ServidorGlobal s{QString()};
+    // Next to the test server's port, so that no other test picks it.
+    const QString puerto = QString::number(qEnvironmentVariableIntValue("MYSQL_TCP_PORT") + 1);
 
     PlataformaPrueba p;
     p.responde({Respuesta::Si, Respuesta::Si});
     int arranque = -1;
     p.alMostrarMensaje = [&](const Mensaje&) {
         if (p.mensajes().size() == 2)
-            arranque = prueba::ejecutaScript(QStringLiteral("mariadb-start.sh"), {dir});
+            arranque = prueba::ejecutaScript(QStringLiteral("mariadb-start.sh"), {dir, puerto});
     };
     QString base = QStringLiteral("Mysql");
     std::shared_ptr<Conexion> cnn;
