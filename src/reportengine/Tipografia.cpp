@@ -19,7 +19,9 @@ QFont fuenteDe(const EstiloTexto& e) {
     f.setItalic(e.cursiva);
     f.setUnderline(e.subrayado);
     f.setHintingPreference(QFont::PreferNoHinting);
-    f.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferQuality));
+    // No ligatures: "firma" stays five letters in a PDF's text, for searching and copying.
+    f.setStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferQuality | QFont::PreferNoShaping));
     return f;
 }
 

@@ -113,6 +113,7 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     area_->setBackgroundRole(QPalette::Dark);
     hoja_ = new HojaPrevia(*doc_, area_);
     area_->setWidget(hoja_);
+    area_->viewport()->installEventFilter(this);
 
     auto* caja = new QVBoxLayout(this);
     caja->setContentsMargins(0, 0, 0, 0);
@@ -150,7 +151,10 @@ QString VistaPrevia::textoPaginas() const {
 }
 
 double VistaPrevia::anchoDisponible() const {
-    const int barra = area_->verticalScrollBar()->sizeHint().width();
+    // Room for the vertical scroll bar is kept, so that fitting never makes it come and go.
+    const int barra = area_->verticalScrollBar()->isVisible()
+                          ? 0
+                          : area_->verticalScrollBar()->sizeHint().width();
     return std::max(100, area_->viewport()->width() - 2 * kMarcoHoja - barra);
 }
 
@@ -223,10 +227,11 @@ void VistaPrevia::ultima() {
     irAPagina(doc_->cuentaPaginas());
 }
 
-void VistaPrevia::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    if (ajustaAncho_)
+bool VistaPrevia::eventFilter(QObject* objeto, QEvent* e) {
+    // Fit to width follows the visible area, which has its final size only once laid out.
+    if (objeto == area_->viewport() && e->type() == QEvent::Resize && ajustaAncho_)
         actualiza();
+    return QWidget::eventFilter(objeto, e);
 }
 
 void VistaPrevia::keyPressEvent(QKeyEvent* e) {

@@ -55,7 +55,7 @@ class VistaPrevia : public QWidget {
     void ultima();
 
   protected:
-    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* objeto, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
   private:

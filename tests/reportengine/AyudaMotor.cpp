@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <cmath>
 #include <stdexcept>
 
 #include "reportengine/Paginador.h"
@@ -117,6 +120,96 @@ void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& co
     sqlite3_finalize(st);
     ejecuta(QStringLiteral("COMMIT"));
     sqlite3_close(db);
+}
+
+QList<QByteArray> ejemplosDocumentados() {
+    QFile f(QStringLiteral(QUILMARO_FUENTES "/docs/layouts.md"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QString md = QString::fromUtf8(f.readAll());
+    QList<QByteArray> r;
+    static const QRegularExpression bloque(QStringLiteral("```xml\\n(<\\?xml.*?)```"),
+                                           QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = bloque.globalMatch(md); it.hasNext();)
+        r << it.next().captured(1).toUtf8();
+    return r;
+}
+
+QStringList columnasGenerales() {
+    return {"Empresa", "Domicilio", "CP", "CiudadEstado", "Telefonos", "RFC", "ParaLasFechas"};
+}
+
+Filas generalesDemo() {
+    return {{Variante("DISTRIBUIDORA PEÑÓN DE LOS BAÑOS, S.A. DE C.V."),
+             Variante("Av. Insurgentes Sur 1457, Col. Insurgentes Mixcoac"), Variante("03920"),
+             Variante("Ciudad de México, CDMX"), Variante("55 5598 1200 y 55 5598 1201"),
+             Variante("DPB9703125K1"), Variante("Entregas del 4 al 8 de marzo de 2024")}};
+}
+
+QStringList columnasFacturas() {
+    return {"ID",     "Serie",    "Factura", "Fecha",     "Cliente",
+            "Nombre", "Subtotal", "IVA",     "ImpuestoAd"};
+}
+
+namespace {
+const char* const kNombres[] = {
+    "PAÑALERA LA CIGÜEÑA",       "José Ángel Muñoz Peña",    "TALLER \"EL GÜERO\"",
+    "PANADERÍA L'ESPIGA",        "Ferretería Núñez y Hnos.", "María Fernanda Ibáñez Olvera",
+    "ABARROTES DOÑA CONCEPCIÓN",
+};
+}
+
+double totalDemo(int i) {
+    const double subtotal = 100.0 * (i % 17) + 12.34 * i;
+    const double iva = std::round(subtotal * 16.0) / 100.0;
+    const double adicional = i % 5 == 0 ? 0.0 : 1.5 * (i % 3);
+    return subtotal + iva + adicional;
+}
+
+Filas facturasDemo(int n, int clientes) {
+    Filas f;
+    f.reserve(n);
+    for (int i = 1; i <= n; ++i) {
+        const double subtotal = 100.0 * (i % 17) + 12.34 * i;
+        const double iva = std::round(subtotal * 16.0) / 100.0;
+        // Every fifth invoice has no additional tax at all (NULL), which the layouts treat as 0.
+        const Variante adicional = i % 5 == 0 ? Variante::nulo() : Variante(1.5 * (i % 3));
+        const int c = i % clientes;
+        f.append({Variante(std::int32_t(i)), Variante(i % 2 ? "A" : "B"),
+                  Variante(std::int32_t(1000 + i)), Variante(QDate(2024, 3, 1).addDays(i % 28)),
+                  Variante(QStringLiteral("C%1").arg(c)),
+                  Variante(QString::fromUtf8(kNombres[c % 7])), Variante(subtotal), Variante(iva),
+                  adicional});
+    }
+    return f;
+}
+
+QStringList columnasClientes() {
+    return {"Cliente", "Nombre", "Domicilio", "Colonia", "CP", "Ciudad", "Estado", "Telefono"};
+}
+
+Filas clientesDemo(int clientes) {
+    Filas f;
+    for (int c = 0; c < clientes; ++c) {
+        f.append(
+            {Variante(QStringLiteral("C%1").arg(c)), Variante(QString::fromUtf8(kNombres[c % 7])),
+             Variante(QStringLiteral("Calle Álamo %1").arg(10 + c)), Variante("Santa Úrsula"),
+             Variante(QStringLiteral("0%1").arg(4000 + c)), Variante("Coyoacán"), Variante("CDMX"),
+             c == 3 ? Variante::nulo()
+                    : Variante(QStringLiteral("55 1234 56%1").arg(c, 2, 10, QChar('0')))});
+    }
+    return f;
+}
+
+AbridorFuentes abridorSqlite() {
+    return [](const PeticionFuente& p) -> std::unique_ptr<FuenteDatos> {
+        if (p.local)
+            return abreTablaLocal(p.texto, p.tabla);
+        const qsizetype i = p.texto.indexOf(QStringLiteral("::"));
+        if (i < 0)
+            return abreTablaServidor(p.texto);
+        return abreTablaLocal(p.texto.left(i), p.texto.mid(i + 2));
+    };
 }
 
 QString textoPdf(const QString& ruta, bool conDisposicion) {

@@ -47,6 +47,25 @@ std::vector<reporte::BandaColocada> bandas(const reporte::Documento& doc, int pa
 void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& columnas,
                 const Filas& filas);
 
+// The complete layout examples of docs/layouts.md, in the order they appear there.
+QList<QByteArray> ejemplosDocumentados();
+
+// Letterhead row of a company (the table Generales) and invoices shaped like `facturas`, with
+// accented names, names with quotes and a NULL here and there. Invoice i (from 1) has the
+// number 1000 + i and the customer C(i % clientes).
+QStringList columnasGenerales();
+Filas generalesDemo();
+QStringList columnasFacturas();
+Filas facturasDemo(int n, int clientes = 7);
+QStringList columnasClientes();
+Filas clientesDemo(int clientes = 7);
+// The total the layouts print for invoice i of facturasDemo.
+double totalDemo(int i);
+
+// Opens local sources as usual and server sources ("database.table") from SQLite files: the text
+// "FILE::TABLE" names the file and the table.
+reporte::AbridorFuentes abridorSqlite();
+
 // pdftotext of a file (layout mode when conDisposicion); empty when it fails.
 QString textoPdf(const QString& ruta, bool conDisposicion = false);
 // Lines of `pdffonts`, without the two heading lines.

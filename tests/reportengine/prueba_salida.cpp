@@ -1,0 +1,284 @@
+// Output: the documented layouts rendered to PDF and read back with pdftotext; fonts embedded;
+// images at two resolutions and the PDF agree on where every item is; the printer path writes
+// the same pages.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "AyudaMotor.h"
+#include "CarpetaTemporal.h"
+#include "lib/libTESK.h"
+#include "reportengine/ErrorReporte.h"
+#include "reportengine/Paginador.h"
+#include "reportengine/Pintor.h"
+
+using namespace quilmaro;
+using namespace quilmaro::prueba;
+using namespace quilmaro::reporte;
+
+namespace {
+
+// A documented layout run on SQLite files: the letterhead, the invoices and the customers.
+class Salida : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        local_ = dir_.filePath("TEMPORAL0000.MDB");
+        creaSqlite(local_, "Generales", columnasGenerales(), generalesDemo());
+        servidor_ = dir_.filePath("servidor.db");
+        creaSqlite(servidor_, "clientes", columnasClientes(), clientesDemo());
+        ejemplos_ = ejemplosDocumentados();
+        ASSERT_EQ(ejemplos_.size(), 2) << "docs/layouts.md holds the two example layouts";
+    }
+
+    std::shared_ptr<Documento> genera(int ejemplo, int facturas) {
+        creaSqlite(servidor_, QStringLiteral("f%1").arg(facturas), columnasFacturas(),
+                   facturasDemo(facturas));
+        auto diseno = leeDisenoDeTexto(ejemplos_[ejemplo], dir_.filePath("ejemplo.rpt"));
+        QMap<int, QString> textos{{0, local_},
+                                  {1, servidor_ + QStringLiteral("::f%1").arg(facturas)},
+                                  {2, servidor_ + "::clientes"}};
+        auto datos = Datos::carga(*diseno, textos, abridorSqlite());
+        return paginaReporte(*diseno, *datos, QDate(2024, 3, 5));
+    }
+
+    QTemporaryDir dir_;
+    QString local_, servidor_;
+    QList<QByteArray> ejemplos_;
+};
+
+QString importe(double v) {
+    return QLocale(QLocale::Spanish, QLocale::Mexico).toString(v, 'f', 2);
+}
+
+// Bounding box, in pixels, of the dark pixels of an image inside a rectangle.
+QRect tinta(const QImage& img, const QRect& zona) {
+    int x0 = INT_MAX, y0 = INT_MAX, x1 = -1, y1 = -1;
+    const QRect z = zona.intersected(img.rect());
+    for (int y = z.top(); y <= z.bottom(); ++y) {
+        for (int x = z.left(); x <= z.right(); ++x) {
+            if (qGray(img.pixel(x, y)) < 160) {
+                x0 = std::min(x0, x);
+                y0 = std::min(y0, y);
+                x1 = std::max(x1, x);
+                y1 = std::max(y1, y);
+            }
+        }
+    }
+    if (x1 < 0)
+        return {};
+    return QRect(QPoint(x0, y0), QPoint(x1, y1));
+}
+
+QRectF enMm(const QRect& px, double ppp) {
+    const double k = 25.4 / ppp;
+    return QRectF(px.left() * k, px.top() * k, (px.width()) * k, (px.height()) * k);
+}
+
+QRect enPx(const QRectF& mm, double ppp) {
+    const double k = ppp / 25.4;
+    return QRectF(mm.left() * k, mm.top() * k, mm.width() * k, mm.height() * k).toAlignedRect();
+}
+
+}  // namespace
+
+TEST_F(Salida, GuiaEnPdfConCadaFacturaUnaVezEnOrdenYAcentosIntactos) {
+    const int n = 120;
+    const auto doc = genera(0, n);
+    const QString pdf = dir_.filePath("guia.pdf");
+    exportaPdf(*doc, pdf);
+    const QString texto = textoPdf(pdf);
+    ASSERT_FALSE(texto.isEmpty());
+    const int paginas = doc->cuentaPaginas();
+    EXPECT_GT(paginas, 3);
+
+    // Every invoice number once, in the order of the source.
+    qsizetype desde = 0;
+    for (int i = 1; i <= n; ++i) {
+        const QRegularExpression numero(QStringLiteral("\\b%1\\b").arg(1000 + i));
+        const auto m = numero.match(texto, desde);
+        ASSERT_TRUE(m.hasMatch()) << "invoice " << 1000 + i;
+        EXPECT_FALSE(numero.match(texto, m.capturedEnd()).hasMatch())
+            << "invoice " << 1000 + i << " twice";
+        desde = m.capturedEnd();
+    }
+    // The page count on every page, and the headers repeated.
+    for (int p = 1; p <= paginas; ++p)
+        EXPECT_EQ(texto.count(QStringLiteral("Página %1 de %2").arg(p).arg(paginas)), 1) << p;
+    EXPECT_EQ(texto.count("GUÍA DE REPARTO"), paginas);
+    EXPECT_EQ(texto.count("Recibió (nombre y firma)"), paginas);
+    EXPECT_EQ(texto.count("DISTRIBUIDORA PEÑÓN DE LOS BAÑOS, S.A. DE C.V."), paginas);
+    EXPECT_TRUE(texto.contains("PAÑALERA LA CIGÜEÑA"));
+    EXPECT_TRUE(texto.contains("TALLER \"EL GÜERO\""));
+    EXPECT_TRUE(texto.contains("PANADERÍA L'ESPIGA"));
+    EXPECT_TRUE(texto.contains("Impreso el 05/mar/2024"));
+    EXPECT_TRUE(texto.contains("02/mar/24"));
+    // The end: count and grand total, NULL additional taxes counted as nothing.
+    double total = 0;
+    for (int i = 1; i <= n; ++i)
+        total += totalDemo(i);
+    EXPECT_TRUE(texto.contains(QStringLiteral("Facturas en la guía: %1").arg(n)));
+    EXPECT_TRUE(texto.contains(importe(total))) << qPrintable(importe(total));
+    EXPECT_TRUE(texto.contains("Entregó"));
+
+    // Fonts travel inside the file.
+    const QStringList fuentes = fuentesPdf(pdf);
+    ASSERT_FALSE(fuentes.isEmpty());
+    for (const QString& f : fuentes) {
+        const QStringList c = f.simplified().split(' ');
+        ASSERT_GE(c.size(), 7);
+        EXPECT_EQ(c[c.size() - 5], "yes") << qPrintable(f);  // the "emb" column
+    }
+}
+
+TEST_F(Salida, CobranzaUneClientesYEscribeLosImportesConLetra) {
+    const auto doc = genera(1, 9);
+    const QString pdf = dir_.filePath("cobranza.pdf");
+    exportaPdf(*doc, pdf);
+    const QString texto = textoPdf(pdf);
+    ASSERT_FALSE(texto.isEmpty());
+    // Invoice 1 (customer C1): 112.34 + 17.97 + 1.50.
+    EXPECT_TRUE(texto.contains("A-1001"));
+    EXPECT_TRUE(texto.contains("(C1) José Ángel Muñoz Peña"));
+    EXPECT_TRUE(texto.contains("Calle Álamo 11, Col. Santa Úrsula, C.P. 04001, Coyoacán, CDMX"));
+    EXPECT_TRUE(texto.contains("131.81"));
+    EXPECT_TRUE(texto.contains("(CIENTO TREINTA Y UN PESOS 81/100 M. N.)"));
+    // Customer C3 has no telephone: the label stays, the number is empty.
+    const qsizetype c3 = texto.indexOf("(C3) PANADERÍA L'ESPIGA");
+    ASSERT_GE(c3, 0);
+    EXPECT_TRUE(texto.mid(c3, 200).contains(QRegularExpression("Tel\\.\\s*\\n")));
+    EXPECT_TRUE(texto.contains("Tel. 55 1234 5602"));
+    double total = 0;
+    for (int i = 1; i <= 9; ++i)
+        total += totalDemo(i);
+    EXPECT_TRUE(texto.contains("Facturas a cobrar: 9"));
+    EXPECT_TRUE(texto.contains(importe(total)));
+    EXPECT_TRUE(texto.contains("(" + tesk().Moneda(total) + ")"));
+    EXPECT_TRUE(texto.contains("Nombre y firma del cobrador"));
+}
+
+TEST_F(Salida, ImagenesADosResolucionesPonenCadaCosaEnElMismoLugar) {
+    const QByteArray xml =
+        R"(<reporte ancho="150" alto="100" margen-izquierdo="10" margen-superior="10">
+      <encabezado-reporte alto="70">
+        <rectangulo x="0" y="0" ancho="30" alto="10" grosor="0" relleno="black"/>
+        <linea x1="60" y1="5" x2="60" y2="45" grosor="0.5"/>
+        <texto x="80" y="20" ancho="40" alto="10" tamano="20" negrita="si">MMM</texto>
+        <texto x="80" y="40" ancho="40" alto="10" tamano="20" negrita="si" alineacion="derecha">ÑÑ</texto>
+      </encabezado-reporte>
+    </reporte>)";
+    const auto doc = generaDesdeTexto(xml, {});
+    const QImage baja = imagenDePagina(*doc, 0, 72);
+    const QImage alta = imagenDePagina(*doc, 0, 300);
+    EXPECT_EQ(baja.size(), QSize(425, 283));  // 150 x 100 mm at 72 ppi
+    // Regions (mm) around each item, with room to spare.
+    const QRectF zonas[] = {{8, 8, 34, 14}, {65, 12, 10, 46}, {88, 28, 44, 14}, {88, 48, 44, 14}};
+    for (const QRectF& z : zonas) {
+        SCOPED_TRACE(qPrintable(QStringLiteral("%1,%2").arg(z.x()).arg(z.y())));
+        const QRectF b = enMm(tinta(baja, enPx(z, 72)), 72);
+        const QRectF a = enMm(tinta(alta, enPx(z, 300)), 300);
+        ASSERT_FALSE(b.isEmpty());
+        ASSERT_FALSE(a.isEmpty());
+        const double px72 = 25.4 / 72;  // one pixel of the coarse image
+        EXPECT_NEAR(a.left(), b.left(), 1.5 * px72);
+        EXPECT_NEAR(a.top(), b.top(), 1.5 * px72);
+        EXPECT_NEAR(a.right(), b.right(), 1.5 * px72);
+        EXPECT_NEAR(a.bottom(), b.bottom(), 1.5 * px72);
+    }
+    // And where the layout put them: the filled rectangle at (10, 10), 30 x 10 mm; the line at
+    // x = 70; the right-aligned text ends at the box's right edge (10 + 80 + 40 mm), less the
+    // letter's own side bearing, and starts at its box's top (the tilde of Ñ reaches it).
+    const QRectF r = enMm(tinta(alta, enPx(zonas[0], 300)), 300);
+    EXPECT_NEAR(r.left(), 10, 0.15);
+    EXPECT_NEAR(r.top(), 10, 0.15);
+    EXPECT_NEAR(r.width(), 30, 0.2);
+    EXPECT_NEAR(r.height(), 10, 0.2);
+    const QRectF l = enMm(tinta(alta, enPx(zonas[1], 300)), 300);
+    EXPECT_NEAR(l.center().x(), 70, 0.15);
+    const QRectF t = enMm(tinta(alta, enPx(zonas[3], 300)), 300);
+    EXPECT_LE(t.right(), 130.05);
+    EXPECT_GT(t.right(), 129);
+    EXPECT_NEAR(t.top(), 50, 0.3);
+}
+
+TEST_F(Salida, PdfEImagenMuestranCadaTextoEnElMismoLugar) {
+    const auto doc = genera(0, 30);
+    const QString pdf = dir_.filePath("guia.pdf");
+    exportaPdf(*doc, pdf);
+    QProcess p;
+    p.start("pdftoppm",
+            {"-png", "-r", "100", "-f", "1", "-l", "1", "-singlefile", pdf, dir_.filePath("p1")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0);
+    const QImage poppler(dir_.filePath("p1.png"));
+    const QImage nuestra = imagenDePagina(*doc, 0, 100);
+    ASSERT_EQ(poppler.size(), nuestra.size());
+    int comparados = 0;
+    for (const ElementoPagina& e : doc->paginas[0].elementos) {
+        if (e.tipo != ElementoPagina::Tipo::Texto || e.texto.trimmed().isEmpty())
+            continue;
+        const QRect zona = enPx(e.caja.adjusted(-0.5, 0, 0.5, 0), 100);
+        const QRect a = tinta(poppler, zona), b = tinta(nuestra, zona);
+        ASSERT_FALSE(a.isEmpty()) << qPrintable(e.texto);
+        ASSERT_FALSE(b.isEmpty()) << qPrintable(e.texto);
+        EXPECT_LE(std::abs(a.left() - b.left()), 2) << qPrintable(e.texto);
+        EXPECT_LE(std::abs(a.right() - b.right()), 2) << qPrintable(e.texto);
+        EXPECT_LE(std::abs(a.top() - b.top()), 2) << qPrintable(e.texto);
+        EXPECT_LE(std::abs(a.bottom() - b.bottom()), 2) << qPrintable(e.texto);
+        ++comparados;
+    }
+    EXPECT_GT(comparados, 100);
+}
+
+TEST_F(Salida, LaImpresoraRecibeLasMismasPaginasYRespetaElIntervalo) {
+    const auto doc = genera(0, 120);
+    const QString pdf = dir_.filePath("guia.pdf");
+    exportaPdf(*doc, pdf);
+    {
+        QPrinter impresora(QPrinter::HighResolution);
+        impresora.setOutputFormat(QPrinter::PdfFormat);
+        impresora.setOutputFileName(dir_.filePath("impresa.pdf"));
+        imprime(*doc, impresora);
+    }
+    EXPECT_EQ(textoPdf(dir_.filePath("impresa.pdf")), textoPdf(pdf));
+    {
+        QPrinter impresora(QPrinter::HighResolution);
+        impresora.setOutputFormat(QPrinter::PdfFormat);
+        impresora.setOutputFileName(dir_.filePath("parte.pdf"));
+        impresora.setPrintRange(QPrinter::PageRange);
+        impresora.setFromTo(2, 3);
+        imprime(*doc, impresora);
+    }
+    const QString parte = textoPdf(dir_.filePath("parte.pdf"));
+    const int paginas = doc->cuentaPaginas();
+    EXPECT_FALSE(parte.contains(QStringLiteral("Página 1 de %1").arg(paginas)));
+    EXPECT_TRUE(parte.contains(QStringLiteral("Página 2 de %1").arg(paginas)));
+    EXPECT_TRUE(parte.contains(QStringLiteral("Página 3 de %1").arg(paginas)));
+    EXPECT_FALSE(parte.contains(QStringLiteral("Página 4 de %1").arg(paginas)));
+}
+
+TEST_F(Salida, UnPdfQueNoSePuedeEscribirNoDejaNada) {
+    const auto doc = genera(0, 3);
+    const QString ruta = dir_.filePath("no-existe/guia.pdf");
+    try {
+        exportaPdf(*doc, ruta);
+        FAIL() << "the export should fail";
+    } catch (const ErrorReporte& e) {
+        EXPECT_TRUE(e.mensaje().startsWith("No se pudo crear el archivo PDF"))
+            << qPrintable(e.mensaje());
+        EXPECT_TRUE(e.mensaje().contains(ruta));
+    }
+    EXPECT_FALSE(QDir(dir_.filePath("no-existe")).exists());
+    // A successful export replaces an older file whole.
+    const QString buena = dir_.filePath("guia.pdf");
+    ASSERT_TRUE(escribeBytes(buena, "basura"));
+    exportaPdf(*doc, buena);
+    EXPECT_TRUE(leeBytes(buena).startsWith("%PDF"));
+    EXPECT_EQ(QDir(dir_.path()).entryList({"guia.pdf*"}, QDir::Files), QStringList{"guia.pdf"});
+}
