@@ -159,6 +159,10 @@ TEST_F(Puerto, RevisionDeArchivosYDispositivos) {
     QString porOmision;
     t.ImpresoraLista(porOmision, false);
     EXPECT_EQ(porOmision, "LPT1");
+    QString blanco = "   ";
+    t.IniciaImpresora(blanco);
+    EXPECT_EQ(blanco, "LPT1");
+    t.CierraImpresora();
     plataforma.limpia();
     EXPECT_FALSE(t.IniciaImpresora(lpt));
     EXPECT_FALSE(t.impresoraAbierta());
