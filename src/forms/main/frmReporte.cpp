@@ -7,18 +7,25 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <cmath>
 
+#include "db/Conexion.h"
+#include "db/Recordset.h"
+#include "db/TempDeODBC.h"
 #include "forms/comun/FiltroTeclado.h"
 #include "forms/main/ArchivoLista.h"
 #include "forms/main/Reja.h"
 #include "lib/ArchivosTexto.h"
+#include "lib/Regional.h"
 #include "lib/libTESK.h"
 #include "platform/Archivos.h"
 #include "platform/Plataforma.h"
+#include "reportengine/ControlReporte.h"
+#include "reports/Reportes.h"
 #include "startup/Globales.h"
 
 namespace quilmaro {
@@ -53,7 +60,12 @@ constexpr int kInicioFilaInferior = 5520;
 
 }  // namespace
 
-struct frmReporte::Estado {};
+struct frmReporte::Estado {
+    std::shared_ptr<Conexion> cnnDatos;
+    std::shared_ptr<Recordset> rstFactura;
+    reporte::ControlReporte* crpReport = nullptr;
+    reporte::ControlReporte* crpReport2 = nullptr;
+};
 
 frmReporte::frmReporte(QWidget* parent) : QDialog(parent), estado_(std::make_unique<Estado>()) {
     setObjectName(QStringLiteral("frmReporte"));
@@ -62,6 +74,8 @@ frmReporte::frmReporte(QWidget* parent) : QDialog(parent), estado_(std::make_uni
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     construyeControles();
+    estado_->crpReport = new reporte::ControlReporte(this);
+    estado_->crpReport2 = new reporte::ControlReporte(this);
     Form_Load();
 }
 
@@ -108,6 +122,14 @@ void frmReporte::construyeControles() {
     optDispos[1] = new QRadioButton(QStringLiteral("&Impresora"), this);
     optDispos[1]->setObjectName(QStringLiteral("optDispos1"));
     optDispos[0]->setChecked(true);
+    // The two options are one stop of the tab order: the chosen one (arrows move between them).
+    auto paradaDeTab = [this] {
+        for (QRadioButton* o : optDispos)
+            o->setFocusPolicy(o->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QRadioButton* o : optDispos)
+        connect(o, &QRadioButton::toggled, this, paradaDeTab);
+    paradaDeTab();
     cmdBorrar = new QPushButton(QStringLiteral("&Borrar todas"), this);
     cmdBorrar->setObjectName(QStringLiteral("cmdBorrar"));
 
@@ -206,8 +228,19 @@ void frmReporte::preparaReja() {
 
 void frmReporte::Form_Load() {
     stArchivoLista = stRutaPrograma + kArchivoLista;
+    AbreBdD(estado_->cnnDatos, stBaseDeDatos);
     bPrimeraVez = true;
     preparaReja();
+}
+
+std::shared_ptr<Conexion> frmReporte::cnnDatos() const {
+    return estado_->cnnDatos;
+}
+reporte::ControlReporte* frmReporte::crpReport() const {
+    return estado_->crpReport;
+}
+reporte::ControlReporte* frmReporte::crpReport2() const {
+    return estado_->crpReport2;
 }
 
 bool frmReporte::event(QEvent* e) {
@@ -228,6 +261,17 @@ void frmReporte::Form_Activate() {
         return;
     bPrimeraVez = false;
     cmbSerie->clear();
+    std::shared_ptr<Recordset> rst;
+    QString tabla = QStringLiteral("sistema where Dato like 'FA-%' and Dato<>'FA-' order by Dato");
+    QString campos;
+    if (AbreTabla(rst, estado_->cnnDatos, tabla, campos)) {
+        try {
+            for (; !rst->eof(); rst->siguiente())
+                cmbSerie->addItem(rst->campo(QStringLiteral("Dato")).valor().aTexto().mid(3));
+        } catch (const ErrorTESK&) {
+        }
+    }
+    libTESK::instancia().CierraTabla(rst);
     cmbSerie->addItem(QString());
     cmbSerie->setCurrentIndex(0);
     if (libTESK::instancia().HayArchivo(stArchivoLista))
@@ -259,6 +303,11 @@ void frmReporte::Form_Unload() {
             continue;
         QFile::remove(carpeta.filePath(nombre));
     }
+    try {
+        libTESK::instancia().CierraBdD(estado_->cnnDatos);
+    } catch (const ErrorTESK&) {
+        // A connection that never opened has nothing to close.
+    }
     plataforma().terminaProceso(0);
 }
 
@@ -283,9 +332,104 @@ void frmReporte::Limpia() {
     Reenumera();
 }
 
-void frmReporte::cmdAgregar_Click() {}
+void frmReporte::cmdAgregar_Click() {
+    libTESK& lib = libTESK::instancia();
+    const double numero = lib.tkVal(txtFactura->text());
+    if (numero == 0.0) {
+        plataforma().beep();
+    } else {
+        // The number in its shortest decimal form: "125" for 0125.
+        const QString textoNumero =
+            numero == std::floor(numero) && std::fabs(numero) < 1e15
+                ? QString::number(static_cast<qint64>(numero))
+                : QLocale::c().toString(numero, 'g', QLocale::FloatingPointShortest);
+        const QString serie = cmbSerie->currentText();
+        const QString serieSql = estado_->cnnDatos && estado_->cnnDatos->estaAbierta()
+                                     ? estado_->cnnDatos->escapa(serie)
+                                     : serie;
+        QString tabla =
+            QStringLiteral("facturas where Serie='%1' and Factura=%2").arg(serieSql, textoNumero);
+        QString campos;
+        if (AbreTabla(estado_->rstFactura, estado_->cnnDatos, tabla, campos)) {
+            AgregaFactura();
+        } else {
+            muestraMensaje(QStringLiteral("Esa factura no está registrada"),
+                           QStringLiteral("ERROR"), Botones::Aceptar, Icono::Critico);
+        }
+    }
+    vuelveAFactura();
+}
 
-void frmReporte::AgregaFactura() {}
+namespace {
+
+// A field's value as a grid cell: empty for NULL.
+QString textoCampo(const Recordset& rs, const char* nombre) {
+    const Variante v = rs.campo(QString::fromLatin1(nombre)).valor();
+    return v.esNulo() ? QString() : v.aTexto();
+}
+
+}  // namespace
+
+void frmReporte::AgregaFactura() {
+    libTESK& lib = libTESK::instancia();
+    CursorOcupado ocupado;
+    cmdAgregar->setEnabled(false);
+    try {
+        const Recordset& rs = *estado_->rstFactura;
+        int n = mhgReja->filas() - 1;
+        bool agregar = true;
+        if (!esFilaDeFactura(n)) {
+            mhgReja->fijaFilas(1);  // the empty row goes
+        } else {
+            const Variante id = rs.campo(QStringLiteral("ID")).valor();
+            const double valorId = id.esNulo() ? 0.0 : id.aDoble();
+            for (int r = 1; r <= n; ++r) {
+                if (valorId == lib.tkVal(mhgReja->texto(r, 7))) {
+                    muestraMensaje(QStringLiteral("Esa factura ya está en la lista"),
+                                   QStringLiteral("Atención"), Botones::Aceptar, Icono::Critico);
+                    agregar = false;
+                    break;
+                }
+            }
+            ++n;
+        }
+        if (agregar) {
+            const Variante fecha = rs.campo(QStringLiteral("Fecha")).valor();
+            QString textoFecha;
+            if (fecha.tipo() == Variante::Tipo::Fecha)
+                textoFecha = formateaFecha(fecha.fecha().date(), QStringLiteral("dd/mmm/yy"));
+            else if (!fecha.esNulo())
+                textoFecha = fecha.aTexto();
+            QString total;
+            const Variante sub = rs.campo(QStringLiteral("Subtotal")).valor();
+            const Variante iva = rs.campo(QStringLiteral("IVA")).valor();
+            const Variante imp = rs.campo(QStringLiteral("ImpuestoAd")).valor();
+            if (!sub.esNulo() && !iva.esNulo() && !imp.esNulo())
+                total = formateaImporte(sub.aDoble() + iva.aDoble() + imp.aDoble());
+            const QStringList celdas = {QString::number(n),
+                                        textoCampo(rs, "Serie"),
+                                        textoCampo(rs, "Factura"),
+                                        textoFecha,
+                                        textoCampo(rs, "Cliente"),
+                                        textoCampo(rs, "Nombre"),
+                                        total,
+                                        textoCampo(rs, "ID")};
+            mhgReja->agregaFila(QString());
+            const int fila = mhgReja->filas() - 1;
+            for (int c = 0; c < celdas.size(); ++c)
+                mhgReja->fijaTexto(fila, c, celdas.at(c));
+            mhgReja->fijaFilasFijas(1);
+            mhgReja->setCurrentCell(fila - 1, 0);
+            mhgReja->fijaColumnaActual(1);
+        }
+    } catch (const ErrorTESK& e) {
+        muestraMensaje(QStringLiteral("Error al agregar la factura: %1, %2")
+                           .arg(NumeroDeError(e.numero()), e.descripcion()),
+                       QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+    }
+    Reenumera();
+    cmdAgregar->setEnabled(true);
+}
 
 void frmReporte::cmdBorrar_Click() {
     if (muestraMensaje(QStringLiteral("¿Desea quitar todas las facturas de la lista?"),
@@ -380,7 +524,41 @@ void frmReporte::LeeLista() {
     mhgReja->fijaFilasFijas(1);
 }
 
-void frmReporte::cmdReporte_Click() {}
-void frmReporte::Command1_Click() {}
+void frmReporte::cmdReporte_Click() {
+    ejecutaReporte(false);
+}
+void frmReporte::Command1_Click() {
+    ejecutaReporte(true);
+}
+
+void frmReporte::ejecutaReporte(bool cobranza) {
+    if (!esFilaDeFactura(mhgReja->filas() - 1)) {
+        muestraMensaje(QStringLiteral("¡No hay facturas en la lista!"), QStringLiteral("Error"),
+                       Botones::Aceptar, Icono::Critico);
+    } else {
+        PedidoReporte pedido;
+        pedido.tipo = cobranza ? TipoReporte::Cobranza : TipoReporte::Guia;
+        for (int r = 1; r < mhgReja->filas(); ++r)
+            pedido.ids.append(mhgReja->texto(r, 7));
+        pedido.destino = optDispos[0]->isChecked() ? 0 : 1;
+        pedido.referencia = txtReferencia->text();
+        // A long list shows how the copy goes; the window keeps painting meanwhile.
+        std::unique_ptr<QProgressDialog> avance;
+        if (pedido.ids.size() > kFilasConAvance) {
+            avance = std::make_unique<QProgressDialog>(QStringLiteral("Preparando el reporte..."),
+                                                       QString(), 0,
+                                                       static_cast<int>(pedido.ids.size()), this);
+            avance->setWindowTitle(kTituloPrograma);
+            avance->setWindowModality(Qt::WindowModal);
+            avance->setMinimumDuration(0);
+            pedido.progreso = [&avance](int hechas, int) { avance->setValue(hechas); };
+        }
+        EjecutaReporte(pedido, estado_->cnnDatos, estado_->rstFactura,
+                       cobranza ? *estado_->crpReport2 : *estado_->crpReport);
+    }
+    if (optDispos[1]->isChecked())
+        txtFactura->setFocus();
+    libTESK::instancia().Resalta(*txtFactura);
+}
 
 }  // namespace quilmaro

@@ -15,6 +15,10 @@ class QRadioButton;
 namespace quilmaro {
 
 class Reja;
+class Conexion;
+namespace reporte {
+class ControlReporte;
+}
 
 inline const QString kTituloPrograma = QStringLiteral("Quilmaro");
 inline const QString kArchivoLista = QStringLiteral("LISTAFACTURAS.TXT");
@@ -75,6 +79,14 @@ class frmReporte : public QDialog {
     static constexpr int kAnchoTwips = 10545;
     static constexpr int kAltoTwips = 6375;
 
+    // Lists longer than this show a progress dialog while a report is prepared.
+    static constexpr int kFilasConAvance = 200;
+
+    // The window's connection and report controls (tests look at them).
+    std::shared_ptr<Conexion> cnnDatos() const;
+    reporte::ControlReporte* crpReport() const;
+    reporte::ControlReporte* crpReport2() const;
+
     struct Estado;
 
   protected:
@@ -94,6 +106,7 @@ class frmReporte : public QDialog {
     // Rows as the saved list holds them (columns 1 to 7 of every data row).
     QList<QStringList> registrosDeLaReja() const;
     bool esFilaDeFactura(int fila) const;
+    void ejecutaReporte(bool cobranza);
 
     std::unique_ptr<Estado> estado_;
 };

@@ -1,0 +1,62 @@
+#pragma once
+// Report runs: the working table on the server, the local report database with the company's
+// letterhead, and the two report commands.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "lib/ErrorTESK.h"
+
+namespace quilmaro {
+
+class Conexion;
+class Recordset;
+namespace reporte {
+class ControlReporte;
+}
+
+inline const QString kPlantillaAuxiliar = QStringLiteral("Auxiliar.MDB");
+
+// Full path of a local report database file that does not exist yet (TEMPORAL0000.MDB, ...) in
+// the program folder.
+QString NombreTemporal();
+
+// Makes stArchivo a fresh copy of the template Auxiliar.MDB and adds to its table Generales the
+// letterhead of the company whose database is stBaseDeDatos (from generalvelmorita.empresas) and
+// the reference text. A company without a row leaves Generales empty. Failures of its own steps
+// are not reported; the routines it calls report theirs.
+void PreparaAuxiliar(QString& stArchivo, const QString& referencia);
+
+// Creates, in stBaseDatos, an empty table shaped like stPlantilla (the invoice table) under the
+// first free name tbltemp1, tbltemp2, ... (names in any letter case count as taken) and returns
+// that name. When another workstation takes the same name at the same moment the next free one
+// is tried. Any other failure returns an empty name and the failure in *error.
+QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* error = nullptr);
+
+enum class TipoReporte { Guia, Cobranza };
+
+// Full path of a report's layout file in the program folder (guia.rpt, cobranza.rpt).
+QString ArchivoDiseno(TipoReporte tipo);
+
+struct PedidoReporte {
+    TipoReporte tipo = TipoReporte::Guia;
+    // Record identifiers of the listed invoices, in list order.
+    QStringList ids;
+    // 0 screen, 1 printer.
+    int destino = 0;
+    // The reference text of the window.
+    QString referencia;
+    // Told (done, total) while the invoices are copied.
+    std::function<void(int, int)> progreso;
+};
+
+// One report run: a working table filled with every listed invoice still on the server, in list
+// order; the local letterhead database; the layout run on crp to the destination. Afterwards no
+// working table and no local file remain, whatever failed; every failure is shown in a message.
+// Answers whether the report was shown or printed.
+bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnDatos,
+                    std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp);
+
+}  // namespace quilmaro
