@@ -68,6 +68,9 @@ class Lector {
     }
 
     std::unique_ptr<Diseno> lee() {
+        if (xml_.trimmed().isEmpty())
+            falla(QStringLiteral("el archivo está vacío"), false);
+        texto_ = QString::fromUtf8(xml_);
         x_.addData(xml_);
         bool raiz = false;
         while (!x_.atEnd()) {
@@ -91,7 +94,19 @@ class Lector {
     }
 
   private:
-    Ubicacion aqui() const { return Ubicacion{ruta_, x_.lineNumber(), x_.columnNumber()}; }
+    // Where the reader is: for an element, where its start tag begins (Qt gives the end).
+    Ubicacion aqui() const {
+        if (x_.tokenType() == QXmlStreamReader::StartElement) {
+            const qsizetype fin = std::min<qsizetype>(x_.characterOffset(), texto_.size());
+            const qsizetype inicio = fin > 0 ? texto_.lastIndexOf(QLatin1Char('<'), fin - 1) : -1;
+            if (inicio >= 0) {
+                const qsizetype linea = texto_.left(inicio).count(QLatin1Char('\n')) + 1;
+                const qsizetype columna = inicio - texto_.lastIndexOf(QLatin1Char('\n'), inicio);
+                return Ubicacion{ruta_, linea, columna};
+            }
+        }
+        return Ubicacion{ruta_, x_.lineNumber(), x_.columnNumber()};
+    }
 
     [[noreturn]] void falla(const QString& que, bool conPosicion = true) const {
         Ubicacion u = conPosicion ? aqui() : Ubicacion{ruta_, 0, 0};
@@ -484,15 +499,17 @@ class Lector {
         return static_cast<int>(d_->estilos.size()) - 1;
     }
 
-    void dentroDeBanda(const Banda& b, const QRectF& r) const {
+    void dentroDeBanda(const Banda& b, const QRectF& r, const Ubicacion& donde) const {
         if (r.right() > d_->anchoUtil() + kHolgura)
-            falla(QStringLiteral("el elemento llega a %1 mm y entre los márgenes solo hay %2 mm")
-                      .arg(r.right())
-                      .arg(d_->anchoUtil()));
+            fallaEn(donde,
+                    QStringLiteral("el elemento llega a %1 mm y entre los márgenes solo hay %2 mm")
+                        .arg(r.right())
+                        .arg(d_->anchoUtil()));
         if (r.bottom() > b.alto + kHolgura)
-            falla(QStringLiteral("el elemento baja hasta %1 mm y la banda mide %2 mm de alto")
-                      .arg(r.bottom())
-                      .arg(b.alto));
+            fallaEn(donde,
+                    QStringLiteral("el elemento baja hasta %1 mm y la banda mide %2 mm de alto")
+                        .arg(r.bottom())
+                        .arg(b.alto));
     }
 
     Elemento leeElemento(const Banda& b) {
@@ -532,7 +549,7 @@ class Lector {
             } else {
                 e.texto = contenido;
             }
-            dentroDeBanda(b, e.caja);
+            dentroDeBanda(b, e.caja, e.donde);
             return e;
         }
         if (n == QLatin1String("linea")) {
@@ -544,7 +561,7 @@ class Lector {
             e.color = a.color("color", e.color);
             e.estira = a.siNo("estira", false);
             e.caja = QRectF(e.p1, e.p2).normalized();
-            dentroDeBanda(b, e.caja);
+            dentroDeBanda(b, e.caja, e.donde);
             vacio();
             return e;
         }
@@ -557,7 +574,7 @@ class Lector {
             e.color = a.color("color", e.color);
             e.relleno = a.color("relleno", 0);
             e.estira = a.siNo("estira", false);
-            dentroDeBanda(b, e.caja);
+            dentroDeBanda(b, e.caja, e.donde);
             vacio();
             return e;
         }
@@ -575,7 +592,7 @@ class Lector {
                 falla(QStringLiteral("no se pudo leer la imagen «%1»").arg(ruta));
             d_->imagenes.push_back(img);
             e.imagen = static_cast<int>(d_->imagenes.size()) - 1;
-            dentroDeBanda(b, e.caja);
+            dentroDeBanda(b, e.caja, e.donde);
             vacio();
             return e;
         }
@@ -617,6 +634,7 @@ class Lector {
     }
 
     QByteArray xml_;
+    QString texto_;  // the file as characters, for the positions of elements
     QString ruta_;
     QXmlStreamReader x_;
     std::unique_ptr<Diseno> d_;

@@ -7,11 +7,17 @@
 #include <QStringList>
 #include <QVector>
 #include <memory>
+#include <ostream>
 
 #include "lib/Variante.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/Documento.h"
+
+// Texts in test failures as text, not as arrays of code units.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace quilmaro::prueba {
 
