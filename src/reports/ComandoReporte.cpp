@@ -81,6 +81,12 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     if (!ejecutaSentencia(cnnDatos, QStringLiteral("Truncate table ") + stTablaTemporal))
         return false;
 
+    // The server hands rows back in key order, not in the order they were added: a column of
+    // the run's own keeps the clerk's order for the layout to follow.
+    if (!ejecutaSentencia(cnnDatos, QStringLiteral("Alter table %1 add column %2 int null")
+                                        .arg(stTablaTemporal, kColumnaRenglon)))
+        return false;
+
     std::shared_ptr<Recordset> rstTrabajo;
     QString tablaTrabajo = stTablaTemporal + QStringLiteral(" where Id=-9");
     QString todos;
@@ -101,8 +107,12 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
             continue;
         QString consulta = QStringLiteral("facturas where Id=%1").arg(static_cast<qint64>(id));
         QString campos;
-        if (AbreTabla(rstFactura, cnnDatos, consulta, campos))
+        if (AbreTabla(rstFactura, cnnDatos, consulta, campos)) {
             PasaCampos(rstFactura, rstTrabajo, cnnDatos, stTablaTemporal);
+            ejecutaSentencia(cnnDatos, QStringLiteral("Update %1 set %2=%3 where %2 is null")
+                                           .arg(stTablaTemporal, kColumnaRenglon)
+                                           .arg(i + 1));
+        }
     }
     if (transaccion)
         ejecutaSentencia(cnnDatos, QStringLiteral("Commit"));

@@ -37,6 +37,9 @@ QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* erro
 
 enum class TipoReporte { Guia, Cobranza };
 
+// Column added to the working table of a run: the invoice's place in the clerk's list (from 1).
+inline const QString kColumnaRenglon = QStringLiteral("RenglonLista");
+
 // Full path of a report's layout file in the program folder (guia.rpt, cobranza.rpt).
 QString ArchivoDiseno(TipoReporte tipo);
 
