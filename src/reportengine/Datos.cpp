@@ -123,13 +123,20 @@ class ResolutorDatos : public ResolutorCampos {
         for (int t : candidatas) {
             for (const QString& c : d_.tablas_[static_cast<size_t>(t)].columnas) {
                 const int dist = distancia(campo, c);
-                if (dist < mejor) {
-                    mejor = dist;
-                    parecido =
-                        candidatas.size() > 1 || !fuente.isEmpty()
-                            ? d_.tablas_[static_cast<size_t>(t)].def->nombre + QLatin1Char('.') + c
-                            : c;
+                if (dist >= mejor)
+                    continue;
+                mejor = dist;
+                // The bare name when it would find this very column; else source.field.
+                int primera = -1;
+                for (int u : candidatas) {
+                    if (primera < 0 &&
+                        buscaColumna(d_.tablas_[static_cast<size_t>(u)].columnas, c) >= 0)
+                        primera = u;
                 }
+                parecido =
+                    fuente.isEmpty() && primera == t
+                        ? c
+                        : d_.tablas_[static_cast<size_t>(t)].def->nombre + QLatin1Char('.') + c;
             }
         }
         const QString donde =

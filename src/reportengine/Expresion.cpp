@@ -372,7 +372,9 @@ class Analizador {
 Expresion::~Expresion() = default;
 
 ErrorReporte Expresion::error(const QString& que) const {
-    return ErrorReporte(QStringLiteral("Error en %1: %2.").arg(donde_.texto(), que));
+    const bool cierra = que.endsWith(QLatin1Char('?')) || que.endsWith(QLatin1Char('.'));
+    return ErrorReporte(QStringLiteral("Error en %1: %2%3")
+                            .arg(donde_.texto(), que, cierra ? QString() : QStringLiteral(".")));
 }
 
 std::unique_ptr<Expresion> Expresion::analiza(const QString& texto, const Ubicacion& donde) {
