@@ -11,22 +11,22 @@
 
 namespace quilmaro {
 
-// --- Campo ------------------------------------------------------------------------------------
+// --- CampoBdD ---------------------------------------------------------------------------------
 
-const QString& Campo::nombre() const {
+const QString& CampoBdD::nombre() const {
     return columna().nombre;
 }
 
-int Campo::tipo() const {
+int CampoBdD::tipo() const {
     return columna().tipo;
 }
 
-const ColumnaBdD& Campo::columna() const {
+const ColumnaBdD& CampoBdD::columna() const {
     rs_->compruebaAbierto();
     return rs_->datos_.columnas[static_cast<size_t>(indice_)];
 }
 
-Variante Campo::valor() const {
+Variante CampoBdD::valor() const {
     const ColumnaBdD& c = columna();
     rs_->compruebaFila();
     const auto p = rs_->pendientes_.find(indice_);
@@ -36,17 +36,17 @@ Variante Campo::valor() const {
         c, rs_->datos_.filas[static_cast<size_t>(rs_->pos_)][static_cast<size_t>(indice_)]);
 }
 
-bool Campo::esNulo() const {
+bool CampoBdD::esNulo() const {
     return valor().esNulo();
 }
 
-void Campo::asigna(const Variante& v) {
+void CampoBdD::asigna(const Variante& v) {
     rs_->compruebaAbierto();
     rs_->compruebaFila();
     rs_->pendientes_[indice_] = v;
 }
 
-ValorBdD Campo::textoServidor() const {
+ValorBdD CampoBdD::textoServidor() const {
     const ColumnaBdD& c = columna();
     rs_->compruebaFila();
     const auto p = rs_->pendientes_.find(indice_);
@@ -74,7 +74,7 @@ void Recordset::carga(ResultadoBdD&& r) {
     if (campos_.size() != n) {
         campos_.clear();
         for (size_t i = 0; i < n; ++i)
-            campos_.push_back(std::make_unique<Campo>(*this, static_cast<int>(i)));
+            campos_.push_back(std::make_unique<CampoBdD>(*this, static_cast<int>(i)));
     }
     pendientes_.clear();
     pos_ = 0;
@@ -166,22 +166,22 @@ int Recordset::indiceDe(const QString& nombre) const {
         QStringLiteral("No hay en el conjunto de registros un campo llamado '%1'").arg(nombre));
 }
 
-Campo& Recordset::campo(int indice) {
+CampoBdD& Recordset::campo(int indice) {
     compruebaAbierto();
     if (indice < 0 || indice >= static_cast<int>(datos_.columnas.size()))
         throw ErrorBdD::propio(errores::CampoInexistente);
     return *campos_[static_cast<size_t>(indice)];
 }
 
-Campo& Recordset::campo(const QString& nombre) {
+CampoBdD& Recordset::campo(const QString& nombre) {
     return *campos_[static_cast<size_t>(indiceDe(nombre))];
 }
 
-const Campo& Recordset::campo(int indice) const {
+const CampoBdD& Recordset::campo(int indice) const {
     return const_cast<Recordset*>(this)->campo(indice);
 }
 
-const Campo& Recordset::campo(const QString& nombre) const {
+const CampoBdD& Recordset::campo(const QString& nombre) const {
     return *campos_[static_cast<size_t>(indiceDe(nombre))];
 }
 

@@ -19,9 +19,9 @@ class Recordset;
 
 // One column of a record set, read on the current row. Owned by its record set; valid until the
 // record set is opened again or destroyed.
-class Campo {
+class CampoBdD {
   public:
-    Campo(Recordset& rs, int indice) : rs_(&rs), indice_(indice) {}
+    CampoBdD(Recordset& rs, int indice) : rs_(&rs), indice_(indice) {}
 
     const QString& nombre() const;
     // Data-type code (db/TiposCampo.h), from the column's type, flags and character set.
@@ -73,9 +73,9 @@ class Recordset {
     void anterior();
     void ultimo();
     // Searches forward from the current row (included) for the first row meeting a criterion
-    // "Campo op valor": op is =, <>, <, >, <=, >= or LIKE (with * or % as wildcards); the value
-    // is 'text' (a quote inside may be doubled), #date# or a number. Texts compare without regard
-    // to letter case. No match leaves the record set at its end. Without a current row
+    // "<field> <op> <value>": op is =, <>, <, >, <=, >= or LIKE (with * or % as wildcards); the
+    // value is 'text' (a quote inside may be doubled), #date# or a number. Texts compare without
+    // regard to letter case. No match leaves the record set at its end. Without a current row
     // errores::SinRegistroActual; a criterion it cannot read errores::ArgumentoIncorrecto.
     void busca(const QString& criterio);
     // Runs the statement again and goes to the first row.
@@ -85,10 +85,10 @@ class Recordset {
     int cuentaCampos() const;
     // By position from 0, or by name without regard to case; errores::CampoInexistente when
     // there is no such field.
-    Campo& campo(int indice);
-    Campo& campo(const QString& nombre);
-    const Campo& campo(int indice) const;
-    const Campo& campo(const QString& nombre) const;
+    CampoBdD& campo(int indice);
+    CampoBdD& campo(const QString& nombre);
+    const CampoBdD& campo(int indice) const;
+    const CampoBdD& campo(const QString& nombre) const;
 
     // Writes the assignments made on the current row with one UPDATE of its table, keyed by the
     // table's primary key (which must be among the columns). Nothing pending, nothing done.
@@ -100,7 +100,7 @@ class Recordset {
     std::shared_ptr<Conexion> conexion() const { return conexion_; }
 
   private:
-    friend class Campo;
+    friend class CampoBdD;
     friend class Conexion;
     void carga(ResultadoBdD&& r);
     void compruebaAbierto() const;
@@ -113,7 +113,7 @@ class Recordset {
     QString sentencia_;
     bool abierto_ = false;
     ResultadoBdD datos_;
-    std::vector<std::unique_ptr<Campo>> campos_;
+    std::vector<std::unique_ptr<CampoBdD>> campos_;
     long pos_ = 0;
     // Values assigned on the current row and not yet written, by column.
     std::map<int, Variante> pendientes_;

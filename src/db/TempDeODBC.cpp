@@ -142,7 +142,7 @@ struct ValorCopia {
     std::optional<QString> literal;
 };
 
-ValorCopia valorParaCopia(const Campo& origen, const ColumnaBdD& destino, const Conexion& cnn) {
+ValorCopia valorParaCopia(const CampoBdD& origen, const ColumnaBdD& destino, const Conexion& cnn) {
     using namespace tipos;
     const Variante v = tesk().NoNull(origen);
     const int td = destino.tipo;
@@ -286,11 +286,11 @@ void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
         const int n = rstOrigen->cuentaCampos();
         const int m = rstDestino->cuentaCampos();
         for (int i = 0; i < n; ++i) {
-            const Campo& origen = rstOrigen->campo(i);
+            const CampoBdD& origen = rstOrigen->campo(i);
             if (origen.tipo() == tipos::adLongVarChar || origen.tipo() == tipos::adLongVarBinary)
                 continue;
             for (int j = 0; j < m; ++j) {
-                const Campo& destino = rstDestino->campo(j);
+                const CampoBdD& destino = rstDestino->campo(j);
                 if (destino.nombre().compare(origen.nombre(), Qt::CaseInsensitive) != 0)
                     continue;
                 ValorCopia v = valorParaCopia(origen, destino.columna(), cnn);

@@ -1,5 +1,5 @@
 #pragma once
-// Data-type codes of fields (the classic data-objects numbering), as Campo::tipo() gives them.
+// Data-type codes of fields (the classic data-objects numbering), as CampoBdD::tipo() gives them.
 
 namespace quilmaro::tipos {
 

@@ -11,7 +11,7 @@ namespace quilmaro {
 
 class Conexion;
 
-// The value the server sent for a column, as the program's variant value (see Campo::valor()).
+// The value the server sent for a column, as the program's variant value (see CampoBdD::valor()).
 Variante decodificaValor(const ColumnaBdD& c, const ValorBdD& v);
 
 // A value as the server would send it back for that column (nothing for NULL).

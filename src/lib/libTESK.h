@@ -19,7 +19,7 @@ class QWidget;
 namespace quilmaro {
 
 // Objects of the data-objects layer (src/db, library quilmaro_db).
-class Campo;
+class CampoBdD;
 class Conexion;
 class Recordset;
 
@@ -167,11 +167,76 @@ class libTESK {
     // The field's value on the current row; a NULL becomes a blank of the field's kind: the
     // 16-bit 0 for the codes 2, 3, 4, 5, 16, 18 and 19, FechaVacia() for dates (133) and ""
     // for every other code.
-    Variante NoNull(const Campo& Campo);
+    Variante NoNull(const CampoBdD& Campo);
 
     // --- SQL statement builders --------------------------------------------------------------
+    // In quilmaro_db. Column and value lists are read from index 0 to their last element (a list
+    // of n entries holds n columns). Values come as plain text; each is written by the type of
+    // the field of that name in rstTabla: numbers (codes 2, 3, 4, 5, 16, 18, 19) bare, CHAR and
+    // VARCHAR (129, 200) between apostrophes, DATE (133) as FechaSQL's text between apostrophes,
+    // or NOW() for a value that, trimmed, begins with "now" in any case (the list entry becomes
+    // what was written), every other code bare. Every value is escaped for the connection.
+    //
+    // AgregaRegistro and ActualizaRegistro show their failures in a message and carry on: the
+    // statement is executed, rstTabla re-queried and the statement returned. Lists of different
+    // lengths: a message and "", nothing executed.
+    QString AgregaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
+                           std::shared_ptr<Recordset>& rstTabla, const QString& stTabla,
+                           const QStringList& stCampos, QStringList& stValores);
+    // "Update <table> set a=1,b='x'" and " where <stCondicion>" when it is not empty.
+    QString ActualizaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
+                              std::shared_ptr<Recordset>& rstTabla, const QString& stTabla,
+                              const QStringList& stCampos, QStringList& stValores,
+                              const QString& stCondicion = QString());
+    // One row of the matrix per column, from index 0: {name, SQL type, default} (missing entries
+    // count as empty). A name that holds "KEY" in any case is a key clause and is written alone;
+    // types and defaults are written in upper case. A failure is shown and the statement returned.
+    QString CreaTabla(const std::shared_ptr<Conexion>& cnnBdD, const QString& stNombreTabla,
+                      const QList<QStringList>& Matriz1Nombre2Tipo3Default);
+    // The value of stCampo in the row that the last insert on Bd numbered; 0 when there is none.
+    // Failures of the layer reach the caller; a value beyond 32 bits is an overflow.
+    std::int32_t LastId(const std::shared_ptr<Conexion>& Bd, const QString& stTabla,
+                        const QString& stCampo);
 
     // --- Settings and memo store in the database ---------------------------------------------
+    // In quilmaro_db. A settings table has the columns Dato (key, upper case), Contenido (value
+    // as text), Tipo (C/S/T text, N number, F/D date, B/L flag) and Comentario, and a primary key
+    // among its columns. The key argument is written back in upper case. The connection
+    // arguments marked "not consulted" are kept for the callers' sake.
+    //
+    // The value of a setting by its type: text as stored, a double, a date, a boolean; "" when
+    // the setting does not exist, its type is unknown or anything fails (never throws).
+    Variante LeeDato(QString& sDato, std::shared_ptr<Recordset>& Tabla,
+                     const std::shared_ptr<Conexion>& BDD = nullptr);
+    // Stores vValor in the setting by its type ("1"/"0" for flags, "dd/mmm/yyyy" for dates, the
+    // text form otherwise) and returns what was stored; "" when the setting does not exist.
+    // Tabla is re-read and left on its first row. Failures reach the caller.
+    QString GrabaDato(QString& sDato, const Variante& vValor, std::shared_ptr<Recordset>& Tabla,
+                      const std::shared_ptr<Conexion>& BDD = nullptr);
+    // Inserts the setting on BDD unless Tabla already holds it (then ""): returns the statement.
+    // stTabla "" becomes "configuracion"; it is written back in lower case. The comment is cut
+    // to 100 characters. Tabla is not re-read.
+    QString IniciaDato(QString& sDato, const QString& sValorDefault, const QString& sTipo,
+                       const QString& sComentario, std::shared_ptr<Recordset>& Tabla,
+                       const std::shared_ptr<Conexion>& BDD, QString& stTabla);
+    QString IniciaDato(QString& sDato, const QString& sValorDefault, const QString& sTipo,
+                       const QString& sComentario, std::shared_ptr<Recordset>& Tabla,
+                       const std::shared_ptr<Conexion>& BDD);
+    // The counter's value plus one, stored back. The row is locked on the server for the read
+    // and the write (a transaction on Tabla's connection), so two workstations never draw the
+    // same folio. Failures (a missing setting among them) reach the caller; nothing is stored.
+    std::int32_t ObtenFolio(QString& sDato, std::shared_ptr<Recordset>& Tabla,
+                            const std::shared_ptr<Conexion>& BDD = nullptr);
+    // Replaces the text kept under stLlave in the memo table stTabla (Llave, Registro from 1,
+    // Contenido) by stContenido cut into pieces of 250 characters, inserted with AgregaRegistro
+    // on rstTabla. A pair of UTF-16 surrogates is never cut in two (that piece holds 249).
+    void GrabaMemo(const QString& stLlave, const QString& stContenido,
+                   const std::shared_ptr<Conexion>& cnnBdD, const QString& stTabla,
+                   std::shared_ptr<Recordset>& rstTabla);
+    // The text kept under stLlave, its pieces joined in Registro order ("" when none). rstTabla
+    // is closed and opened again on its own connection with the memo's rows, and left at its end.
+    QString LeerMemo(const QString& stLlave, const std::shared_ptr<Conexion>& cnnBdD,
+                     const QString& stTabla, std::shared_ptr<Recordset>& rstTabla);
 
     // The numeric-prefix rule: blanks, tabs and line feeds skipped anywhere, an optional sign,
     // digits with one ".", an exponent ("E" or "D"), or "&H"/"&O" integers. Never fails; no

@@ -293,7 +293,7 @@ TEST_F(Copias, NoNullDeCadaClase) {
     EXPECT_TRUE(QString(vacia).remove('/').remove('-').remove('.').trimmed().isEmpty())
         << qPrintable(vacia);
     for (int i = 1; i < nulos->cuentaCampos(); ++i) {
-        const Campo& c = nulos->campo(i);
+        const CampoBdD& c = nulos->campo(i);
         ASSERT_TRUE(c.esNulo());
         const Variante v = tesk().NoNull(c);
         switch (c.tipo()) {

@@ -73,7 +73,7 @@ TEST_F(RecordsetPrueba, CodigoDeTipoDeCadaClaseDeColumna) {
     auto rs = abre(QStringLiteral("Select * from todos order by Id"));
     ASSERT_EQ(rs->cuentaCampos(), static_cast<int>(esperado.size()));
     for (size_t i = 0; i < esperado.size(); ++i) {
-        const Campo& c = rs->campo(static_cast<int>(i));
+        const CampoBdD& c = rs->campo(static_cast<int>(i));
         EXPECT_EQ(c.nombre(), esperado[i].first);
         EXPECT_EQ(c.tipo(), esperado[i].second) << esperado[i].first;
     }
@@ -179,7 +179,7 @@ TEST_F(RecordsetPrueba, SinFilasYCerrado) {
     EXPECT_EQ(numeroDe([&] { rs->campo(4); }), errores::CampoInexistente);
     EXPECT_EQ(numeroDe([&] { rs->campo(-1); }), errores::CampoInexistente);
 
-    Campo& dato = rs->campo(0);
+    CampoBdD& dato = rs->campo(0);
     rs->cierra();
     EXPECT_FALSE(rs->estaAbierto());
     EXPECT_EQ(numeroDe([&] { rs->eof(); }), errores::RecordsetCerrado);
@@ -202,7 +202,7 @@ TEST_F(RecordsetPrueba, ActualizarPorLaLlavePrimaria) {
     };
 
     rs->busca(QStringLiteral("Dato = 'FOLIOREPARTO'"));
-    Campo& contenido = rs->campo(QStringLiteral("Contenido"));
+    CampoBdD& contenido = rs->campo(QStringLiteral("Contenido"));
     contenido.asigna(Variante(std::int32_t{42}));
     EXPECT_EQ(contenido.valor(), Variante(std::int32_t{42}));  // visible before it is written
     EXPECT_EQ(enServidor("FOLIOREPARTO"), QByteArray("41").toHex().toUpper());

@@ -22,7 +22,7 @@ void libTESK::CierraTabla(std::shared_ptr<Recordset>& rstTabla) {
     rstTabla.reset();
 }
 
-Variante libTESK::NoNull(const Campo& Campo) {
+Variante libTESK::NoNull(const CampoBdD& Campo) {
     Variante v = Campo.valor();
     if (!v.esNulo())
         return v;
