@@ -1,0 +1,235 @@
+// Server sources ("database.table") on the private test server: the delivery guide of 1,000
+// invoices from a working table, the collection format joined to `clientes`, the server's
+// column types, and the messages for tables and servers that cannot be reached.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "AyudaMotor.h"
+#include "CarpetaTemporal.h"
+#include "PlataformaPrueba.h"
+#include "db/Conexion.h"
+#include "db/ErrorBdD.h"
+#include "reportengine/ControlReporte.h"
+#include "reportengine/Paginador.h"
+#include "reportengine/Pintor.h"
+
+using namespace quilmaro;
+using namespace quilmaro::prueba;
+using namespace quilmaro::reporte;
+
+namespace {
+
+const char* const kClientes[] = {"C0001", "C0002", "C0003", "C0004"};
+
+class Servidor : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        cnn_ = Conexion::crea();
+        cnn_->setCadenaConexion("DATABASE=datos1;UID=root;PWD=;");
+        cnn_->abre();
+    }
+    static void TearDownTestSuite() {
+        cnn_->cierra();
+        cnn_.reset();
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        auxiliar_ = dir_.filePath("TEMPORAL0000.MDB");
+        creaSqlite(auxiliar_, "Generales", columnasGenerales(), generalesDemo());
+        const QList<QByteArray> ejemplos = ejemplosDocumentados();
+        ASSERT_EQ(ejemplos.size(), 2);
+        guia_ = dir_.filePath("guia.rpt");
+        cobranza_ = dir_.filePath("cobranza.rpt");
+        ASSERT_TRUE(escribeBytes(guia_, ejemplos[0]));
+        ASSERT_TRUE(escribeBytes(cobranza_, ejemplos[1]));
+    }
+
+    // A working table shaped like `facturas` with n invoices in list order (ID ascending).
+    QString tablaDeTrabajo(const QString& nombre, int n) {
+        cnn_->ejecuta("DROP TABLE IF EXISTS " + nombre);
+        cnn_->ejecuta("CREATE TABLE " + nombre + " LIKE facturas");
+        QStringList filas;
+        for (int i = 1; i <= n; ++i) {
+            const char* cliente = kClientes[i % 4];
+            filas << QStringLiteral(
+                         "(%1,'%2',%3,'%4','%5','Cliente número %1 de Peñón',%6,%7,%8,%9)")
+                         .arg(i)
+                         .arg(i % 2 ? "A" : "B")
+                         .arg(5000 + i)
+                         .arg(QDate(2024, 3, 1).addDays(i % 28).toString(Qt::ISODate))
+                         .arg(cliente)
+                         .arg(100.0 + i, 0, 'f', 2)
+                         .arg(16.0 + i * 0.16, 0, 'f', 2)
+                         .arg(i % 3)
+                         .arg(i % 10 == 0 ? QStringLiteral("NULL") : QStringLiteral("1.25"));
+            if (filas.size() == 250 || i == n) {
+                cnn_->ejecuta(
+                    "INSERT INTO " + nombre +
+                    " (ID, Serie, Factura, Fecha, Cliente, Nombre, Subtotal, IVA, ImpuestoAd, "
+                    "Descuento) VALUES " +
+                    filas.join(','));
+                filas.clear();
+            }
+        }
+        return "datos1." + nombre;
+    }
+
+    static std::shared_ptr<Conexion> cnn_;
+    QTemporaryDir dir_;
+    QString auxiliar_, guia_, cobranza_;
+};
+
+std::shared_ptr<Conexion> Servidor::cnn_;
+
+}  // namespace
+
+TEST_F(Servidor, GuiaDeMilFacturasDelServidor) {
+    const QString fuente = tablaDeTrabajo("tblmotor1", 1000);
+    PlataformaPrueba plataforma;
+    ControlReporte crp;
+    crp.fijaDestino(ControlReporte::Pantalla);
+    crp.fijaArchivoReporte(guia_);
+    crp.fijaFuenteDatos(0, auxiliar_);
+    crp.fijaFuenteDatos(1, fuente);
+    ASSERT_TRUE(crp.ejecuta()) << qPrintable(crp.ultimoError());
+    // What the report command does next: the working table and the local file go away.
+    cnn_->ejecuta("DROP TABLE tblmotor1");
+    ASSERT_TRUE(QFile::remove(auxiliar_));
+    VistaPrevia* vista = crp.ultimaVista();
+    ASSERT_NE(vista, nullptr);
+    const int paginas = vista->cuentaPaginas();
+    EXPECT_GE(paginas, 30);
+
+    const QString pdf = dir_.filePath("guia.pdf");
+    ASSERT_TRUE(vista->exportaPdf(pdf));
+    const QString texto = textoPdf(pdf);
+    qsizetype desde = 0;
+    for (int i = 1; i <= 1000; ++i) {
+        const QRegularExpression fila(QStringLiteral("\\b%1\\b").arg(5000 + i));
+        const auto m = fila.match(texto, desde);
+        ASSERT_TRUE(m.hasMatch()) << "invoice " << 5000 + i << " missing or out of order";
+        desde = m.capturedEnd();
+    }
+    for (int p = 1; p <= paginas; ++p)
+        EXPECT_EQ(texto.count(QStringLiteral("Página %1 de %2").arg(p).arg(paginas)), 1) << p;
+    EXPECT_TRUE(texto.contains("Cliente número 1000 de Peñón"));
+    EXPECT_TRUE(texto.contains("Facturas en la guía: 1000"));
+    EXPECT_TRUE(plataforma.mensajes().isEmpty());
+}
+
+TEST_F(Servidor, CobranzaUneLaTablaDeTrabajoConClientes) {
+    const QString fuente = tablaDeTrabajo("tblmotor2", 8);
+    ControlReporte crp;
+    crp.fijaArchivoReporte(cobranza_);
+    crp.fijaFuenteDatos(0, auxiliar_);
+    crp.fijaFuenteDatos(1, fuente);
+    crp.fijaFuenteDatos(2, "datos1.clientes");
+    const auto doc = crp.genera();
+    cnn_->ejecuta("DROP TABLE tblmotor2");
+    const QString pdf = dir_.filePath("cobranza.pdf");
+    exportaPdf(*doc, pdf);
+    const QString texto = textoPdf(pdf);
+    // Invoice 1 is customer C0002, invoice 2 is C0003, invoice 4 is C0001.
+    EXPECT_TRUE(texto.contains("A-5001"));
+    EXPECT_TRUE(texto.contains(
+        "CALLE MORELOS 45, Col. SAN JUAN DE DIOS, C.P. 44360, GUADALAJARA, JALISCO"));
+    EXPECT_TRUE(
+        texto.contains("BLVD. DEL NORTE 880, Col. INDUSTRIAL, C.P. 64440, MONTERREY, NUEVO LEÓN"));
+    EXPECT_TRUE(texto.contains("Tel. (81) 8375-9911 EXT. 3"));
+    EXPECT_TRUE(texto.contains("AV. HIDALGO 120, Col. CENTRO"));
+    // Invoice 1: 101.00 + 16.16 + 1 = 118.16.
+    EXPECT_TRUE(texto.contains("118.16"));
+    EXPECT_TRUE(texto.contains("(CIENTO DIECIOCHO PESOS 16/100 M. N.)"));
+    EXPECT_TRUE(texto.contains("Facturas a cobrar: 8"));
+}
+
+TEST_F(Servidor, TiposDeColumnaDelServidor) {
+    const QByteArray xml = R"(<reporte ancho="200" alto="100">
+      <fuente numero="1" nombre="facturas" detalle="si" orden="ID"/>
+      <detalle alto="5">
+        <campo x="0" y="0" ancho="18" alto="5" formato="dd/mmm/yy">Fecha</campo>
+        <campo x="18" y="0" ancho="18" alto="5" formato="#,##0.00">Descuento</campo>
+        <campo x="36" y="0" ancho="22" alto="5" formato="dd/mmm/yyyy">Captura</campo>
+        <campo x="58" y="0" ancho="22" alto="5" formato="#,##0.00">Subtotal + IVA + ImpuestoAd</campo>
+        <campo x="80" y="0" ancho="12" alto="5">Factura</campo>
+        <campo x="92" y="0" ancho="88" alto="5">Nombre</campo>
+      </detalle>
+    </reporte>)";
+    auto diseno = leeDisenoDeTexto(xml, "/prueba/tipos.rpt");
+    auto datos = Datos::carga(*diseno, {{1, "datos1.facturas"}});
+    const auto doc = paginaReporte(*diseno, *datos);
+    const QStringList t = todosLosTextos(*doc);
+    ASSERT_GE(t.size(), 6);
+    EXPECT_EQ(t.mid(0, 6), (QStringList{"05/mar/24", "50.00", "05/mar/2024", "1,160.00", "125",
+                                        "ABARROTES LA ESPERANZA"}));
+    // Invoice 2 has no discount and invoice 3 neither discount nor capture time: nothing is
+    // printed for them (not 0, not a date of 1899).
+    EXPECT_EQ(textosEnY(*doc, 0, 15),
+              (QStringList{"05/mar/24", "05/mar/2024", "0.50", "126", "MISCELÁNEA DOÑA LUPE"}));
+    EXPECT_EQ(textosEnY(*doc, 0, 20),
+              (QStringList{"06/mar/24", "15,500.93", "7",
+                           "REFACCIONARIA O'HIGGINS \"EL GÜERO\" \\ NORTE"}));
+}
+
+TEST_F(Servidor, TablaBaseOServidorQueNoEstan) {
+    PlataformaPrueba plataforma;
+    ControlReporte crp;
+    crp.fijaArchivoReporte(guia_);
+    crp.fijaFuenteDatos(0, auxiliar_);
+    crp.fijaFuenteDatos(1, "datos1.tblnoexiste");
+    EXPECT_FALSE(crp.ejecuta());
+    ASSERT_EQ(plataforma.mensajes().size(), 1);
+    const QString tabla = plataforma.textos().front();
+    EXPECT_TRUE(tabla.startsWith(
+        "No se pudieron leer los datos del reporte: la fuente de datos 1 («facturas», "
+        "datos1.tblnoexiste) no se pudo abrir: "))
+        << qPrintable(tabla);
+    EXPECT_TRUE(tabla.contains("tblnoexiste' doesn't exist")) << qPrintable(tabla);
+    EXPECT_TRUE(tabla.endsWith(QStringLiteral("(error %1).").arg(errores::SentenciaRechazada)))
+        << qPrintable(tabla);
+
+    plataforma.limpia();
+    crp.fijaFuenteDatos(1, "datosXYZ.facturas");
+    EXPECT_FALSE(crp.ejecuta());
+    EXPECT_TRUE(
+        plataforma.textos().value(0).contains("Unknown database 'datosxyz'", Qt::CaseInsensitive))
+        << qPrintable(plataforma.textos().value(0));
+
+    plataforma.limpia();
+    const QByteArray socket = qgetenv("MYSQL_UNIX_PORT");
+    qputenv("MYSQL_UNIX_PORT", QFile::encodeName(dir_.filePath("sin-servidor.sock")));
+    crp.fijaFuenteDatos(1, "datos1.facturas");
+    EXPECT_FALSE(crp.ejecuta());
+    qputenv("MYSQL_UNIX_PORT", socket);
+    ASSERT_EQ(plataforma.mensajes().size(), 1);
+    EXPECT_TRUE(plataforma.textos().front().endsWith(
+        QStringLiteral("(error %1).").arg(errores::ServidorInalcanzable)))
+        << qPrintable(plataforma.textos().front());
+    EXPECT_EQ(crp.ultimaVista(), nullptr);
+}
+
+TEST_F(Servidor, CampoMalEscritoConArchivoYLinea) {
+    const QString fuente = tablaDeTrabajo("tblmotor3", 3);
+    QByteArray xml = leeBytes(guia_);
+    const int linea = static_cast<int>(xml.left(xml.indexOf(">Factura</campo>")).count('\n')) + 1;
+    ASSERT_TRUE(escribeBytes(guia_, xml.replace(">Factura</campo>", ">Factrua</campo>")));
+    PlataformaPrueba plataforma;
+    ControlReporte crp;
+    crp.fijaArchivoReporte(guia_);
+    crp.fijaFuenteDatos(0, auxiliar_);
+    crp.fijaFuenteDatos(1, fuente);
+    EXPECT_FALSE(crp.ejecuta());
+    cnn_->ejecuta("DROP TABLE tblmotor3");
+    ASSERT_EQ(plataforma.mensajes().size(), 1);
+    const QString m = plataforma.textos().front();
+    EXPECT_TRUE(
+        m.startsWith(QStringLiteral("Error en el diseño «%1», línea %2").arg(guia_).arg(linea)))
+        << qPrintable(m);
+    EXPECT_TRUE(m.contains("el campo «Factrua» no existe")) << qPrintable(m);
+    EXPECT_TRUE(m.contains("¿quiso decir «Factura»?")) << qPrintable(m);
+}
