@@ -42,6 +42,9 @@ frmExportarReporte::frmExportarReporte(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmExportarReporte"));
     setWindowTitle(QStringLiteral("Imprimir reporte en archivo"));
     setModal(true);
+    QFont letra = font();
+    letra.setPointSizeF(8);
+    setFont(letra);
 
     Label1 = new QLabel(QStringLiteral("Formato o tipo de archivo:"), this);
     cmbTipo = new QComboBox(this);

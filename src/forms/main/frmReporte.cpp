@@ -73,6 +73,10 @@ frmReporte::frmReporte(QWidget* parent) : QDialog(parent), estado_(std::make_uni
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    // The window is laid out in twips for an 8-point face; a larger default font would crowd it.
+    QFont letra = font();
+    letra.setPointSizeF(8);
+    setFont(letra);
     construyeControles();
     estado_->crpReport = new reporte::ControlReporte(this);
     estado_->crpReport2 = new reporte::ControlReporte(this);
@@ -201,6 +205,17 @@ void frmReporte::colocaControles() {
     coloca(optDispos[0], kOpt0, true);
     coloca(optDispos[1], kOpt1, true);
     coloca(cmdBorrar, kCmdBorrar, true);
+    // A caption longer than its design width (another font, another scale) may use the room up
+    // to the next control on its row rather than being cut.
+    const std::pair<QWidget*, QWidget*> vecinos[] = {
+        {Label1, txtFactura},    {Label4, cmbSerie},           {Label2, Label3},
+        {Label3, txtReferencia}, {optDispos[0], optDispos[1]}, {optDispos[1], cmdBorrar}};
+    for (auto [w, siguiente] : vecinos) {
+        const int deseado = w->sizeHint().width();
+        const int limite = siguiente->x() - w->x() - 2;
+        if (deseado > w->width())
+            w->resize(std::min(deseado, std::max(limite, w->width())), w->height());
+    }
     static_assert(kInicioFilaInferior > kReja.arriba);
 }
 
