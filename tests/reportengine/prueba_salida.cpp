@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cstdio>
 
 #include "AyudaMotor.h"
 #include "CarpetaTemporal.h"
@@ -29,6 +30,11 @@ class Salida : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
+        // QUILMARO_CONSERVA=1 keeps the files of the run, to look at them.
+        if (qEnvironmentVariableIsSet("QUILMARO_CONSERVA")) {
+            dir_.setAutoRemove(false);
+            std::printf("files in %s\n", qPrintable(dir_.path()));
+        }
         local_ = dir_.filePath("TEMPORAL0000.MDB");
         creaSqlite(local_, "Generales", columnasGenerales(), generalesDemo());
         servidor_ = dir_.filePath("servidor.db");

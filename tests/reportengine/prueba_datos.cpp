@@ -1,0 +1,175 @@
+// Loading the data of a run: joined sources, row order, single-row sources, SQLite values, and
+// every source closed when loading returns.
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "AyudaMotor.h"
+#include "reportengine/ErrorReporte.h"
+
+using namespace quilmaro;
+using namespace quilmaro::prueba;
+using namespace quilmaro::reporte;
+
+namespace {
+
+// The texts of one detail band: a field per row.
+QStringList columna(const QByteArray& fuentes, const QString& expresion,
+                    const QVector<TablaPrueba>& tablas) {
+    const QByteArray xml = "<reporte ancho='200' alto='400'>" + fuentes +
+                           "<detalle alto='5'><campo x='0' y='0' ancho='150' alto='5'>" +
+                           expresion.toUtf8().replace("&", "&amp;") +
+                           "</campo></detalle></reporte>";
+    QStringList r;
+    const auto doc = generaDesdeTexto(xml, tablas);
+    for (int p = 0; p < doc->cuentaPaginas(); ++p) {
+        for (const auto& b : bandas(*doc, p, TipoBanda::Detalle)) {
+            const QStringList t = textosEnY(*doc, p, b.y);
+            r << (t.isEmpty() ? QString() : t.front());
+        }
+    }
+    return r;
+}
+
+// Files the process holds open.
+QStringList archivosAbiertos() {
+    QStringList r;
+    for (const QFileInfo& f :
+         QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        r << f.symLinkTarget();
+    return r;
+}
+
+}  // namespace
+
+TEST(Datos, UnionPorClaveComoLaLeeUnaPersona) {
+    const QByteArray fuentes =
+        "<fuente numero='1' nombre='f' detalle='si'/>"
+        "<fuente numero='2' nombre='c' enlace='Clave' con='f.Cliente'/>";
+    TablaPrueba f{1, {"Cliente"}, {}};
+    for (const Variante& v : {Variante("c001"), Variante(" C001 "), Variante(std::int32_t{7}),
+                              Variante("7"), Variante::nulo(), Variante("C999"), Variante("C002")})
+        f.filas.append({v});
+    TablaPrueba c{2, {"Clave", "Nombre"}, {}};
+    c.filas = {{Variante("C001"), Variante("Primero")},
+               {Variante("C001"), Variante("Repetido")},  // only the first match counts
+               {Variante(7.0), Variante("Siete")},
+               {Variante::nulo(), Variante("Sin clave")},
+               {Variante("c002"), Variante("Segundo")}};
+    EXPECT_EQ(columna(fuentes, "c.Nombre", {f, c}),
+              (QStringList{"Primero", "Primero", "Siete", "Siete", "", "", "Segundo"}));
+    // Every detail row stays, matched or not, in its own order.
+    EXPECT_EQ(columna(fuentes, "\"[\" & Cliente & \"]\"", {f, c}).size(), 7);
+}
+
+TEST(Datos, UnionEnCadena) {
+    const QByteArray fuentes =
+        "<fuente numero='1' nombre='f' detalle='si'/>"
+        "<fuente numero='2' nombre='c' enlace='Cliente' con='f.Cliente'/>"
+        "<fuente numero='3' nombre='z' enlace='Zona' con='c.Zona'/>";
+    TablaPrueba f{1, {"Cliente"}, {{Variante("A")}, {Variante("B")}, {Variante("X")}}};
+    TablaPrueba c{
+        2, {"Cliente", "Zona"}, {{Variante("A"), Variante("N")}, {Variante("B"), Variante("S")}}};
+    TablaPrueba z{3,
+                  {"Zona", "Ruta"},
+                  {{Variante("S"), Variante("Ruta sur")}, {Variante("N"), Variante("Ruta norte")}}};
+    EXPECT_EQ(columna(fuentes, "z.Ruta", {f, c, z}), (QStringList{"Ruta norte", "Ruta sur", ""}));
+}
+
+TEST(Datos, OrdenDelDetalle) {
+    TablaPrueba f{1, {"Ruta", "Nombre"}, {}};
+    f.filas = {{Variante(std::int32_t{10}), Variante("d")},
+               {Variante(std::int32_t{9}), Variante("b")},
+               {Variante::nulo(), Variante("a")},
+               {Variante(std::int32_t{10}), Variante("e")},
+               {Variante(std::int32_t{9}), Variante("c")}};
+    // Numbers by value (9 before 10), an empty key first, ties in the source's order.
+    EXPECT_EQ(columna("<fuente numero='1' nombre='f' detalle='si' orden='Ruta'/>", "Nombre", {f}),
+              (QStringList{"a", "b", "c", "d", "e"}));
+    EXPECT_EQ(columna("<fuente numero='1' nombre='f' detalle='si'/>", "Nombre", {f}),
+              (QStringList{"d", "b", "a", "e", "c"}));
+    EXPECT_EQ(
+        columna("<fuente numero='1' nombre='f' detalle='si' orden='Ruta, Nombre'/>", "Nombre", {f}),
+        (QStringList{"a", "b", "c", "d", "e"}));
+    try {
+        columna("<fuente numero='1' nombre='f' detalle='si' orden='Rutas'/>", "Nombre", {f});
+        FAIL();
+    } catch (const ErrorReporte& e) {
+        EXPECT_TRUE(e.mensaje().contains("el campo «Rutas» no existe en la fuente «f»"))
+            << qPrintable(e.mensaje());
+    }
+}
+
+TEST(Datos, FuenteDeUnSoloRenglon) {
+    const QByteArray fuentes =
+        "<fuente numero='0' nombre='e' tipo='local' tabla='G'/>"
+        "<fuente numero='1' nombre='f' detalle='si'/>";
+    TablaPrueba f{1, {"N"}, {{Variante("x")}, {Variante("y")}}};
+    TablaPrueba e{0, {"Empresa"}, {{Variante("Primera")}, {Variante("Segunda")}}};
+    EXPECT_EQ(columna(fuentes, "e.Empresa & \"/\" & N", {f, e}),
+              (QStringList{"Primera/x", "Primera/y"}));
+    TablaPrueba vacia{0, {"Empresa"}, {}};
+    EXPECT_EQ(columna(fuentes, "\"[\" & e.Empresa & \"]\"", {f, vacia}), (QStringList{"[]", "[]"}));
+}
+
+TEST(Datos, ValoresDeUnArchivoSqlite) {
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath("valores.db");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(ruta.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(
+                  db,
+                  "CREATE TABLE t (Entero INTEGER, Grande INTEGER, Real REAL, Texto TEXT, Dia DATE,"
+                  " Momento DATETIME, Bytes BLOB, Nada TEXT);"
+                  "INSERT INTO t VALUES (42, 5000000000, 2.5, 'Ñandú', '2009-03-05',"
+                  " '2024-02-29 13:45:00', x'00ff', NULL);",
+                  nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const QByteArray xml =
+        "<reporte ancho='200' alto='100'><fuente numero='0' nombre='t' tabla='t'/>"
+        "<encabezado-reporte alto='5'><campo x='0' y='0' ancho='180' alto='5'>"
+        "Entero * 2 &amp; \"|\" &amp; Grande &amp; \"|\" &amp; Real * 2 &amp; \"|\" &amp; Texto"
+        " &amp; \"|\" &amp; Formato(Dia, \"dd/mmm/yyyy\") &amp; \"|\" &amp; Formato(Momento, "
+        "\"dd/mm/yy\")"
+        " &amp; \"|\" &amp; Bytes &amp; \"|\" &amp; Nada &amp; \"|\" &amp; NoNulo(Nada, \"vacío\")"
+        "</campo></encabezado-reporte></reporte>";
+    auto diseno = leeDisenoDeTexto(xml, "/prueba/t.rpt");
+    auto datos = Datos::carga(*diseno, {{0, ruta}});
+    EXPECT_FALSE(archivosAbiertos().contains(ruta)) << "the file is closed once the data is read";
+    ASSERT_TRUE(QFile::remove(ruta));  // nothing of the run needs the file any more
+    // 64-bit integers come as numbers; BLOBs have no text.
+    Contexto ctx;
+    ctx.datos = datos.get();
+    const Elemento& campo = diseno->bandas[0].elementos[0];
+    EXPECT_EQ(campo.expresion->evalua(ctx).aTexto(),
+              "84|5000000000|5|Ñandú|05/mar/2009|29/02/24|||vacío");
+}
+
+TEST(Datos, CadaFuenteSeCierraAlTerminarDeLeer) {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.db"), b = dir.filePath("b.db");
+    creaSqlite(a, "G", {"Empresa"}, {{Variante("E")}});
+    creaSqlite(b, "F", columnasFacturas(), facturasDemo(1500));
+    const QByteArray xml =
+        "<reporte><fuente numero='0' nombre='e' tabla='G'/>"
+        "<fuente numero='1' nombre='f' tipo='local' tabla='F' detalle='si'/>"
+        "<detalle alto='5'><campo ancho='50' alto='5'>Nombre</campo></detalle></reporte>";
+    auto diseno = leeDisenoDeTexto(xml, "/prueba/x.rpt");
+    auto datos = Datos::carga(*diseno, {{0, a}, {1, b}});
+    EXPECT_EQ(datos->filas(), 1500);
+    const QStringList abiertos = archivosAbiertos();
+    EXPECT_FALSE(abiertos.contains(a));
+    EXPECT_FALSE(abiertos.contains(b));
+    // A failure half-way closes what was already open as well.
+    auto diseno2 =
+        leeDisenoDeTexto(QByteArray(xml).replace("tabla='F'", "tabla='NoHay'"), "/prueba/x.rpt");
+    EXPECT_THROW(Datos::carga(*diseno2, {{0, a}, {1, b}}), ErrorReporte);
+    EXPECT_FALSE(archivosAbiertos().contains(a));
+    EXPECT_FALSE(archivosAbiertos().contains(b));
+}
