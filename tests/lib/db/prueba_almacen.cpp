@@ -1,0 +1,379 @@
+// The settings and memo store against the test server: each type read and written, new settings,
+// folios drawn from two connections at once, and long texts cut and glued back.
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <thread>
+#include <vector>
+
+#include "PlataformaPrueba.h"
+#include "ServidorPrueba.h"
+#include "lib/libTESK.h"
+
+using namespace quilmaro;
+using prueba::PlataformaPrueba;
+
+namespace {
+
+const QString kBase = QStringLiteral("prueba_almacen");
+
+class Almacen : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        cnn_ = prueba::basePropia(kBase);
+        cnn_->ejecuta(QStringLiteral("CREATE TABLE configuracion LIKE datos1.configuracion"));
+        cnn_->ejecuta(QStringLiteral("CREATE TABLE memos LIKE datos1.memos"));
+    }
+    static void TearDownTestSuite() { cnn_.reset(); }
+
+    void SetUp() override {
+        cnn_->ejecuta(QStringLiteral("DELETE FROM configuracion"));
+        cnn_->ejecuta(QStringLiteral(
+            "INSERT INTO configuracion (Dato, Contenido, Tipo) VALUES ('TEXTO', 'hola', 'C'), "
+            "('CADENA', ' dos  blancos ', 'S'), ('NULO', NULL, 'T'), ('NUMERO', '1,250.5', 'N'), "
+            "('FECHA', '05/mar/2024', 'F'), ('FECHAV', '  ', 'D'), ('FECHAN', NULL, 'F'), "
+            "('BANDERA', '1', 'B'), ('BANDERA0', '0', 'L'), ('BANDERAV', '', 'B'), "
+            "('RARO', 'x', 'Z'), ('FOLIO', '41', 'N'), ('CERO', '0', 'N'), "
+            "('MALO', 'abc', 'C')"));
+        tabla_ = Recordset::crea();
+        tabla_->abre(QStringLiteral("Select * from configuracion"), cnn_);
+    }
+
+    static QString guardado(const QString& dato) {
+        const auto v = prueba::valorSQL(
+            *cnn_,
+            QStringLiteral("SELECT Contenido FROM configuracion WHERE Dato = '%1'").arg(dato));
+        return v ? QString::fromUtf8(*v) : QStringLiteral("<NULL>");
+    }
+    static long long cuenta(const QString& sql) { return prueba::cuentaSQL(*cnn_, sql); }
+
+    Variante lee(const QString& dato) {
+        QString d = dato;
+        return tesk().LeeDato(d, tabla_);
+    }
+    QString graba(const QString& dato, const Variante& v) {
+        QString d = dato;
+        return tesk().GrabaDato(d, v, tabla_);
+    }
+
+    static inline std::shared_ptr<Conexion> cnn_;
+    std::shared_ptr<Recordset> tabla_;
+    PlataformaPrueba plataforma_;
+};
+
+TEST_F(Almacen, LeeDatoConvierteCadaTipo) {
+    QString clave = QStringLiteral("texto");
+    EXPECT_EQ(tesk().LeeDato(clave, tabla_), Variante(QStringLiteral("hola")));
+    EXPECT_EQ(clave, "TEXTO");
+    EXPECT_EQ(lee("Cadena"), Variante(QStringLiteral(" dos  blancos ")));
+    EXPECT_TRUE(lee("NULO").esNulo());
+
+    EXPECT_EQ(lee("NUMERO"), Variante(1250.5));
+    const Variante fecha = lee("FECHA");
+    ASSERT_EQ(fecha.tipo(), Variante::Tipo::Fecha);
+    EXPECT_EQ(fecha.fecha().date(), QDate(2024, 3, 5));
+    EXPECT_EQ(lee("FECHAV"), Variante(QString()));
+    EXPECT_EQ(lee("FECHAN"), Variante(QString()));
+    EXPECT_EQ(lee("BANDERA"), Variante(true));
+    EXPECT_EQ(lee("BANDERA0"), Variante(false));
+    EXPECT_EQ(lee("BANDERAV"), Variante(false));
+
+    // Unknown type, missing key, a closed record set: empty text, never a failure.
+    EXPECT_EQ(lee("RARO"), Variante(QString()));
+    EXPECT_EQ(lee("NOEXISTE"), Variante(QString()));
+    EXPECT_EQ(lee("O'NEIL"), Variante(QString()));
+    tabla_->cierra();
+    EXPECT_EQ(lee("TEXTO"), Variante(QString()));
+    std::shared_ptr<Recordset> ninguna;
+    QString otra = QStringLiteral("texto");
+    EXPECT_EQ(tesk().LeeDato(otra, ninguna), Variante(QString()));
+    EXPECT_EQ(otra, "TEXTO");
+}
+
+TEST_F(Almacen, GrabaDatoEscribeSegunElTipoYRelee) {
+    QString clave = QStringLiteral("texto");
+    EXPECT_EQ(
+        tesk().GrabaDato(clave, Variante(QStringLiteral("PANADERÍA L'ESPIGA \"X\" \\")), tabla_),
+        "PANADERÍA L'ESPIGA \"X\" \\");
+    EXPECT_EQ(clave, "TEXTO");
+    EXPECT_EQ(guardado("TEXTO"), "PANADERÍA L'ESPIGA \"X\" \\");
+    // Re-read and on its first row.
+    EXPECT_EQ(tabla_->cuentaRegistros(), 14);
+    EXPECT_FALSE(tabla_->bof());
+    EXPECT_EQ(lee("TEXTO"), Variante(QStringLiteral("PANADERÍA L'ESPIGA \"X\" \\")));
+
+    EXPECT_EQ(graba("NUMERO", Variante(1250.5)), "1250.5");
+    EXPECT_EQ(lee("NUMERO"), Variante(1250.5));
+    EXPECT_EQ(graba("NUMERO", Variante(std::int32_t{-7})), "-7");
+    EXPECT_EQ(graba("BANDERA", Variante(false)), "0");
+    EXPECT_EQ(graba("BANDERA0", Variante(true)), "1");
+    EXPECT_EQ(graba("BANDERAV", Variante(std::int16_t{5})), "1");
+    EXPECT_EQ(lee("BANDERAV"), Variante(true));
+    EXPECT_EQ(graba("FECHAV", Variante(QDate(2009, 12, 1))), "01/dic/2009");
+    EXPECT_EQ(guardado("FECHAV"), "01/dic/2009");
+    EXPECT_EQ(lee("FECHAV").fecha().date(), QDate(2009, 12, 1));
+    EXPECT_EQ(graba("FECHA", Variante::nulo()), "");
+    EXPECT_EQ(guardado("FECHA"), "");
+    EXPECT_EQ(graba("RARO", Variante(QStringLiteral("y"))), "");
+    EXPECT_EQ(guardado("RARO"), "");
+
+    // A missing key stores nothing.
+    EXPECT_EQ(graba("NOEXISTE", Variante(QStringLiteral("z"))), "");
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM configuracion"), 14);
+
+    // Values the type cannot take fail and leave the stored text alone.
+    EXPECT_THROW(graba("BANDERA", Variante(QStringLiteral("abc"))), ErrorTESK);
+    EXPECT_EQ(guardado("BANDERA"), "0");
+    EXPECT_THROW(graba("CADENA", Variante::nulo()), ErrorTESK);
+    EXPECT_EQ(guardado("CADENA"), " dos  blancos ");
+    EXPECT_THROW(graba("FECHA", Variante(QStringLiteral("no es fecha"))), ErrorTESK);
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty());
+}
+
+TEST_F(Almacen, IniciaDatoSoloInsertaLoQueFalta) {
+    QString tabla;
+    QString clave = QStringLiteral("texto");
+    const long long antes = cuenta("SELECT COUNT(*) FROM configuracion");
+    EXPECT_EQ(tesk().IniciaDato(clave, "otro", "c", "x", tabla_, cnn_, tabla), "");
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM configuracion"), antes);
+    EXPECT_EQ(guardado("TEXTO"), "hola");
+    EXPECT_EQ(tabla, "configuracion");
+
+    // 150 characters of comment, accented: the first 100 are stored.
+    QString comentario;
+    while (comentario.size() < 150)
+        comentario += QStringLiteral("Número de séptima ");
+    comentario.truncate(150);
+    QString nueva = QStringLiteral("serie-b");
+    tabla.clear();
+    const QString s = tesk().IniciaDato(nueva, "17", "n", comentario, tabla_, cnn_, tabla);
+    EXPECT_EQ(s,
+              "Insert into configuracion (Dato, Contenido, Tipo, Comentario) values "
+              "('SERIE-B', '17', 'N', '" +
+                  comentario.left(100) + "');");
+    EXPECT_EQ(nueva, "SERIE-B");
+    EXPECT_EQ(prueba::valorSQL(*cnn_,
+                               "SELECT CONCAT(Contenido, '|', Tipo, '|', Comentario) FROM "
+                               "configuracion WHERE Dato = 'SERIE-B'"),
+              ("17|N|" + comentario.left(100)).toUtf8());
+    // Not visible in the record set until its owner re-reads it.
+    EXPECT_EQ(lee("SERIE-B"), Variante(QString()));
+    tabla_->reconsulta();
+    EXPECT_EQ(lee("SERIE-B"), Variante(17.0));
+
+    // Quotes and backslashes stay whole; the table name is written back in lower case.
+    QString rara = QStringLiteral("o'neil \\ \"q\"");
+    QString nombreTabla = QStringLiteral("CONFIGURACION");
+    tesk().IniciaDato(rara, "L'ESPIGA \\ \"G\"", "c", "it's", tabla_, cnn_, nombreTabla);
+    EXPECT_EQ(nombreTabla, "configuracion");
+    EXPECT_EQ(prueba::valorSQL(*cnn_,
+                               "SELECT CONCAT(Dato, '|', Contenido, '|', Comentario) FROM "
+                               "configuracion WHERE Dato LIKE 'O%'"),
+              QByteArray("O'NEIL \\ \"Q\"|L'ESPIGA \\ \"G\"|it's"));
+    tabla_->reconsulta();
+    EXPECT_EQ(lee(rara), Variante(QStringLiteral("L'ESPIGA \\ \"G\"")));
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty());
+}
+
+TEST_F(Almacen, IniciaDatoEnTablaVacia) {
+    cnn_->ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS vacia LIKE configuracion"));
+    cnn_->ejecuta(QStringLiteral("DELETE FROM vacia"));
+    auto vacia = Recordset::crea();
+    vacia->abre(QStringLiteral("Select * from vacia"), cnn_);
+    QString clave = QStringLiteral("primero");
+    QString tabla = QStringLiteral("Vacia");
+    EXPECT_EQ(tesk().IniciaDato(clave, "1", "N", "", vacia, cnn_, tabla),
+              "Insert into vacia (Dato, Contenido, Tipo, Comentario) values ('PRIMERO', '1', "
+              "'N', '');");
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM vacia WHERE Dato = 'PRIMERO'"), 1);
+
+    // Reading or writing an empty table is not a search.
+    auto otra = Recordset::crea();
+    otra->abre(QStringLiteral("Select * from vacia where Dato = 'nada'"), cnn_);
+    QString nada = QStringLiteral("nada");
+    EXPECT_EQ(tesk().LeeDato(nada, otra), Variante(QString()));
+    EXPECT_THROW(tesk().GrabaDato(nada, Variante(QStringLiteral("x")), otra), ErrorTESK);
+}
+
+TEST_F(Almacen, ObtenFolioSumaUnoYGuarda) {
+    QString folio = QStringLiteral("folio");
+    EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 42);
+    EXPECT_EQ(folio, "FOLIO");
+    EXPECT_EQ(guardado("FOLIO"), "42");
+    EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 43);
+    QString cero = QStringLiteral("CERO");
+    EXPECT_EQ(tesk().ObtenFolio(cero, tabla_), 1);
+    EXPECT_EQ(guardado("CERO"), "1");
+
+    // A missing counter, or one that is no number, fails: nothing is stored and the row is not
+    // left locked.
+    QString falta = QStringLiteral("no-hay");
+    EXPECT_THROW(tesk().ObtenFolio(falta, tabla_), ErrorTESK);
+    QString malo = QStringLiteral("malo");
+    EXPECT_THROW(tesk().ObtenFolio(malo, tabla_), ErrorTESK);
+    EXPECT_EQ(guardado("MALO"), "abc");
+    auto otra = prueba::conecta(kBase);
+    otra->ejecuta(QStringLiteral("SET innodb_lock_wait_timeout = 1"));
+    otra->ejecuta(QStringLiteral("START TRANSACTION"));
+    EXPECT_NO_THROW(otra->ejecuta(
+        QStringLiteral("SELECT * FROM configuracion WHERE Dato = 'MALO' FOR UPDATE")));
+    otra->ejecuta(QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 44);
+    EXPECT_EQ(guardado("FOLIO"), "44");
+}
+
+TEST_F(Almacen, DosConexionesNuncaObtienenElMismoFolio) {
+    constexpr int kPorConexion = 200;
+    struct Resultado {
+        std::vector<std::int32_t> folios;
+        QString fallo;
+    };
+    Resultado r[2];
+    const auto saca = [](Resultado& res) {
+        try {
+            auto cnn = prueba::conecta(kBase);
+            auto tabla = Recordset::crea();
+            tabla->abre(QStringLiteral("Select * from configuracion"), cnn);
+            for (int i = 0; i < kPorConexion; ++i) {
+                QString dato = QStringLiteral("FOLIO");
+                res.folios.push_back(tesk().ObtenFolio(dato, tabla));
+            }
+        } catch (const ErrorTESK& e) {
+            res.fallo = e.descripcion();
+        }
+    };
+    std::thread a(saca, std::ref(r[0]));
+    std::thread b(saca, std::ref(r[1]));
+    a.join();
+    b.join();
+
+    ASSERT_EQ(r[0].fallo, "");
+    ASSERT_EQ(r[1].fallo, "");
+    QSet<std::int32_t> todos;
+    for (const Resultado& res : r) {
+        ASSERT_EQ(res.folios.size(), static_cast<size_t>(kPorConexion));
+        for (size_t i = 1; i < res.folios.size(); ++i)
+            EXPECT_LT(res.folios[i - 1], res.folios[i]);
+        for (std::int32_t f : res.folios)
+            todos.insert(f);
+    }
+    EXPECT_EQ(todos.size(), 2 * kPorConexion);
+    EXPECT_EQ(*std::min_element(todos.begin(), todos.end()), 42);
+    EXPECT_EQ(*std::max_element(todos.begin(), todos.end()), 41 + 2 * kPorConexion);
+    EXPECT_EQ(guardado("FOLIO"), QString::number(41 + 2 * kPorConexion));
+}
+
+class Memos : public Almacen {
+  protected:
+    void SetUp() override {
+        Almacen::SetUp();
+        cnn_->ejecuta(QStringLiteral("DELETE FROM memos"));
+        rst_ = Recordset::crea();
+        rst_->abre(QStringLiteral("Select * from memos where Llave = ''"), cnn_);
+    }
+
+    // Lengths of the stored pieces of a key, in order.
+    static QList<int> piezas(const QString& llave) {
+        auto rs = cnn_->ejecuta(
+            QStringLiteral("SELECT CHAR_LENGTH(Contenido) FROM memos WHERE Llave = '%1' ORDER BY "
+                           "Registro")
+                .arg(cnn_->escapa(llave)));
+        QList<int> r;
+        for (; rs && !rs->eof(); rs->siguiente())
+            r.append(rs->campo(0).valor().aLargo());
+        return r;
+    }
+
+    QString roundTrip(const QString& llave, const QString& texto) {
+        tesk().GrabaMemo(llave, texto, cnn_, QStringLiteral("memos"), rst_);
+        return tesk().LeerMemo(llave, cnn_, QStringLiteral("MEMOS"), rst_);
+    }
+
+    std::shared_ptr<Recordset> rst_;
+};
+
+// Text where every piece differs from every other, with accents and other letters.
+QString textoLargo(int largo) {
+    QString t;
+    for (int i = 0; t.size() < largo; ++i)
+        t += QString::number(i) + QStringLiteral(" áéíóú ÁÉÍÓÚ ñÑ üÜ ¿¡ «» € ");
+    t.truncate(largo);
+    return t;
+}
+
+TEST_F(Memos, TextosDeTodosLosLargosVuelvenIguales) {
+    const QString largo = textoLargo(10000);
+    EXPECT_EQ(roundTrip(QStringLiteral("LARGO"), largo), largo);
+    EXPECT_EQ(piezas(QStringLiteral("LARGO")).size(), 40);
+    EXPECT_EQ(piezas(QStringLiteral("LARGO")), QList<int>(40, 250));
+    EXPECT_TRUE(rst_->estaAbierto());
+    EXPECT_TRUE(rst_->eof());
+
+    const QString t250 = textoLargo(250);
+    EXPECT_EQ(roundTrip(QStringLiteral("A"), t250), t250);
+    EXPECT_EQ(piezas(QStringLiteral("A")), QList<int>({250}));
+    const QString t251 = textoLargo(251);
+    EXPECT_EQ(roundTrip(QStringLiteral("B"), t251), t251);
+    EXPECT_EQ(piezas(QStringLiteral("B")), QList<int>({250, 1}));
+
+    // Writing again replaces: an empty text leaves no rows under the key, the others stay.
+    EXPECT_EQ(roundTrip(QStringLiteral("B"), QString()), "");
+    EXPECT_TRUE(piezas(QStringLiteral("B")).isEmpty());
+    EXPECT_EQ(piezas(QStringLiteral("A")).size(), 1);
+    EXPECT_EQ(tesk().LeerMemo(QStringLiteral("LARGO"), cnn_, QStringLiteral("memos"), rst_), largo);
+    EXPECT_EQ(tesk().LeerMemo(QStringLiteral("NADA"), cnn_, QStringLiteral("memos"), rst_), "");
+
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty()) << plataforma_.textos().join('\n').toStdString();
+    EXPECT_FALSE(plataforma_.ocupado());
+    EXPECT_EQ(plataforma_.vecesOcupado(), 4);
+}
+
+TEST_F(Memos, LlavesConComillasYCaracteresFueraDelPlanoBasico) {
+    const QString llave = QStringLiteral("O'Brien \"x\" \\");
+    const QString texto = QStringLiteral("Dijo: 'no' \"sí\" \\n \\' ") + textoLargo(300);
+    EXPECT_EQ(roundTrip(llave, texto), texto);
+    EXPECT_EQ(piezas(llave).size(), 2);
+
+    // A rose (two UTF-16 units) across the 250th place goes whole into the second piece.
+    const QString rosa = QString(249, QLatin1Char('a')) + QStringLiteral("🌹") + "fin";
+    EXPECT_EQ(roundTrip(QStringLiteral("ROSA"), rosa), rosa);
+    EXPECT_EQ(piezas(QStringLiteral("ROSA")), QList<int>({249, 4}));
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty()) << plataforma_.textos().join('\n').toStdString();
+}
+
+TEST_F(Memos, FallosLleganAlLlamador) {
+    // A piece that the table refuses is reported by the insert and the others are written.
+    cnn_->ejecuta(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS memos_cortos (Llave varchar(30), "
+                       "Registro int, Contenido varchar(10), PRIMARY KEY (Llave, "
+                       "Registro)) CHARSET utf8mb4"));
+    auto cortos = Recordset::crea();
+    cortos->abre(QStringLiteral("Select * from memos_cortos"), cnn_);
+    tesk().GrabaMemo(QStringLiteral("K"), textoLargo(260), cnn_, QStringLiteral("memos_cortos"),
+                     cortos);
+    ASSERT_EQ(plataforma_.mensajes().size(), 1);
+    EXPECT_TRUE(plataforma_.textos().first().startsWith(
+        "Uno de los valores enviados para grabarse en la tabla 'memos_cortos' es incorrecto: "));
+    EXPECT_EQ(prueba::cuentaSQL(*cnn_, "SELECT COUNT(*) FROM memos_cortos"), 1);
+    EXPECT_FALSE(plataforma_.ocupado());
+
+    // A table that does not exist fails at the deletion, with the pointer restored.
+    EXPECT_THROW(tesk().GrabaMemo(QStringLiteral("K"), "x", cnn_, QStringLiteral("no_hay"), cortos),
+                 ErrorTESK);
+    EXPECT_FALSE(plataforma_.ocupado());
+
+    // A NULL piece cannot be glued; a record set that is not open cannot be read again.
+    cnn_->ejecuta(QStringLiteral("INSERT INTO memos VALUES ('N', 1, 'a'), ('N', 2, NULL)"));
+    EXPECT_THROW(tesk().LeerMemo(QStringLiteral("N"), cnn_, QStringLiteral("memos"), rst_),
+                 ErrorTESK);
+    rst_->cierra();
+    try {
+        tesk().LeerMemo(QStringLiteral("A"), cnn_, QStringLiteral("memos"), rst_);
+        ADD_FAILURE() << "no failure";
+    } catch (const ErrorTESK& e) {
+        EXPECT_EQ(e.numero(), errores::RecordsetCerrado);
+    }
+}
+
+}  // namespace
