@@ -1,0 +1,199 @@
+// "Impresora": both reports of a ten-invoice list through a real CUPS queue whose output is a
+// PDF (NECESITA_SERVIDOR): the invoices in the clerk's order, the totals and the words.
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QThread>
+
+#include "AyudaVentana.h"
+#include "CarpetaTemporal.h"
+#include "lib/libTESK.h"
+#include "reportengine/ControlReporte.h"
+#include "reportengine/Pintor.h"
+
+using namespace quilmaro;
+using namespace quilmaro::prueba;
+
+namespace {
+
+const QString kBase = QStringLiteral("impresora1");
+const QString kCola = QStringLiteral("QuilmaroPDF");
+
+// Starts CUPS with the PDF queue; answers the folder the queue writes to (empty on failure).
+QString arrancaCups() {
+    QProcess p;
+    p.start("bash", {qEnvironmentVariable("QUILMARO_SCRIPTS") + "/cups-start.sh", kCola});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().split('\n').last();
+}
+
+QString textoPdf(const QString& ruta) {
+    QProcess p;
+    p.start("pdftotext", {"-layout", ruta, "-"});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int paginasPdf(const QString& ruta) {
+    QProcess p;
+    p.start("pdfinfo", {ruta});
+    p.waitForFinished(30000);
+    const auto m =
+        QRegularExpression("Pages:\\s+(\\d+)").match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+// Waits for a PDF that was not in `antes` to appear complete in the folder.
+QString esperaPdfNuevo(const QString& carpeta, const QStringList& antes) {
+    QElapsedTimer reloj;
+    reloj.start();
+    while (reloj.elapsed() < 60000) {
+        for (const QString& n : QDir(carpeta).entryList({"*.pdf"}, QDir::Files, QDir::Time)) {
+            if (antes.contains(n))
+                continue;
+            const QString ruta = QDir(carpeta).filePath(n);
+            if (paginasPdf(ruta) > 0)
+                return ruta;
+        }
+        QThread::msleep(200);
+    }
+    return {};
+}
+
+// Page 1 of a PDF as a small grey picture.
+QImage pagina1(const QString& pdf, const QString& prefijo) {
+    QProcess::execute("pdftoppm", {"-r", "30", "-gray", "-f", "1", "-l", "1", "-singlefile", "-png",
+                                   pdf, prefijo});
+    return QImage(prefijo + ".png").convertToFormat(QImage::Format_Grayscale8);
+}
+
+// Mean difference of two pictures of the same paper, from 0 (same) to 1.
+double diferencia(const QImage& a, const QImage& b) {
+    if (a.isNull() || b.isNull())
+        return 1.0;
+    const QImage c = b.scaled(a.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double suma = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            suma += std::abs(qGray(a.pixel(x, y)) - qGray(c.pixel(x, y)));
+    return suma / (255.0 * a.width() * a.height());
+}
+
+}  // namespace
+
+TEST_F(PruebaVentana, ReportesPorLaImpresora) {
+    const QString salida = arrancaCups();
+    ASSERT_FALSE(salida.isEmpty()) << "CUPS did not start";
+    qputenv("PRINTER", kCola.toUtf8());
+
+    auto cnn = preparaBaseVentana(kBase);
+    cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
+    cnn->ejecuta(
+        "INSERT INTO clientes (Cliente, Nombre, Domicilio, Telefono) VALUES "
+        "('C001', 'CREMERÍA LA VAQUITA', 'CALLE 5 DE MAYO 12', '33 1234 5678')");
+    // Ten invoices; the clerk lists them in an order of his own.
+    const int totales[] = {1500, 230, 99, 4800, 1234, 10, 7777, 600, 58, 321};
+    for (int n = 1; n <= 10; ++n)
+        cnn->ejecuta(QString("INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, "
+                             "Subtotal, IVA, ImpuestoAd) VALUES ('A', %1, '2016-07-01', 'C001', "
+                             "'CREMERÍA LA VAQUITA', %2, %3, 0)")
+                         .arg(100 + n)
+                         .arg(totales[n - 1])
+                         .arg(totales[n - 1] * 0.16));
+    for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
+
+    auto v = abreVentana(kBase);
+    muestra(*v);
+    const QList<int> orden = {107, 101, 110, 103, 105, 102, 109, 104, 106, 108};
+    for (int f : orden) {
+        v->txtFactura->setText(QString::number(f));
+        v->cmdAgregar_Click();
+    }
+    ASSERT_EQ(v->mhgReja->filas(), 11);
+    v->optDispos[1]->setChecked(true);
+    v->cmdLeer->setFocus();
+
+    QStringList antes = QDir(salida).entryList({"*.pdf"}, QDir::Files);
+    v->cmdReporte_Click();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    EXPECT_EQ(QApplication::focusWidget(), v->txtFactura);  // printer: the focus comes back
+    const QString guia = esperaPdfNuevo(salida, antes);
+    ASSERT_FALSE(guia.isEmpty()) << "no PDF from the queue in " << qPrintable(salida);
+
+    antes = QDir(salida).entryList({"*.pdf"}, QDir::Files);
+    v->Command1_Click();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    const QString cobranza = esperaPdfNuevo(salida, antes);
+    ASSERT_FALSE(cobranza.isEmpty());
+
+    // What reached the queue is the report as the engine laid it out: the queue's PDF looks like
+    // the engine's own PDF of the same pages (the queue turns the fonts into pictures, so its
+    // text cannot be read back), and unlike the other report.
+    const QString propiaGuia = carpeta.filePath("guia-propia.pdf");
+    const QString propiaCobranza = carpeta.filePath("cobranza-propia.pdf");
+    ASSERT_TRUE(v->crpReport()->ultimoDocumento() && v->crpReport2()->ultimoDocumento());
+    reporte::exportaPdf(*v->crpReport()->ultimoDocumento(), propiaGuia);
+    reporte::exportaPdf(*v->crpReport2()->ultimoDocumento(), propiaCobranza);
+    EXPECT_EQ(paginasPdf(guia), paginasPdf(propiaGuia));
+    EXPECT_EQ(paginasPdf(cobranza), paginasPdf(propiaCobranza));
+    const QImage cola = pagina1(guia, carpeta.filePath("g1"));
+    const double igual = diferencia(cola, pagina1(propiaGuia, carpeta.filePath("g2")));
+    const double distinta = diferencia(cola, pagina1(propiaCobranza, carpeta.filePath("c2")));
+    EXPECT_LT(igual, 0.03) << igual;
+    EXPECT_GT(distinta, 2 * igual) << distinta << " " << igual;
+    std::printf("difference from the same report %.4f, from the other %.4f\n", igual, distinta);
+    const QImage colaC = pagina1(cobranza, carpeta.filePath("c1"));
+    EXPECT_LT(diferencia(colaC, pagina1(propiaCobranza, carpeta.filePath("c3"))), 0.03);
+
+    // The guide: the ten rows in the clerk's order, with their totals, and the grand total.
+    const QString g = textoPdf(propiaGuia);
+    const QRegularExpression fila(
+        "^\\s*(\\d+)\\s+A\\s+(\\d+)\\s+\\S+\\s+C001\\s+CREMERÍA LA VAQUITA\\s+([\\d,.]+)",
+        QRegularExpression::MultilineOption);
+    QList<int> impresas;
+    QStringList importes;
+    for (auto it = fila.globalMatch(g); it.hasNext();) {
+        const auto m = it.next();
+        impresas << m.captured(2).toInt();
+        importes << m.captured(3);
+    }
+    EXPECT_EQ(impresas, orden);
+    double suma = 0;
+    for (int i = 0; i < orden.size(); ++i) {
+        const double t = totales[orden[i] - 101] * 1.16;
+        suma += t;
+        EXPECT_EQ(importes.value(i), QLocale(QLocale::Spanish, QLocale::Mexico).toString(t, 'f', 2))
+            << i;
+    }
+    EXPECT_NEAR(suma, 19289.64, 0.005);
+    EXPECT_TRUE(g.contains("19,289.64")) << qPrintable(g);
+
+    // The collection format: the same order, each with its words, and the total in words.
+    const QString c = textoPdf(propiaCobranza);
+    QList<int> bloques;
+    const QRegularExpression enc("A-(\\d+)\\s+Fecha");
+    for (auto it = enc.globalMatch(c); it.hasNext();)
+        bloques << it.next().captured(1).toInt();
+    EXPECT_EQ(bloques, orden);
+    EXPECT_TRUE(c.contains("(UN MIL SETECIENTOS CUARENTA PESOS 00/100 M. N.)"));  // 1500 x 1.16
+    const QString total = tesk().Moneda(19289.64);
+    EXPECT_TRUE(c.simplified().contains(total.simplified())) << qPrintable(total);
+    EXPECT_TRUE(c.contains("CALLE 5 DE MAYO 12"));
+
+    // Nothing left behind.
+    EXPECT_EQ(cuentaSQL(*cnn,
+                        "SELECT COUNT(*) FROM information_schema.tables WHERE "
+                        "table_schema='" +
+                            kBase + "' AND table_name LIKE 'tbltemp%'"),
+              0);
+    EXPECT_TRUE(QDir(carpeta.path()).entryList({"TEMP*.MDB"}, QDir::Files).isEmpty());
+    QFile::remove(guia);
+    QFile::remove(cobranza);
+}
