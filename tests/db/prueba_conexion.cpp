@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTemporaryDir>
 
+#include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
 #include "db/TempDeODBC.h"
@@ -237,4 +239,35 @@ TEST(Conexion, ElEscapadoLlegaIntactoConCualquierModoSQL) {
     EXPECT_TRUE(AbreTabla(rst, cnn, tabla, campos));
     EXPECT_TRUE(p.mensajes().isEmpty());
     EXPECT_EQ(rst->campo(0).valor().texto(), "C0003");
+}
+
+TEST(Conexion, ArchivosDeOpcionesDelClienteYEntorno) {
+    // The [client] group of the option files (here the user's ~/.my.cnf) names the socket;
+    // MYSQL_UNIX_PORT, when set, wins.
+    const QByteArray socket = qgetenv("MYSQL_UNIX_PORT");
+    ASSERT_FALSE(socket.isEmpty());
+    QTemporaryDir casa;
+    ASSERT_TRUE(casa.isValid());
+    const auto escribe = [&](const QByteArray& s) {
+        ASSERT_TRUE(prueba::escribeBytes(casa.filePath(QStringLiteral(".my.cnf")),
+                                         "[client]\nsocket=" + s + "\n"));
+    };
+    prueba::VariableDeEntorno hogar("HOME", casa.path().toUtf8());
+    const auto abre = [] {
+        auto cnn = Conexion::crea();
+        cnn->setCadenaConexion(QStringLiteral("DATABASE=datos1;UID=root;PWD=;"));
+        cnn->abre();
+        return cnn;
+    };
+    {
+        escribe(socket);
+        qunsetenv("MYSQL_UNIX_PORT");
+        EXPECT_EQ(numeroDe([&] { abre(); }), 0);
+        qputenv("MYSQL_UNIX_PORT", socket);
+    }
+    escribe(QDir::tempPath().toUtf8() + "/quilmaro-nadie.sock");
+    EXPECT_EQ(numeroDe([&] { abre(); }), 0);
+    qunsetenv("MYSQL_UNIX_PORT");
+    EXPECT_EQ(numeroDe([&] { abre(); }), errores::ServidorInalcanzable);
+    qputenv("MYSQL_UNIX_PORT", socket);
 }
