@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSet>
+#include <atomic>
+#include <thread>
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
@@ -264,6 +267,36 @@ TEST_F(Reportes, DosTablasDeTrabajoYLaSiguienteLibre) {
     EXPECT_FALSE(e.descripcion.isEmpty());
     for (const char* t : {"tbltemp1", "tbltemp2", "TBLTEMP3", "tbltemp4"})
         cnn->ejecuta(QString("DROP TABLE ") + t);
+}
+
+TEST_F(Reportes, DosEstacionesAlMismoTiempo) {
+    // Two workstations start a report at the same moment, again and again: each gets a table of
+    // its own, and no name is handed out twice.
+    QStringList todas;
+    for (int ronda = 0; ronda < 15; ++ronda) {
+        std::atomic<int> listos{0};
+        QString nombres[2];
+        Error errores[2];
+        auto estacion = [&](int i) {
+            QString base = kBase, plantilla = "facturas";
+            ++listos;
+            while (listos < 2)
+                std::this_thread::yield();
+            nombres[i] = CreaTablaTrabajo(base, plantilla, &errores[i]);
+        };
+        std::thread a(estacion, 0), b(estacion, 1);
+        a.join();
+        b.join();
+        ASSERT_FALSE(nombres[0].isEmpty()) << qPrintable(errores[0].descripcion);
+        ASSERT_FALSE(nombres[1].isEmpty()) << qPrintable(errores[1].descripcion);
+        EXPECT_NE(nombres[0], nombres[1]);
+        todas << nombres[0] << nombres[1];
+    }
+    EXPECT_EQ(QSet<QString>(todas.begin(), todas.end()).size(), todas.size());
+    EXPECT_EQ(tablasDeTrabajo(), 30);
+    for (const QString& t : todas)
+        cnn->ejecuta("DROP TABLE " + t);
+    EXPECT_TRUE(plataforma.mensajes().isEmpty());
 }
 
 TEST_F(Reportes, BaseLocalConMembrete) {

@@ -1,0 +1,119 @@
+// Benchmark: a report run for a list of N invoices, from the click to the preview ready, against
+// the bare server work the run cannot avoid (one CREATE ... LIKE, one INSERT ... SELECT of the
+// listed invoices, one SELECT of them), done straight on MariaDB Connector/C.
+//
+//   bench_reportes <carpeta-programa> <base> <N> [repeticiones]
+//
+// The database must hold at least N invoices (scripts/bench.sh prepares it) and MYSQL_UNIX_PORT
+// must name the server's socket. Prints one line: N, medians in ms, ratio, peak memory.
+
+#include <mysql.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "db/Conexion.h"
+#include "db/Recordset.h"
+#include "db/TempDeODBC.h"
+#include "platform/Plataforma.h"
+#include "reportengine/ControlReporte.h"
+#include "reports/Reportes.h"
+#include "startup/Globales.h"
+
+namespace {
+
+double mediana(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The floor: the server work with nothing of the program around it.
+double piso(const QString& base, const QStringList& ids) {
+    MYSQL* m = mysql_init(nullptr);
+    const QByteArray socket = qgetenv("MYSQL_UNIX_PORT");
+    if (!mysql_real_connect(m, nullptr, "root", "", base.toUtf8().constData(), 0,
+                            socket.isEmpty() ? nullptr : socket.constData(), 0)) {
+        std::fprintf(stderr, "%s\n", mysql_error(m));
+        std::exit(1);
+    }
+    mysql_set_character_set(m, "utf8mb4");
+    QElapsedTimer t;
+    t.start();
+    auto q = [&](const QString& s) {
+        if (mysql_query(m, s.toUtf8().constData()) != 0) {
+            std::fprintf(stderr, "%s\n", mysql_error(m));
+            std::exit(1);
+        }
+    };
+    q("CREATE TABLE piso_bench LIKE facturas");
+    q("INSERT INTO piso_bench SELECT * FROM facturas WHERE ID IN (" + ids.join(',') + ")");
+    q("SELECT * FROM piso_bench");
+    MYSQL_RES* r = mysql_store_result(m);
+    while (mysql_fetch_row(r)) {
+    }
+    mysql_free_result(r);
+    const double ms = t.nsecsElapsed() / 1e6;
+    q("DROP TABLE piso_bench");
+    mysql_close(m);
+    return ms;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 4) {
+        std::fprintf(stderr, "uso: bench_reportes <carpeta-programa> <base> <N> [repeticiones]\n");
+        return 2;
+    }
+    quilmaro::stRutaPrograma = QString::fromLocal8Bit(argv[1]) + '/';
+    quilmaro::stBaseDeDatos = QString::fromLocal8Bit(argv[2]);
+    quilmaro::stServidor.clear();
+    const int n = std::atoi(argv[3]);
+    const int repeticiones = argc > 4 ? std::atoi(argv[4]) : 5;
+
+    std::shared_ptr<quilmaro::Conexion> cnn;
+    QString base = quilmaro::stBaseDeDatos;
+    quilmaro::AbreBdD(cnn, base);
+    QStringList ids;
+    auto rs =
+        cnn->ejecuta(QStringLiteral("SELECT ID FROM facturas ORDER BY RAND(7) LIMIT %1").arg(n));
+    for (; !rs->eof(); rs->siguiente())
+        ids << rs->campo(0).valor().aTexto();
+    if (ids.size() < n) {
+        std::fprintf(stderr, "the database holds only %lld invoices\n",
+                     static_cast<long long>(ids.size()));
+        return 1;
+    }
+
+    std::vector<double> tiempos, pisos;
+    for (int i = 0; i < repeticiones; ++i) {
+        quilmaro::reporte::ControlReporte crp;
+        std::shared_ptr<quilmaro::Recordset> rst;
+        quilmaro::PedidoReporte pedido;
+        pedido.ids = ids;
+        pedido.destino = 0;
+        pedido.referencia = QStringLiteral("BENCHMARK");
+        QElapsedTimer t;
+        t.start();
+        const bool bien = quilmaro::EjecutaReporte(pedido, cnn, rst, crp);
+        QCoreApplication::processEvents();  // the preview painted
+        tiempos.push_back(t.nsecsElapsed() / 1e6);
+        if (!bien || !crp.ultimoDocumento()) {
+            std::fprintf(stderr, "the report failed: %s\n", qUtf8Printable(crp.ultimoError()));
+            return 1;
+        }
+        pisos.push_back(piso(base, ids));
+    }
+    struct rusage uso {};
+    getrusage(RUSAGE_SELF, &uso);
+    const double m = mediana(tiempos), p = mediana(pisos);
+    std::printf("invoices=%d run_ms=%.1f floor_ms=%.1f ratio=%.2f peak_rss_mb=%.1f\n", n, m, p,
+                m / p, uso.ru_maxrss / 1024.0);
+    return 0;
+}
