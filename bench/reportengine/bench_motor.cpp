@@ -1,6 +1,6 @@
 // Timed driver of the report engine.
 //
-//   bench_motor [--servidor] [--diseno FILE.rpt] [--salida DIR] [ROWS...]
+//   bench_motor [--servidor] [--diseno FILE.rpt] [--salida DIR] [--captura FILE.png] [ROWS...]
 //
 // For each row count (default 1000 and 10000) it runs, in a fresh process, the delivery guide of
 // docs/layouts.md (or the layout given) on that many invoices and prints:
@@ -10,6 +10,8 @@
 //   peak memory the process's maximum resident size
 // The invoices come from a SQLite file, or with --servidor from a table on the MariaDB server
 // the client environment points at (MYSQL_UNIX_PORT / MYSQL_TCP_PORT), database quilmaro_bench.
+// --captura saves a picture of the whole screen with the preview open (run it under a real
+// display, such as xvfb-run with QT_QPA_PLATFORM=xcb).
 
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -20,6 +22,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cmath>
@@ -156,7 +159,8 @@ long picoKb() {
 }
 
 // One measurement, in this process.
-int mide(int filas, bool servidor, const QString& diseno, const QString& salida) {
+int mide(int filas, bool servidor, const QString& diseno, const QString& salida,
+         const QString& captura) {
     QTemporaryDir tmp;
     const QString local = tmp.filePath(QStringLiteral("TEMPORAL0000.MDB"));
     QString rutaDiseno = diseno;
@@ -226,6 +230,15 @@ int mide(int filas, bool servidor, const QString& diseno, const QString& salida)
             .save(QDir(salida).filePath(QStringLiteral("guia-%1-p1.png").arg(filas)));
         primera.save(QDir(salida).filePath(QStringLiteral("guia-%1-vista.png").arg(filas)));
     }
+    if (!captura.isEmpty()) {
+        // Let the window manager and the window settle, then take the screen as a person sees it.
+        QElapsedTimer espera;
+        espera.start();
+        while (espera.elapsed() < 1500)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (QScreen* pantalla = QGuiApplication::primaryScreen())
+            pantalla->grabWindow(0).save(captura);
+    }
     vista->close();
     std::printf("%d\t%s\t%d\t%.3f\t%.3f\t%.1f\t%.1f\n", filas, servidor ? "server" : "sqlite",
                 paginas, tPrimera, tPdf, paginas / tPdf, picoKb() / 1024.0);
@@ -241,7 +254,7 @@ int main(int argc, char** argv) {
     fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
     QStringList args = app.arguments().mid(1);
     bool servidor = false;
-    QString diseno, salida;
+    QString diseno, salida, captura;
     int una = 0;
     QList<int> filas;
     for (int i = 0; i < args.size(); ++i) {
@@ -253,17 +266,19 @@ int main(int argc, char** argv) {
             salida = args[++i];
         else if (args[i] == QLatin1String("--una") && i + 1 < args.size())
             una = args[++i].toInt();
+        else if (args[i] == QLatin1String("--captura") && i + 1 < args.size())
+            captura = args[++i];
         else if (args[i].toInt() > 0)
             filas << args[i].toInt();
         else {
-            std::fprintf(
-                stderr,
-                "usage: bench_motor [--servidor] [--diseno FILE] [--salida DIR] [ROWS...]\n");
+            std::fprintf(stderr,
+                         "usage: bench_motor [--servidor] [--diseno FILE] [--salida DIR] "
+                         "[--captura FILE.png] [ROWS...]\n");
             return 2;
         }
     }
     if (una > 0)
-        return mide(una, servidor, diseno, salida);
+        return mide(una, servidor, diseno, salida, captura);
     if (filas.isEmpty())
         filas = {1000, 10000};
     std::printf("rows\tsource\tpages\tfirst page (s)\tPDF (s)\tpages/s to PDF\tpeak memory (MB)\n");
@@ -277,6 +292,8 @@ int main(int argc, char** argv) {
             a << QStringLiteral("--diseno") << diseno;
         if (!salida.isEmpty())
             a << QStringLiteral("--salida") << salida;
+        if (!captura.isEmpty())
+            a << QStringLiteral("--captura") << captura;
         QProcess p;
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(QCoreApplication::applicationFilePath(), a);
