@@ -472,37 +472,33 @@ class Paginador {
     // header never ends a page.
     void colocaFila(int fila, int cambio) {
         const int niveles = static_cast<int>(d_.grupos.size());
-        auto construye = [&](std::vector<double>& antes) {
+        // The totals as they stand before the row, to take it back off the page it leaves.
+        const std::vector<double> valoresAntes = valores_, corrienteAntes = corriente_;
+        auto construye = [&] {
             std::vector<BandaEvaluada> u;
             for (int g = cambio; g < niveles; ++g) {
                 for (int b : d_.grupos[static_cast<size_t>(g)].encabezados)
                     u.push_back(evalua(b, fila));
             }
-            antes = valores_;
-            const std::vector<double> corrienteAntes = corriente_;
             agregaFila(fila);
-            corrienteAntes_ = corrienteAntes;
             for (int b : detalle_)
                 u.push_back(evalua(b, fila));
             return u;
         };
-        std::vector<double> antes;
-        std::vector<BandaEvaluada> unidad = construye(antes);
+        std::vector<BandaEvaluada> unidad = construye();
         double alto = 0;
         for (const BandaEvaluada& ev : unidad)
             alto += ev.alto;
         if (!cabe(alto) && hayCuerpo_) {
-            valores_ = antes;
-            corriente_ = corrienteAntes_;
+            valores_ = valoresAntes;
+            corriente_ = corrienteAntes;
             saltaPagina(fila - 1, fila);
-            unidad = construye(antes);
+            unidad = construye();
         }
-        for (BandaEvaluada& ev : unidad) {
-            if (!cabe(ev.alto) && hayCuerpo_)
-                saltaPagina(fila - 1, fila);  // only when a band grew
+        // On a page of its own a unit taller than the room is cut at the page's end.
+        for (BandaEvaluada& ev : unidad)
             coloca(ev);
-            hayCuerpo_ = true;
-        }
+        hayCuerpo_ = true;
     }
 
     void resuelveDiferidos() {
@@ -531,7 +527,6 @@ class Paginador {
     std::vector<std::vector<Estatico>> estaticos_;
     std::vector<double> valores_;    // what each total shows now
     std::vector<double> corriente_;  // running report totals behind the carried-forward ones
-    std::vector<double> corrienteAntes_;
     std::vector<Diferido> diferidos_;
     double y_ = 0;
     double limite_ = 0;

@@ -327,3 +327,36 @@ TEST(Paginacion, TextoQueNoCreceSeCortaConPuntos) {
     EXPECT_TRUE(
         QString("PANADERÍA Y PASTELERÍA LA ESPIGA DE ORO").startsWith(textos[0].chopped(1)));
 }
+
+TEST(Paginacion, UnaBandaMasAltaQueLaPaginaSeCortaAlFinalDeEsta) {
+    const QByteArray xml =
+        R"(<reporte ancho="100" alto="100" margen-superior="10" margen-inferior="10">
+      <fuente numero="1" nombre="n" detalle="si"/>
+      <detalle alto="6"><campo x="0" y="0" ancho="60" alto="5" crece="si">Nota</campo></detalle>
+      <pie-pagina alto="5"><campo x="0" y="0" ancho="60" alto="5">"Página " &amp; Pagina()</campo></pie-pagina>
+    </reporte>)";
+    QString larga;
+    for (int i = 1; i <= 120; ++i)
+        larga += QStringLiteral("palabra%1 ").arg(i);
+    TablaPrueba t{1, {"Nota"}, {{Variante("antes")}, {Variante(larga)}, {Variante("después")}}};
+    const auto doc = generaDesdeTexto(xml, {t});
+    // "antes" on page 1; the long note alone on page 2, cut at the footer's top (85 mm);
+    // "después" on page 3.
+    ASSERT_EQ(doc->cuentaPaginas(), 3);
+    const auto segunda = bandas(*doc, 1, TipoBanda::Detalle);
+    ASSERT_EQ(segunda.size(), 1u);
+    EXPECT_EQ(segunda[0].fila, 1);
+    EXPECT_DOUBLE_EQ(segunda[0].y + segunda[0].alto, 85);
+    const QStringList textos = textosEnY(*doc, 1, 10);
+    ASSERT_EQ(textos.size(), 1);
+    EXPECT_TRUE(textos[0].startsWith("palabra1 palabra2"));
+    EXPECT_TRUE(textos[0].endsWith(QChar(0x2026)));
+    EXPECT_FALSE(textos[0].contains("palabra120"));
+    for (const auto& e : doc->paginas[1].elementos) {
+        if (e.texto.startsWith("palabra1 ")) {
+            EXPECT_LE(e.caja.bottom(), 85 + 1e-9);
+        }
+    }
+    EXPECT_EQ(textosEnY(*doc, 1, 85), QStringList{"Página 2"});
+    EXPECT_EQ(bandas(*doc, 2, TipoBanda::Detalle).at(0).fila, 2);
+}
