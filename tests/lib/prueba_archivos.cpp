@@ -150,6 +150,13 @@ TEST_F(Archivos, HayArchivoSoloParaArchivosOrdinarios) {
     EXPECT_TRUE(t.HayArchivo("Lista.txt"));  // relative to the current folder
     EXPECT_TRUE(t.HayArchivo(ruta("LISTA.TXT")));
     EXPECT_FALSE(t.HayArchivo(ruta(".oculto")));
+    // A file marked hidden or system by its stored attributes is not an ordinary file either.
+    ASSERT_TRUE(escribeBytes(ruta("marcado.txt"), "x"));
+    if (t.Atributo(ruta("marcado.txt"), "H").contains('H')) {
+        EXPECT_FALSE(t.HayArchivo(ruta("marcado.txt")));
+        t.Atributo(ruta("marcado.txt"), "A");
+        EXPECT_TRUE(t.HayArchivo(ruta("marcado.txt")));
+    }
     EXPECT_FALSE(t.HayArchivo(ruta("carpeta")));
     EXPECT_FALSE(t.HayArchivo(ruta("nada.txt")));
     EXPECT_FALSE(t.HayArchivo(ruta("no/existe.txt")));
