@@ -4,6 +4,7 @@
 #include <QPrinterInfo>
 #include <QWidget>
 
+#include "lib/ErrorTESK.h"
 #include "platform/Plataforma.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/ErrorReporte.h"
@@ -75,6 +76,14 @@ bool ControlReporte::ejecuta() {
             error_ = e.mensaje();
         } catch (const std::bad_alloc&) {
             error_ = QStringLiteral("No hay memoria suficiente para preparar el reporte.");
+        } catch (const ErrorTESK& e) {
+            // A failure of a utility routine on the data: still one message, nothing left open.
+            error_ = QStringLiteral("No se pudo preparar el reporte: %1 (error %2).")
+                         .arg(e.descripcion())
+                         .arg(e.numero());
+        } catch (const std::exception& e) {
+            error_ = QStringLiteral("No se pudo preparar el reporte: %1.")
+                         .arg(QString::fromLocal8Bit(e.what()));
         }
     }
     ejecutando_ = false;
