@@ -184,10 +184,12 @@ void VistaPrevia::actualiza() {
             // A zoom reached with + and -: shown in an extra entry at the end of the list.
             const int ultimo = zooms_->count() - 1;
             const QString texto = QStringLiteral("%1 %").arg(qRound(zoom_ * 100));
-            if (zooms_->count() == 1 + static_cast<int>(std::size(kZooms)))
+            if (zooms_->count() == 1 + static_cast<int>(std::size(kZooms))) {
                 zooms_->addItem(texto, zoom_);
-            else
-                zooms_->setItemText(ultimo, texto), zooms_->setItemData(ultimo, zoom_);
+            } else {
+                zooms_->setItemText(ultimo, texto);
+                zooms_->setItemData(ultimo, zoom_);
+            }
             indice = zooms_->count() - 1;
         }
     }
@@ -204,7 +206,8 @@ void VistaPrevia::irAPagina(int numero) {
 }
 
 void VistaPrevia::fijaZoom(double zoom) {
-    zoom_ = std::clamp(zoom, 0.1, 8.0);
+    // Up to 400 %: the page is kept as one image, and larger ones would cost too much memory.
+    zoom_ = std::clamp(zoom, 0.25, 4.0);
     ajustaAncho_ = false;
     actualiza();
 }

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -163,8 +164,18 @@ TEST_F(Control, NavegacionZoomYEsc) {
     vista->fijaZoom(2.0);
     EXPECT_DOUBLE_EQ(vista->zoom(), 2.0);
     EXPECT_FALSE(vista->ajustadoAlAncho());
+    vista->fijaZoom(50);
+    EXPECT_DOUBLE_EQ(vista->zoom(), 4.0);
+    QApplication::setActiveWindow(vista);
+    QTest::keyClick(vista, Qt::Key_Minus);
+    EXPECT_DOUBLE_EQ(vista->zoom(), 4.0 / 1.25);
     vista->ajustaAlAncho();
     EXPECT_TRUE(vista->ajustadoAlAncho());
+    // Fitted, the page is as wide as the room the window gives it, no wider.
+    const QWidget* hoja = vista->findChild<QScrollArea*>()->widget();
+    const QWidget* visible = vista->findChild<QScrollArea*>()->viewport();
+    EXPECT_LE(hoja->width(), visible->width());
+    EXPECT_GE(hoja->width(), visible->width() * 0.8);
 
     QApplication::setActiveWindow(vista);
     QTest::keyClick(vista, Qt::Key_PageDown);
