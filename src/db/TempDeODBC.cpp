@@ -1,4 +1,5 @@
 #include "db/TempDeODBC.h"
+#include "startup/Principal.h"
 
 #include <optional>
 #include <vector>
@@ -12,7 +13,7 @@ namespace quilmaro {
 
 namespace {
 
-const QString kTitulo = QStringLiteral("Quilmaro");
+const QString& kTitulo = kTituloPrograma;
 
 void muestraError(const QString& texto, const QString& titulo) {
     muestraMensaje(texto, titulo, Botones::Aceptar, Icono::Critico);

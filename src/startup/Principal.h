@@ -6,6 +6,9 @@
 
 namespace quilmaro {
 
+// The program's title: main window caption and the title of its plain messages.
+inline const QString kTituloPrograma = QStringLiteral("Quilmaro");
+
 inline const QString kArchivoConfiguracion = QStringLiteral("QUILMARO.INI");
 inline const QString kClaveServidor = QStringLiteral("[Ruta de los datos del sistema]");
 inline const QString kClaveBaseDeDatos = QStringLiteral("[Base de datos a usar]");

@@ -6,6 +6,8 @@
 #include <QString>
 #include <memory>
 
+#include "startup/Principal.h"
+
 class QLabel;
 class QLineEdit;
 class QComboBox;
@@ -20,7 +22,6 @@ namespace reporte {
 class ControlReporte;
 }
 
-inline const QString kTituloPrograma = QStringLiteral("Quilmaro");
 inline const QString kArchivoLista = QStringLiteral("LISTAFACTURAS.TXT");
 
 class frmReporte : public QDialog {
