@@ -83,6 +83,13 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     barra->setToolButtonStyle(Qt::ToolButtonTextOnly);
     imprimir_ = barra->addAction(QStringLiteral("Imprimir…"), this, &VistaPrevia::imprime);
     imprimir_->setShortcut(QKeySequence::Print);
+    if (exportador()) {
+        exportarArchivo_ =
+            barra->addAction(QStringLiteral("Exportar…"), this, [this] { exportador()(*this); });
+        exportarArchivo_->setToolTip(
+            QStringLiteral("Guardar el reporte como texto, texto enriquecido, hoja de cálculo o "
+                           "documento"));
+    }
     exportar_ =
         barra->addAction(QStringLiteral("Exportar a PDF…"), this, &VistaPrevia::exportaConDialogo);
     barra->addSeparator();
@@ -261,6 +268,26 @@ void VistaPrevia::keyPressEvent(QKeyEvent* e) {
             return;
         default:
             QWidget::keyPressEvent(e);
+    }
+}
+
+VistaPrevia::Exportador& VistaPrevia::exportador() {
+    static Exportador e;
+    return e;
+}
+
+void VistaPrevia::fijaExportador(Exportador exportador) {
+    VistaPrevia::exportador() = std::move(exportador);
+}
+
+bool VistaPrevia::exportaArchivo(const QString& ruta, FormatoArchivo formato) {
+    try {
+        CursorOcupado ocupado;
+        reporte::exportaArchivo(*doc_, ruta, formato);
+        return true;
+    } catch (const ErrorReporte& e) {
+        muestraMensaje(e.mensaje(), QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+        return false;
     }
 }
 

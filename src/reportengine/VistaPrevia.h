@@ -4,9 +4,11 @@
 // export to PDF; Esc closes it. It keeps its own copy of the pages: the data sources may be gone.
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "reportengine/Documento.h"
+#include "reportengine/Exportacion.h"
 
 class QAction;
 class QComboBox;
@@ -43,8 +45,17 @@ class VistaPrevia : public QWidget {
     // Prints on the given printer; a failure is shown in a message. Returns success.
     bool imprimeEn(QPrinter& impresora);
 
+    // Writes the report to a file in one of the export formats; a failure is shown in a message.
+    bool exportaArchivo(const QString& ruta, FormatoArchivo formato);
+
+    // What "Exportar…" does: the program asks where and how (its report-to-file dialog) and calls
+    // exportaArchivo. Set once for every preview; without it the button is not shown.
+    using Exportador = std::function<void(VistaPrevia&)>;
+    static void fijaExportador(Exportador exportador);
+
     QAction* accionImprimir() const { return imprimir_; }
     QAction* accionExportar() const { return exportar_; }
+    QAction* accionExportarArchivo() const { return exportarArchivo_; }
 
   public slots:
     void imprime();            // asks for the printer, then prints
@@ -59,6 +70,7 @@ class VistaPrevia : public QWidget {
     void keyPressEvent(QKeyEvent* e) override;
 
   private:
+    static Exportador& exportador();
     void actualiza();
     double anchoDisponible() const;
 
@@ -73,6 +85,7 @@ class VistaPrevia : public QWidget {
     QComboBox* zooms_ = nullptr;
     QAction* imprimir_ = nullptr;
     QAction* exportar_ = nullptr;
+    QAction* exportarArchivo_ = nullptr;
     QAction* acciones_[4] = {};
 };
 

@@ -17,6 +17,7 @@
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
 #include "forms/comun/FiltroTeclado.h"
+#include "forms/export/frmExportarReporte.h"
 #include "forms/main/ArchivoLista.h"
 #include "forms/main/Reja.h"
 #include "lib/ArchivosTexto.h"
@@ -25,6 +26,7 @@
 #include "platform/Archivos.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
+#include "reportengine/VistaPrevia.h"
 #include "reports/Reportes.h"
 #include "startup/Globales.h"
 
@@ -78,6 +80,8 @@ frmReporte::frmReporte(QWidget* parent) : QDialog(parent), estado_(std::make_uni
     letra.setPointSizeF(8);
     setFont(letra);
     construyeControles();
+    // "Exportar…" of the previews asks with the report-to-file dialog.
+    reporte::VistaPrevia::fijaExportador(&exportaDesdeVista);
     estado_->crpReport = new reporte::ControlReporte(this);
     estado_->crpReport2 = new reporte::ControlReporte(this);
     Form_Load();
@@ -217,6 +221,23 @@ void frmReporte::colocaControles() {
             w->resize(std::min(deseado, std::max(limite, w->width())), w->height());
     }
     static_assert(kInicioFilaInferior > kReja.arriba);
+}
+
+void exportaDesdeVista(reporte::VistaPrevia& vista) {
+    frmExportarReporte dialogo(&vista);
+    // The report's name in the program folder, as a text file unless the clerk says otherwise.
+    QString nombre = vista.documento().nombre;
+    for (const QChar c : QStringLiteral("/\\:*?\"<>|"))
+        nombre.remove(c);
+    if (nombre.trimmed().isEmpty())
+        nombre = QStringLiteral("Reporte");
+    dialogo.txtArchivo->setText(stRutaPrograma + nombre + QStringLiteral(".txt"));
+    dialogo.exec();
+    const QString ruta = dialogo.txtArchivo->text();
+    const auto formato = reporte::formatoDeCodigo(dialogo.lblNumTipo->text());
+    if (ruta.isEmpty() || !formato)
+        return;  // cancelled
+    vista.exportaArchivo(ruta, *formato);
 }
 
 void frmReporte::resizeEvent(QResizeEvent* e) {

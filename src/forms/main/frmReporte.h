@@ -20,7 +20,11 @@ class Reja;
 class Conexion;
 namespace reporte {
 class ControlReporte;
-}
+class VistaPrevia;
+}  // namespace reporte
+
+// "Exportar…" of a report preview: the report-to-file dialog, then the file in the chosen format.
+void exportaDesdeVista(reporte::VistaPrevia& vista);
 
 inline const QString kArchivoLista = QStringLiteral("LISTAFACTURAS.TXT");
 

@@ -1,0 +1,182 @@
+// A report exported from its preview in the four formats of the report-to-file dialog, read back
+// (NECESITA_SERVIDOR: the report comes from the private server through the window).
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTimer>
+#include <QXmlStreamReader>
+
+#include "AyudaVentana.h"
+#include "CarpetaTemporal.h"
+#include "forms/export/frmExportarReporte.h"
+#include "lib/ArchivosTexto.h"
+#include "reportengine/ControlReporte.h"
+#include "reportengine/Exportacion.h"
+#include "reportengine/VistaPrevia.h"
+
+using namespace quilmaro;
+using namespace quilmaro::prueba;
+
+namespace {
+
+const QString kBase = QStringLiteral("exportar1");
+
+class Exportacion : public PruebaVentana {
+  protected:
+    void SetUp() override {
+        PruebaVentana::SetUp();
+        auto cnn = preparaBaseVentana(kBase);
+        cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
+        // Enough invoices for three pages of the guide, names with accents and quotes.
+        for (int n = 1; n <= 70; ++n)
+            cnn->ejecuta(QString("INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, "
+                                 "Subtotal, IVA, ImpuestoAd) VALUES ('A', %1, '2017-03-05', "
+                                 "'C%2', '%3', %4, 0, 0)")
+                             .arg(n)
+                             .arg(n, 3, 10, QChar('0'))
+                             .arg(n % 2 ? "PANADERÍA L''ESPIGA" : "TALLER \"EL GÜERO\"")
+                             .arg(1000 + n));
+        for (const char* f : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + f, carpeta.filePath(f)));
+        v = abreVentana(kBase);
+        muestra(*v);
+        // Listed from the last to the first.
+        for (int n = 70; n >= 1; --n) {
+            v->txtFactura->setText(QString::number(n));
+            v->cmdAgregar_Click();
+        }
+        v->cmdReporte_Click();
+        ASSERT_TRUE(v->crpReport()->ultimaVista());
+    }
+    reporte::VistaPrevia& vista() { return *v->crpReport()->ultimaVista(); }
+
+    std::unique_ptr<frmReporte> v;
+};
+
+}  // namespace
+
+TEST_F(Exportacion, TextoEnColumnas) {
+    const QString ruta = carpeta.filePath("guia.txt");
+    ASSERT_TRUE(vista().exportaArchivo(ruta, reporte::FormatoArchivo::Texto));
+    const QByteArray bytes = leeBytes(ruta);
+    EXPECT_TRUE(bytes.contains("\r\n"));
+    EXPECT_EQ(bytes.count('\f'), vista().cuentaPaginas() - 1);  // one page after another
+    const QStringList lineas = texto::separaLineas(texto::deWindows1252(bytes));
+    // Every invoice once, in the list's order, with its name and total on its line.
+    QList<int> orden;
+    for (const QString& l : lineas) {
+        const QStringList p = l.simplified().split(' ');
+        if (p.size() >= 4 && p.value(1) == "A" && p.value(0).toInt() > 0) {
+            orden << p.value(2).toInt();
+            EXPECT_TRUE(l.contains(QString("%1.00").arg(
+                QLocale(QLocale::Spanish, QLocale::Mexico).toString(1000 + p.value(2).toInt()))))
+                << qPrintable(l);
+            EXPECT_TRUE(l.contains("PANADERÍA L'ESPIGA") || l.contains("TALLER \"EL GÜERO\""));
+        }
+    }
+    QList<int> esperado;
+    for (int n = 70; n >= 1; --n)
+        esperado << n;
+    EXPECT_EQ(orden, esperado);
+    // Texts keep their columns: the totals end in the same column on every row.
+    QSet<int> finales;
+    for (const QString& l : lineas)
+        if (l.contains(QRegularExpression("^\\s+\\d+ A ")))
+            finales.insert(l.indexOf(".00") + 3);
+    EXPECT_LE(finales.size(), 2);
+}
+
+TEST_F(Exportacion, TextoEnriquecidoYDocumento) {
+    const QString rtf = carpeta.filePath("guia.rtf"), doc = carpeta.filePath("guia.doc");
+    ASSERT_TRUE(vista().exportaArchivo(rtf, reporte::FormatoArchivo::TextoEnriquecido));
+    ASSERT_TRUE(vista().exportaArchivo(doc, reporte::FormatoArchivo::Procesador));
+    const QByteArray r = leeBytes(rtf);
+    EXPECT_TRUE(r.startsWith("{\\rtf1\\ansi\\ansicpg1252"));
+    // Braces balance (escaped ones do not count), so a reader sees one whole document.
+    int nivel = 0, minimo = 0;
+    for (qsizetype i = 0; i < r.size(); ++i) {
+        if (r[i] == '\\') {
+            ++i;
+            continue;
+        }
+        if (r[i] == '{')
+            ++nivel;
+        if (r[i] == '}')
+            minimo = std::min(minimo, --nivel);
+    }
+    EXPECT_EQ(nivel, 0);
+    EXPECT_EQ(minimo, 0);
+    EXPECT_EQ(r.count("\\page"), vista().cuentaPaginas() - 1);
+    EXPECT_TRUE(r.contains("PANADER\\u205\\'cdA L'ESPIGA"));  // Í written both ways
+    EXPECT_TRUE(r.contains("GU\\u205\\'cdA DE REPARTO"));
+    EXPECT_EQ(r.count("L'ESPIGA"), 35 + 0);
+    EXPECT_EQ(leeBytes(doc), r);  // the word-processor document holds the same rich text
+}
+
+TEST_F(Exportacion, HojaDeCalculoDeLosRenglones) {
+    const QString ruta = carpeta.filePath("guia.xls");
+    ASSERT_TRUE(vista().exportaArchivo(ruta, reporte::FormatoArchivo::HojaDeCalculo));
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QXmlStreamReader x(&f);
+    QList<QStringList> filas;
+    QList<QStringList> tipos;
+    while (!x.atEnd()) {
+        x.readNext();
+        if (x.isStartElement() && x.name() == QLatin1String("Row")) {
+            filas.append(QStringList());
+            tipos.append(QStringList());
+        }
+        if (x.isStartElement() && x.name() == QLatin1String("Data")) {
+            tipos.last() << x.attributes()
+                                .value("urn:schemas-microsoft-com:office:spreadsheet", "Type")
+                                .toString();
+            filas.last() << x.readElementText();
+        }
+    }
+    ASSERT_FALSE(x.hasError()) << qPrintable(x.errorString());
+    ASSERT_EQ(filas.size(), 71);  // the column titles and the seventy invoices
+    EXPECT_EQ(filas[0].mid(0, 3), QStringList({"No.", "Serie", "Factura"}));
+    EXPECT_EQ(filas[1].mid(0, 3), QStringList({"1", "A", "70"}));
+    EXPECT_EQ(filas[70].mid(0, 3), QStringList({"70", "A", "1"}));
+    EXPECT_TRUE(filas[1].contains("1070"));  // the total as a number
+    EXPECT_EQ(tipos[1][filas[1].indexOf("1070")], "Number");
+    EXPECT_TRUE(filas[1].contains("C070"));  // codes stay texts
+    EXPECT_TRUE(filas[1].contains("TALLER \"EL GÜERO\""));
+    EXPECT_TRUE(filas[2].contains("PANADERÍA L'ESPIGA"));
+}
+
+TEST_F(Exportacion, DesdeElBotonDeLaVista) {
+    ASSERT_TRUE(vista().accionExportarArchivo());
+    // The dialog proposes the report's name in the program folder; the clerk picks the
+    // spreadsheet type and accepts.
+    QString propuesta;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<frmExportarReporte*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(d);
+        propuesta = d->lblRuta->text() + "|" + d->txtArchivo->text();
+        d->cmbTipo->setCurrentIndex(2);
+        d->cmdAceptar_Click();
+    });
+    vista().accionExportarArchivo()->trigger();
+    EXPECT_EQ(propuesta, QDir(carpeta.path()).absolutePath() + "|Guía de reparto");
+    EXPECT_TRUE(QFile::exists(carpeta.filePath("Guía de reparto.xls")));
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+
+    // Cancelled: nothing written.
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<frmExportarReporte*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(d);
+        d->Command1_Click();
+    });
+    vista().accionExportarArchivo()->trigger();
+    EXPECT_FALSE(QFile::exists(carpeta.filePath("Guía de reparto.txt")));
+
+    // A folder that cannot be written: one message, no file.
+    EXPECT_FALSE(vista().exportaArchivo("/no/existe/x.txt", reporte::FormatoArchivo::Texto));
+    EXPECT_EQ(plataforma.mensajes().size(), 1);
+}
