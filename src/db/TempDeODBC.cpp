@@ -19,13 +19,6 @@ void muestraError(const QString& texto, const QString& titulo) {
     muestraMensaje(texto, titulo, Botones::Aceptar, Icono::Critico);
 }
 
-QString escapa(const std::shared_ptr<Conexion>& cnn, const QString& valor) {
-    if (cnn)
-        return cnn->escapa(valor);
-    static const Conexion sinConexion;
-    return sinConexion.escapa(valor);
-}
-
 // How InsertaRegistro writes a list value, by the column's type code (-1: unknown column).
 enum class Forma { Bare, Comillas, Fecha };
 
@@ -98,10 +91,10 @@ QString insertaValores(const std::shared_ptr<Conexion>& cnnBdD,
             QString& valor = stValores[i];
             switch (formaDe(tipo)) {
                 case Forma::Bare:
-                    valores += escapa(cnnBdD, valor);
+                    valores += escapaPara(cnnBdD, valor);
                     break;
                 case Forma::Comillas:
-                    valores += QLatin1Char('\'') + escapa(cnnBdD, valor) + QLatin1Char('\'');
+                    valores += QLatin1Char('\'') + escapaPara(cnnBdD, valor) + QLatin1Char('\'');
                     break;
                 case Forma::Fecha:
                     if (tesk().AllTrim(valor).texto().toUpper().startsWith(QLatin1String("NOW"))) {
@@ -109,7 +102,8 @@ QString insertaValores(const std::shared_ptr<Conexion>& cnnBdD,
                         valores += valor;
                     } else {
                         valor = tesk().FechaSQL(valor);
-                        valores += QLatin1Char('\'') + escapa(cnnBdD, valor) + QLatin1Char('\'');
+                        valores +=
+                            QLatin1Char('\'') + escapaPara(cnnBdD, valor) + QLatin1Char('\'');
                     }
                     break;
             }

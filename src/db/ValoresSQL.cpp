@@ -180,4 +180,11 @@ QString identificadorSQL(const QString& nombre) {
     return QLatin1Char('`') + n + QLatin1Char('`');
 }
 
+QString escapaPara(const std::shared_ptr<Conexion>& cnn, const QString& valor) {
+    if (cnn)
+        return cnn->escapa(valor);
+    static const Conexion sinConexion;
+    return sinConexion.escapa(valor);
+}
+
 }  // namespace quilmaro

@@ -3,6 +3,7 @@
 // the server routines).
 
 #include <QString>
+#include <memory>
 
 #include "db/ResultadoBdD.h"
 #include "lib/Variante.h"
@@ -27,6 +28,10 @@ QString literalHexadecimal(const QByteArray& bytes);
 // A number in the form SQL reads: "." as the decimal point, no group separators; doubles in
 // their shortest exact form.
 QString numeroSQL(const Variante& v);
+
+// A value escaped for the connection (for a missing connection, with the client library's
+// default escaping), to stand between single quotes.
+QString escapaPara(const std::shared_ptr<Conexion>& cnn, const QString& valor);
 
 // `name` with back-quotes doubled inside.
 QString identificadorSQL(const QString& nombre);

@@ -5,6 +5,7 @@
 
 #include "db/Conexion.h"
 #include "db/Recordset.h"
+#include "db/ValoresSQL.h"
 #include "lib/libTESK.h"
 #include "platform/Plataforma.h"
 
@@ -16,14 +17,6 @@ const QString kTituloError = QStringLiteral("ERROR");
 
 void muestraError(const QString& texto, const QString& titulo = kTituloError) {
     muestraMensaje(texto, titulo, Botones::Aceptar, Icono::Critico);
-}
-
-QString escapaPara(const std::shared_ptr<Conexion>& cnn, const QString& valor) {
-    if (cnn)
-        return cnn->escapa(valor);
-    // Without a connection the client library's default escaping still applies.
-    static const Conexion sinConexion;
-    return sinConexion.escapa(valor);
 }
 
 enum class Operacion { Agregar, Actualizar };
