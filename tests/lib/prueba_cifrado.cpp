@@ -4,22 +4,16 @@
 
 #include <functional>
 
+#include "AyudaPruebas.h"
 #include "lib/ArchivosTexto.h"
 #include "lib/Biblioteca.h"
 #include "lib/libTESK.h"
 
 using namespace quilmaro;
+using prueba::numeroDeError;
+using prueba::RegionalFijo;
 
 namespace {
-
-int numeroDeError(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorTESK& e) {
-        return e.numero();
-    }
-    return 0;
-}
 
 // The single-byte code of every character of s.
 std::vector<int> codigos(const QString& s) {

@@ -6,30 +6,14 @@
 #include <cmath>
 #include <limits>
 
+#include "AyudaPruebas.h"
 #include "PlataformaPrueba.h"
 #include "lib/Regional.h"
 #include "lib/libTESK.h"
 
 using namespace quilmaro;
-
-namespace {
-
-int numeroDeError(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorTESK& e) {
-        return e.numero();
-    }
-    return 0;
-}
-
-class RegionalFijo {
-  public:
-    explicit RegionalFijo(const QLocale& loc) { fijaRegional(loc); }
-    ~RegionalFijo() { fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico)); }
-};
-
-}  // namespace
+using prueba::numeroDeError;
+using prueba::RegionalFijo;
 
 TEST(Recortes, SoloBlancosYSeparadores) {
     libTESK& t = tesk();

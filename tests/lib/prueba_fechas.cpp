@@ -2,17 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "AyudaPruebas.h"
 #include "lib/Regional.h"
 #include "lib/libTESK.h"
 
 using namespace quilmaro;
+using prueba::numeroDeError;
+using prueba::RegionalFijo;
 
 namespace {
-
-struct RegionalFijo {
-    explicit RegionalFijo(QLocale::Language l, QLocale::Country c) { fijaRegional(QLocale(l, c)); }
-    ~RegionalFijo() { fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico)); }
-};
 
 // A stand-in for an entry field: anything with text() and setText().
 struct Campo {

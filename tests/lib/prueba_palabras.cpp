@@ -6,20 +6,14 @@
 #include <functional>
 #include <limits>
 
+#include "AyudaPruebas.h"
 #include "lib/libTESK.h"
 
 using namespace quilmaro;
+using prueba::numeroDeError;
+using prueba::RegionalFijo;
 
 namespace {
-
-int numeroDeError(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorTESK& e) {
-        return e.numero();
-    }
-    return 0;
-}
 
 struct Caso {
     std::int32_t numero;

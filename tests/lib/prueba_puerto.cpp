@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "AyudaPruebas.h"
 #include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
 #include "lib/ArchivosTexto.h"
@@ -16,17 +17,10 @@
 using namespace quilmaro;
 using prueba::escribeBytes;
 using prueba::leeBytes;
+using prueba::numeroDeError;
+using prueba::RegionalFijo;
 
 namespace {
-
-int numeroDeError(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorTESK& e) {
-        return e.numero();
-    }
-    return 0;
-}
 
 QString codigos(std::initializer_list<int> cs) {
     QByteArray b;

@@ -5,30 +5,14 @@
 
 #include <limits>
 
+#include "AyudaPruebas.h"
 #include "lib/ErrorTESK.h"
 #include "lib/Regional.h"
 #include "lib/Variante.h"
 
 using namespace quilmaro;
-
-namespace {
-
-int numeroDeError(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorTESK& e) {
-        return e.numero();
-    }
-    return 0;
-}
-
-class RegionalFijo {
-  public:
-    explicit RegionalFijo(const QLocale& loc) { fijaRegional(loc); }
-    ~RegionalFijo() { fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico)); }
-};
-
-}  // namespace
+using prueba::numeroDeError;
+using prueba::RegionalFijo;
 
 TEST(VarianteServidor, EnterosDe64Bits) {
     const Variante grande = Variante::largo64(4294967295LL);
