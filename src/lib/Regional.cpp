@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
+#include <limits>
 
 namespace quilmaro {
 
@@ -232,13 +233,22 @@ QString formateaFecha(const QDate& fecha, const QString& formato) {
     return salida;
 }
 
+double redondeaMitad(double valor, int decimales) {
+    const double escala = std::pow(10.0, decimales);
+    const double x = std::fabs(valor) * escala;
+    double unidades = std::floor(x);
+    const double tolerancia = std::max(x, 1.0) * 4 * std::numeric_limits<double>::epsilon();
+    if (x - unidades >= 0.5 - tolerancia)
+        unidades += 1.0;
+    const double r = unidades / escala;
+    return valor < 0 && r != 0.0 ? -r : r;
+}
+
 QString formateaImporte(double importe) {
     QLocale loc = regional();
     loc.setNumberOptions(loc.numberOptions() & ~QLocale::OmitGroupSeparator);
-    // Round half away from zero at the cent, as a person would.
-    const double centavos = std::round(importe * 100.0) / 100.0;
-    QString s = loc.toString(centavos == 0.0 ? 0.0 : centavos, 'f', 2);
-    return s;
+    const double centavos = redondeaMitad(importe, 2);
+    return loc.toString(centavos == 0.0 ? 0.0 : centavos, 'f', 2);
 }
 
 }  // namespace quilmaro

@@ -40,6 +40,10 @@ QString abreviaturaMes(int mes, const QLocale& loc);
 // formateaFecha(3 Feb 2001, "dd/mmm/yy") is "03/feb/01" in Spanish.
 QString formateaFecha(const QDate& fecha, const QString& formato);
 
+// valor rounded to `decimales` places, half away from zero; a half that binary fractions keep a
+// hair below (2.675 is stored as 2.67499...) still rounds up, as a person reading it expects.
+double redondeaMitad(double valor, int decimales);
+
 // An amount as "##,###,##0.00" writes it: group separators and two decimals in the regional
 // settings, "0.00" for zero, a leading "-" for negatives.
 QString formateaImporte(double importe);

@@ -67,16 +67,8 @@ QString formateaNumero(double valor, const QString& patron) {
         }
     }
 
-    const double escala = std::pow(10.0, maxDecimales);
-    // Half away from zero. A half that binary fractions store a hair below (2.675 is kept as
-    // 2.67499...) still rounds up, as a person reading the amount expects.
-    const double magnitud = std::fabs(valor);
-    const double x = magnitud * escala;
-    double unidades = std::floor(x);
-    const double tolerancia = std::max(x, 1.0) * 4 * std::numeric_limits<double>::epsilon();
-    if (x - unidades >= 0.5 - tolerancia)
-        unidades += 1.0;
-    const double redondeado = unidades / escala;
+    // The same rounding as every amount the program shows (the list's totals included).
+    const double redondeado = std::fabs(redondeaMitad(valor, maxDecimales));
     const bool negativo = valor < 0 && redondeado != 0.0;
 
     QString digitos = QString::number(redondeado, 'f', maxDecimales);

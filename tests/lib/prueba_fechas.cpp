@@ -126,6 +126,11 @@ TEST(Fechas, FormatosDeLaPantalla) {
     EXPECT_EQ(formateaImporte(-0.001), "0.00");
     EXPECT_EQ(formateaImporte(-1500.5), "-1,500.50");
     EXPECT_EQ(formateaImporte(0.125), "0.13");
+    // Halves that binary fractions keep a hair below still round up, as on the reports.
+    EXPECT_EQ(formateaImporte(2.675), "2.68");
+    EXPECT_EQ(formateaImporte(1.005), "1.01");
+    EXPECT_EQ(formateaImporte(-2.675), "-2.68");
+    EXPECT_EQ(formateaImporte(2.674999), "2.67");
     RegionalFijo de(QLocale::German, QLocale::Germany);
     EXPECT_EQ(formateaImporte(1234567.891), "1.234.567,89");
     EXPECT_EQ(formateaFecha(QDate(2001, 1, 3), "dd/mmmm/yyyy"), "03/januar/2001");
