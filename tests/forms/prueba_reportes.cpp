@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -13,6 +14,7 @@
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
+#include "forms/main/ArchivoLista.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Pintor.h"
 #include "reports/Reportes.h"
@@ -267,6 +269,48 @@ TEST_F(Reportes, DosTablasDeTrabajoYLaSiguienteLibre) {
     EXPECT_FALSE(e.descripcion.isEmpty());
     for (const char* t : {"tbltemp1", "tbltemp2", "TBLTEMP3", "tbltemp4"})
         cnn->ejecuta(QString("DROP TABLE ") + t);
+}
+
+TEST_F(Reportes, ListaLargaMuestraSuAvance) {
+    // More invoices than the window copies without showing how it goes.
+    const int n = frmReporte::kFilasConAvance + 5;
+    cnn->ejecuta(QString("INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, "
+                         "IVA, ImpuestoAd) SELECT 'A', seq, '2018-01-01', 'C001', 'CLIENTE', seq, "
+                         "0, 0 FROM seq_1_to_%1")
+                     .arg(n));
+    auto v = abreVentana(kBase);
+    muestra(*v);
+    // The list as a saved file brings it back (faster than adding one by one).
+    QList<QStringList> registros;
+    auto rs = cnn->ejecuta("SELECT Serie, Factura, ID FROM facturas ORDER BY Factura DESC");
+    for (; !rs->eof(); rs->siguiente())
+        registros.append({rs->campo(0).valor().aTexto(), rs->campo(1).valor().aTexto(), "", "", "",
+                          "", rs->campo(2).valor().aTexto()});
+    ASSERT_TRUE(escribeBytes(carpeta.filePath("LISTAFACTURAS.TXT"), lista::escribe(registros)));
+    v->LeeLista();
+    ASSERT_EQ(v->mhgReja->filas(), n + 1);
+
+    // While the invoices are copied a progress dialog is up and the window gets its events.
+    int pasesConAvance = 0, maximo = 0;
+    plataforma.alProcesarEventos = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible()) {
+                ++pasesConAvance;
+                maximo = d->maximum();
+            }
+    };
+    v->cmdReporte_Click();
+    plataforma.alProcesarEventos = nullptr;
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    EXPECT_GE(pasesConAvance, n);
+    EXPECT_EQ(maximo, n);
+    ASSERT_TRUE(v->crpReport()->ultimoDocumento());
+    EXPECT_TRUE(textoDe(*v->crpReport()->ultimoDocumento())
+                    .contains(QString("Facturas en la guía: %1").arg(n)));
+    // Gone when the report is up; nothing left behind.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QProgressDialog*>(w) && w->isVisible());
+    EXPECT_EQ(tablasDeTrabajo(), 0);
 }
 
 TEST_F(Reportes, DosEstacionesAlMismoTiempo) {
