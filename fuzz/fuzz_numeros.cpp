@@ -1,0 +1,59 @@
+// Text typed or stored, read as a number, a hexadecimal number and a date; numbers and amounts
+// written in words. Failures may only be the documented errors.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "lib/Regional.h"
+#include "lib/libTESK.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
+    using namespace quilmaro;
+    static const bool listo = [] {
+        fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
+        return true;
+    }();
+    (void)listo;
+    libTESK& t = tesk();
+    const QString texto =
+        QString::fromUtf8(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));
+    try {
+        const double v = t.tkVal(texto);
+        if (std::isnan(v))
+            __builtin_trap();
+    } catch (const ErrorTESK& e) {
+        if (e.numero() != errores::Desbordamiento)
+            __builtin_trap();
+    }
+    try {
+        t.HtoD(texto);
+    } catch (const ErrorTESK& e) {
+        if (e.numero() != errores::Desbordamiento)
+            __builtin_trap();
+    }
+    const QString sql = t.FechaSQL(texto);
+    if (sql != QLatin1String("0000-00-00") && sql.count(QLatin1Char('-')) != 2)
+        __builtin_trap();
+
+    if (largo >= 4) {
+        std::int32_t n;
+        std::memcpy(&n, datos, 4);
+        if (t.Numeros(n).isEmpty())
+            __builtin_trap();
+    }
+    if (largo >= 8) {
+        double d;
+        std::memcpy(&d, datos, 8);
+        try {
+            const QString m = t.Moneda(d);
+            if (!m.endsWith(QLatin1String("/100 M. N.")))
+                __builtin_trap();
+        } catch (const ErrorTESK& e) {
+            if (e.numero() != errores::Desbordamiento)
+                __builtin_trap();
+        }
+    }
+    return 0;
+}
