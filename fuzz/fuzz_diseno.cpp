@@ -1,0 +1,203 @@
+// Any bytes as a layout file. Reading fails only with the engine's message naming the file; a
+// layout that reads is run on rows in memory that hold every field its expressions name (values
+// of every kind), laid out on pages and its first page painted. The pages hold only what the
+// layout can show: known styles and images, every item on the paper.
+
+#include <QGuiApplication>
+#include <QHashFunctions>
+#include <QImage>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "lib/Regional.h"
+#include "reportengine/Datos.h"
+#include "reportengine/Diseno.h"
+#include "reportengine/Paginador.h"
+#include "reportengine/Pintor.h"
+
+namespace {
+
+using namespace quilmaro;
+using namespace quilmaro::reporte;
+
+const QString kRuta = QStringLiteral("/fuzz-sin-carpeta/diseno.rpt");
+constexpr int kFilasDetalle = 12;
+constexpr int kFilasOtras = 3;
+constexpr int kMaxColumnas = 64;
+
+// Takes note of every field the expressions name, and accepts it.
+class Anotador : public ResolutorCampos {
+  public:
+    bool resuelve(const QString& fuente, const QString& campo, int* idxFuente, int* idxColumna,
+                  QString*) const override {
+        campos.append({fuente.toCaseFolded(), campo});
+        *idxFuente = -1;
+        *idxColumna = -1;
+        return true;
+    }
+    mutable QList<QPair<QString, QString>> campos;
+};
+
+// The same name gives the same kind of value in every table, so that join keys meet. Only
+// numbers (and NULL, Empty and texts that read as numbers) when soloNumeros: the totals of a
+// layout then add up, and its run reaches the last page.
+int clase(const QString& nombre, bool soloNumeros) {
+    unsigned suma = 0;
+    for (QChar c : nombre.toCaseFolded())
+        suma = suma * 31 + c.unicode();
+    static const int numericas[] = {1, 2, 5, 6};
+    return soloNumeros ? numericas[suma % 4] : static_cast<int>(suma % 8);
+}
+
+Variante valor(int clase, int fila) {
+    const int k = fila % 5;
+    switch (clase) {
+        case 0:
+            return Variante(QStringLiteral("Núñez \"%1\" ñandú").arg(k));
+        case 1:
+            return Variante(1234.56 * (k - 2));
+        case 2:
+            return Variante(static_cast<std::int32_t>(1000 + k));
+        case 3:
+            return Variante(QDate(2009, 3, 5).addDays(k * 40));
+        case 4:
+            return k == 1 ? Variante::nulo() : Variante(QStringLiteral("C%1").arg(k));
+        case 5:
+            return Variante(QStringLiteral("%1,234.50").arg(k));
+        case 6:
+            return k == 3 ? Variante() : Variante(static_cast<std::int16_t>(-k));
+        default:
+            return Variante(QStringLiteral("una línea\ny otra más larga que su caja %1").arg(k));
+    }
+}
+
+// The columns of each source number: the fields named with the source's name, or with none,
+// and the fields of its joins and its order.
+QMap<int, QStringList> columnasPorFuente(const Diseno& d, const Anotador& a) {
+    QMap<int, QStringList> columnas;
+    auto agrega = [&](int numero, const QString& campo) {
+        QStringList& c = columnas[numero];
+        if (c.size() < kMaxColumnas && !c.contains(campo, Qt::CaseInsensitive))
+            c << campo;
+    };
+    for (const DefFuente& f : d.fuentes) {
+        columnas[f.numero];
+        for (const auto& [fuente, campo] : a.campos) {
+            if (fuente.isEmpty() || fuente == f.nombre.toCaseFolded())
+                agrega(f.numero, campo);
+        }
+        if (!f.campoEnlace.isEmpty())
+            agrega(f.numero, f.campoEnlace);
+        for (const QString& c : f.orden)
+            agrega(f.numero, c);
+        for (const DefFuente& padre : d.fuentes) {
+            if (padre.nombre.compare(f.fuentePadre, Qt::CaseInsensitive) == 0)
+                agrega(padre.numero, f.campoPadre);
+        }
+    }
+    return columnas;
+}
+
+void comprueba(const Documento& doc, const Diseno& d) {
+    if (doc.paginas.empty())
+        __builtin_trap();
+    const QSizeF hoja = doc.pagina();
+    constexpr double holgura = 0.5;  // mm; a pen's width may stick out
+    for (const PaginaDocumento& p : doc.paginas) {
+        for (const ElementoPagina& e : p.elementos) {
+            const bool texto = e.tipo == ElementoPagina::Tipo::Texto;
+            const bool imagen = e.tipo == ElementoPagina::Tipo::Imagen;
+            if (texto && (e.indice < 0 || e.indice >= static_cast<int>(doc.estilos.size())))
+                __builtin_trap();
+            if (imagen && (e.indice < 0 || e.indice >= static_cast<int>(doc.imagenes.size())))
+                __builtin_trap();
+            const QRectF c = e.caja.normalized();
+            if (c.left() < -holgura || c.top() < -holgura || c.right() > hoja.width() + holgura ||
+                c.bottom() > hoja.height() + holgura)
+                __builtin_trap();
+        }
+        for (const BandaColocada& b : p.bandas) {
+            if (b.banda < 0 || b.banda >= static_cast<int>(d.bandas.size()))
+                __builtin_trap();
+        }
+    }
+}
+
+// With QUILMARO_FUZZ_MENSAJES set, the engine's messages go to the standard error: to see how far
+// an input gets when it is run by hand.
+void muestra(const QString& mensaje) {
+    static const bool mostrar = qEnvironmentVariableIsSet("QUILMARO_FUZZ_MENSAJES");
+    if (mostrar)
+        std::fprintf(stderr, "%s\n", qPrintable(mensaje));
+}
+
+// Loads rows for every field the layout names, lays the pages out, checks them and paints the
+// first one.
+void corre(Diseno& d, bool soloNumeros) {
+    Anotador anotador;
+    d.enlaza(anotador);
+    const QMap<int, QStringList> columnas = columnasPorFuente(d, anotador);
+    QMap<int, QString> textos;
+    for (auto i = columnas.cbegin(); i != columnas.cend(); ++i)
+        textos.insert(i.key(), QStringLiteral("mem:%1").arg(i.key()));
+    auto abre = [&](const PeticionFuente& p) -> std::unique_ptr<FuenteDatos> {
+        const QStringList c = columnas.value(p.numero);
+        bool detalle = false;
+        for (const DefFuente& f : d.fuentes)
+            detalle = detalle || (f.numero == p.numero && f.detalle);
+        QVector<QVector<Variante>> filas;
+        for (int r = 0; r < (detalle ? kFilasDetalle : kFilasOtras); ++r) {
+            QVector<Variante> fila;
+            for (const QString& nombre : c)
+                fila << valor(clase(nombre, soloNumeros), r);
+            filas << fila;
+        }
+        return std::make_unique<FuenteMemoria>(c, filas);
+    };
+    const auto cargados = Datos::carga(d, textos, abre);
+    const auto doc = paginaReporte(d, *cargados, QDate(2024, 3, 5));
+    comprueba(*doc, d);
+    muestra(QStringLiteral("%1 página(s)").arg(doc->cuentaPaginas()));
+    if (imagenDePagina(*doc, 0, 12).isNull())
+        __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Hashes (and with them the order of hashed containers) the same on every run.
+    QHashSeed::setDeterministicGlobalSeed();
+    // Fonts, their metrics and painting need the application object; it lives to the end.
+    static QGuiApplication app(*argc, *argv);
+    fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
+    const QByteArray xml(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));
+    std::unique_ptr<Diseno> d;
+    try {
+        d = leeDisenoDeTexto(xml, kRuta);
+    } catch (const ErrorReporte& e) {
+        muestra(e.mensaje());
+        // Every complaint about the file names it.
+        if (!e.mensaje().contains(kRuta))
+            __builtin_trap();
+        return 0;
+    }
+    // First with values of every kind; when the data stops the run, again with numbers only.
+    for (const bool soloNumeros : {false, true}) {
+        try {
+            corre(*d, soloNumeros);
+            return 0;
+        } catch (const ErrorReporte& e) {
+            muestra(e.mensaje());
+            if (e.mensaje().isEmpty())
+                __builtin_trap();
+        }
+    }
+    return 0;
+}
