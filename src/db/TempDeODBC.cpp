@@ -137,14 +137,30 @@ struct ValorCopia {
     std::optional<QString> literal;
 };
 
+// Numbers InsertaRegistro writes bare and NoNull blanks to 0.
+bool esNumeroSimple(const ColumnaBdD& c) {
+    using namespace tipos;
+    const int t = c.tipo;
+    return formaDe(t) == Forma::Bare && esNumerico(t) && t != adNumeric && t != adBigInt &&
+           t != adUnsignedBigInt && t != adUnsignedTinyInt;
+}
+
+// Texts InsertaRegistro quotes that take NoNull's "" (an enumeration may not).
+bool esTextoSimple(const ColumnaBdD& c) {
+    return formaDe(c.tipo) == Forma::Comillas && !esEnumeracion(c);
+}
+
+bool esLarga(int tipo) {
+    return tipo == tipos::adLongVarChar || tipo == tipos::adLongVarBinary;
+}
+
 ValorCopia valorParaCopia(const CampoBdD& origen, const ColumnaBdD& destino, const Conexion& cnn) {
     using namespace tipos;
     const Variante v = tesk().NoNull(origen);
     const int td = destino.tipo;
     const Forma forma = formaDe(td);
-    const bool esNumeroSimple = forma == Forma::Bare && esNumerico(td) && td != adNumeric &&
-                                td != adBigInt && td != adUnsignedBigInt && td != adUnsignedTinyInt;
-    const bool esTextoSimple = forma == Forma::Comillas && !esEnumeracion(destino);
+    const bool esNumeroSimple = quilmaro::esNumeroSimple(destino);
+    const bool esTextoSimple = quilmaro::esTextoSimple(destino);
 
     if (origen.esNulo()) {
         // NoNull's blank where the column takes it (0, '', the zero date); NULL elsewhere.
@@ -211,6 +227,29 @@ void AbreBdD(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
             return;
         }
     }
+}
+
+bool AseguraConexion(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
+    if (cnnBdD && cnnBdD->estaAbierta()) {
+        try {
+            cnnBdD->ejecuta(QStringLiteral("Select 1"));
+            return true;
+        } catch (const ErrorTESK& e) {
+            if (e.numero() != errores::ServidorInalcanzable) {
+                muestraError(QStringLiteral("Error al usar la conexión con el servidor:") +
+                                 NumeroDeError(e.numero()) + QStringLiteral(": ") + e.descripcion(),
+                             QStringLiteral("Error"));
+                return false;
+            }
+        }
+        try {
+            cnnBdD->cierra();
+        } catch (const ErrorTESK&) {
+            // Already gone with the server.
+        }
+    }
+    AbreBdD(cnnBdD, stBaseDatos);
+    return cnnBdD && cnnBdD->estaAbierta();
 }
 
 bool AbreTabla(std::shared_ptr<Recordset>& rstTabla, const std::shared_ptr<Conexion>& cnnBdD,
@@ -282,7 +321,7 @@ void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
         const int m = rstDestino->cuentaCampos();
         for (int i = 0; i < n; ++i) {
             const CampoBdD& origen = rstOrigen->campo(i);
-            if (origen.tipo() == tipos::adLongVarChar || origen.tipo() == tipos::adLongVarBinary)
+            if (esLarga(origen.tipo()))
                 continue;
             for (int j = 0; j < m; ++j) {
                 const CampoBdD& destino = rstDestino->campo(j);
@@ -303,6 +342,51 @@ void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
         return;
     }
     insertaValores(cnnBdD, rstDestino, stTabla, campos, valores, literales);
+}
+
+std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const QString& stOrigen,
+                             const QString& stDestino, const QString& columnaRenglon,
+                             const std::vector<RenglonCopia>& renglones) {
+    if (renglones.empty())
+        return 0;
+    // Each column as PasaCampos would write it; the same blanks, computed by the server.
+    QString columnas;
+    QString valores;
+    for (int j = 0; j < rstDestino.cuentaCampos(); ++j) {
+        const ColumnaBdD& c = rstDestino.campo(j).columna();
+        if (esLarga(c.tipo) || c.nombre.compare(columnaRenglon, Qt::CaseInsensitive) == 0)
+            continue;
+        const QString nombre = identificadorSQL(c.nombre);
+        QString valor = QStringLiteral("o.") + nombre;
+        if (esNumeroSimple(c))
+            valor = QStringLiteral("COALESCE(%1, 0)").arg(valor);
+        else if (esTextoSimple(c))
+            valor = QStringLiteral("COALESCE(%1, '')").arg(valor);
+        else if (formaDe(c.tipo) == Forma::Fecha)
+            valor = QStringLiteral("COALESCE(%1, '0000-00-00')").arg(valor);
+        columnas += nombre + QLatin1Char(',');
+        valores += valor + QLatin1Char(',');
+    }
+    columnas += identificadorSQL(columnaRenglon);
+    valores += QStringLiteral("l.r");
+
+    // The list as a derived table of (place, ID), joined on the key: one pass, list order kept
+    // in the place column, duplicates kept, missing rows dropped by the join.
+    QString lista;
+    lista.reserve(static_cast<qsizetype>(renglones.size()) * 32);
+    bool primero = true;
+    for (const RenglonCopia& r : renglones) {
+        if (primero) {
+            lista += QStringLiteral("SELECT %1 AS r, %2 AS i").arg(r.renglon).arg(r.id);
+            primero = false;
+        } else {
+            lista += QStringLiteral(" UNION ALL SELECT %1, %2").arg(r.renglon).arg(r.id);
+        }
+    }
+    cnn.ejecuta(
+        QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM (%4) AS l JOIN %5 AS o ON o.ID = l.i")
+            .arg(stDestino, columnas, valores, lista, stOrigen));
+    return cnn.filasAfectadas();
 }
 
 }  // namespace quilmaro

@@ -4,7 +4,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "db/Conexion.h"
 #include "db/Recordset.h"
@@ -57,5 +59,28 @@ QString InsertaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
 void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
                 const std::shared_ptr<Recordset>& rstDestino,
                 const std::shared_ptr<Conexion>& cnnBdD, const QString& stTabla);
+
+// Makes sure cnnBdD is an open connection the server still answers: one that was never opened,
+// was closed, or that the server dropped (restarted, timed out) is opened again on stBaseDatos
+// through AbreBdD, which asks whether to retry while the server cannot be reached. Any other
+// failure is shown. Answers whether the connection is usable.
+bool AseguraConexion(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos);
+
+// One listed row for CopiaRegistros: its place in the list (from 1) and its ID.
+struct RenglonCopia {
+    int renglon = 0;
+    qint64 id = 0;
+};
+
+// Copies into stDestino, in one statement, the rows of stOrigen whose ID is listed in
+// `renglones`, as PasaCampos copies one row: every column of rstDestino (an empty record set of
+// the destination, shaped like the origin) except long texts and long binaries, and
+// columnaRenglon, which receives the row's place in the list; a NULL gets NoNull's blank where
+// the column takes one. A listed ID with no row is passed over; one listed twice is copied twice
+// (a destination with a key refuses that: list each ID once).
+// Shows nothing: a failure is thrown as the connection reports it. Returns the rows copied.
+std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const QString& stOrigen,
+                             const QString& stDestino, const QString& columnaRenglon,
+                             const std::vector<RenglonCopia>& renglones);
 
 }  // namespace quilmaro

@@ -2,7 +2,10 @@
 // letterhead database, run the layout, and remove both whatever happened.
 
 #include <QFile>
+#include <QSet>
+#include <QUuid>
 #include <cmath>
+#include <vector>
 
 #include "db/Conexion.h"
 #include "db/Recordset.h"
@@ -21,36 +24,46 @@ void muestraError(const QString& texto) {
     muestraMensaje(texto, QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
 }
 
-// Runs a statement of the report's own on the window's connection; a failure is shown.
-bool ejecutaSentencia(const std::shared_ptr<Conexion>& cnn, const QString& sentencia) {
-    try {
-        if (!cnn)
-            throw ErrorTESK(errores::deNumero(errores::ArgumentoNoValido));
-        cnn->ejecuta(sentencia);
-        return true;
-    } catch (const ErrorTESK& e) {
-        muestraError(QStringLiteral("Error al preparar el reporte: %1, %2\r(%3)")
-                         .arg(NumeroDeError(e.numero()), e.descripcion(), sentencia));
-        return false;
-    }
+// Working tables a run could not drop (the server went away) with the mark each was created
+// with; dropped by a later run or at closing, once the server answers again.
+struct Pendiente {
+    QString tabla;
+    QString marca;
+};
+std::vector<Pendiente>& pendientes() {
+    static std::vector<Pendiente> lista;
+    return lista;
+}
+
+// A mark no other run shares, kept as the working table's comment: a table is only dropped
+// later when it still carries it (after a restart the name may belong to another workstation).
+QString marcaNueva() {
+    return QStringLiteral("Quilmaro ") + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
 // The working table and the local file of one run, removed when the run ends however it ends.
 struct Limpieza {
     std::shared_ptr<Conexion> cnn;
     QString tabla;
+    QString marca;
     QString archivo;
     ~Limpieza() {
         if (!archivo.isEmpty() && QFile::exists(archivo) && !QFile::remove(archivo))
             muestraError(QStringLiteral("No se pudo borrar el archivo temporal %1").arg(archivo));
-        if (!tabla.isEmpty()) {
-            try {
-                if (cnn && cnn->estaAbierta())
-                    cnn->ejecuta(QStringLiteral("Drop table ") + tabla);
-            } catch (const ErrorTESK& e) {
+        if (tabla.isEmpty())
+            return;
+        if (!cnn || !cnn->estaAbierta()) {
+            pendientes().push_back({tabla, marca});
+            return;
+        }
+        try {
+            cnn->ejecuta(QStringLiteral("Drop table ") + tabla);
+        } catch (const ErrorTESK& e) {
+            pendientes().push_back({tabla, marca});
+            // A server that went away was already reported; the table goes later.
+            if (e.numero() != errores::ServidorInalcanzable)
                 muestraError(QStringLiteral("No se pudo borrar la tabla de trabajo %1: %2")
                                  .arg(tabla, e.descripcion()));
-            }
         }
     }
 };
@@ -62,30 +75,55 @@ QString ArchivoDiseno(TipoReporte tipo) {
                                                            : QStringLiteral("guia.rpt"));
 }
 
+void DescartaTablasPendientes(const std::shared_ptr<Conexion>& cnn) {
+    auto& lista = pendientes();
+    for (auto it = lista.begin(); it != lista.end();) {
+        try {
+            if (!cnn || !cnn->estaAbierta())
+                return;
+            std::shared_ptr<Recordset> rs = cnn->ejecuta(
+                QStringLiteral("Select TABLE_COMMENT from information_schema.TABLES where "
+                               "TABLE_SCHEMA=DATABASE() and TABLE_NAME='%1'")
+                    .arg(cnn->escapa(it->tabla)));
+            const bool nuestra = rs && !rs->eof() && rs->campo(0).valor().aTexto() == it->marca;
+            if (rs)
+                rs->cierra();
+            if (nuestra)
+                cnn->ejecuta(QStringLiteral("Drop table ") + it->tabla);
+            it = lista.erase(it);
+        } catch (const ErrorTESK&) {
+            return;  // the server is still away: another time
+        }
+    }
+}
+
 bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnDatos,
                     std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp) {
+    Q_UNUSED(rstFactura);
     libTESK& lib = libTESK::instancia();
+    // A connection the server dropped since the last use is opened again first.
+    QString base = stBaseDeDatos;
+    if (!AseguraConexion(cnnDatos, base))
+        return false;
+    DescartaTablasPendientes(cnnDatos);
     Limpieza limpieza;
     limpieza.cnn = cnnDatos;
 
-    // The working table.
+    // The working table, with a column of the run's own: the server hands rows back in key
+    // order, not in the order they were added, so each row keeps its place in the clerk's list
+    // for the layout to follow.
     QString plantilla = QStringLiteral("facturas");
     Error error;
-    stTablaTemporal = CreaTablaTrabajo(stBaseDeDatos, plantilla, &error);
+    const QString marca = marcaNueva();
+    stTablaTemporal = CreaTablaTrabajo(stBaseDeDatos, plantilla, &error,
+                                       QStringLiteral("`%1` int NULL").arg(kColumnaRenglon), marca);
     if (stTablaTemporal.isEmpty()) {
         muestraError(QStringLiteral("No se pudo crear la tabla de trabajo del reporte: %1 (No. %2)")
                          .arg(error.descripcion, NumeroDeError(error.numero).trimmed()));
         return false;
     }
     limpieza.tabla = stTablaTemporal;
-    if (!ejecutaSentencia(cnnDatos, QStringLiteral("Truncate table ") + stTablaTemporal))
-        return false;
-
-    // The server hands rows back in key order, not in the order they were added: a column of
-    // the run's own keeps the clerk's order for the layout to follow.
-    if (!ejecutaSentencia(cnnDatos, QStringLiteral("Alter table %1 add column %2 int null")
-                                        .arg(stTablaTemporal, kColumnaRenglon)))
-        return false;
+    limpieza.marca = marca;
 
     std::shared_ptr<Recordset> rstTrabajo;
     QString tablaTrabajo = stTablaTemporal + QStringLiteral(" where Id=-9");
@@ -94,28 +132,59 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     if (!rstTrabajo || !rstTrabajo->estaAbierto())
         return false;  // already reported
 
-    // Every listed invoice, in list order, in one transaction.
-    const bool transaccion = ejecutaSentencia(cnnDatos, QStringLiteral("Start transaction"));
-    const int total = static_cast<int>(pedido.ids.size());
-    for (int i = 0; i < total; ++i) {
-        if (pedido.progreso)
-            pedido.progreso(i, total);
-        plataforma().procesaEventos();
-        // The identifier is read as a number: the list file is plain text anyone may edit.
+    // The identifiers are read as numbers: the list file is plain text anyone may edit, so an
+    // entry that is not a record number is passed over and an invoice listed again keeps its
+    // first place (the window never lists one twice).
+    std::vector<RenglonCopia> renglones;
+    renglones.reserve(static_cast<size_t>(pedido.ids.size()));
+    QSet<qint64> vistos;
+    for (int i = 0; i < pedido.ids.size(); ++i) {
         const double id = lib.tkVal(pedido.ids.at(i));
         if (id <= 0 || id != std::floor(id) || id > 9.0e15)
             continue;
-        QString consulta = QStringLiteral("facturas where Id=%1").arg(static_cast<qint64>(id));
-        QString campos;
-        if (AbreTabla(rstFactura, cnnDatos, consulta, campos)) {
-            PasaCampos(rstFactura, rstTrabajo, cnnDatos, stTablaTemporal);
-            ejecutaSentencia(cnnDatos, QStringLiteral("Update %1 set %2=%3 where %2 is null")
-                                           .arg(stTablaTemporal, kColumnaRenglon)
-                                           .arg(i + 1));
+        const auto valor = static_cast<qint64>(id);
+        if (!vistos.contains(valor)) {
+            vistos.insert(valor);
+            renglones.push_back({i + 1, valor});
         }
     }
-    if (transaccion)
-        ejecutaSentencia(cnnDatos, QStringLiteral("Commit"));
+
+    // Every listed invoice still on the server, in one transaction: all of them or none.
+    const int total = static_cast<int>(pedido.ids.size());
+    const QString origen = QStringLiteral("facturas");
+    QString sentencia = QStringLiteral("Start transaction");
+    try {
+        cnnDatos->ejecuta(sentencia);
+        for (size_t desde = 0; desde < renglones.size(); desde += kFacturasPorSentencia) {
+            if (pedido.progreso)
+                pedido.progreso(renglones[desde].renglon - 1, total);
+            plataforma().procesaEventos();
+            const size_t hasta = std::min(renglones.size(), desde + kFacturasPorSentencia);
+            sentencia = QStringLiteral("Insert into %1 ... (facturas %2 a %3 de la lista)")
+                            .arg(stTablaTemporal)
+                            .arg(renglones[desde].renglon)
+                            .arg(renglones[hasta - 1].renglon);
+            CopiaRegistros(*cnnDatos, *rstTrabajo, origen, stTablaTemporal, kColumnaRenglon,
+                           std::vector<RenglonCopia>(renglones.begin() + static_cast<long>(desde),
+                                                     renglones.begin() + static_cast<long>(hasta)));
+        }
+        sentencia = QStringLiteral("Commit");
+        cnnDatos->ejecuta(sentencia);
+    } catch (const ErrorTESK& e) {
+        try {
+            cnnDatos->ejecuta(QStringLiteral("Rollback"));
+        } catch (const ErrorTESK&) {
+        }
+        if (e.numero() == errores::ServidorInalcanzable)
+            muestraError(
+                QStringLiteral("Se perdió la conexión con el servidor mientras se copiaban "
+                               "las facturas; el reporte no se hizo. Intente de nuevo "
+                               "cuando el servidor responda."));
+        else
+            muestraError(QStringLiteral("Error al preparar el reporte: %1, %2\r(%3)")
+                             .arg(NumeroDeError(e.numero()), e.descripcion(), sentencia));
+        return false;
+    }
     if (pedido.progreso)
         pedido.progreso(total, total);
     lib.CierraTabla(rstTrabajo);

@@ -32,10 +32,17 @@ void PreparaAuxiliar(QString& stArchivo, const QString& referencia);
 // Creates, in stBaseDatos, an empty table shaped like stPlantilla (the invoice table) under the
 // first free name tbltemp1, tbltemp2, ... (names in any letter case count as taken) and returns
 // that name. When another workstation takes the same name at the same moment the next free one
-// is tried. Any other failure returns an empty name and the failure in *error.
-QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* error = nullptr);
+// is tried. Any other failure returns an empty name and the failure in *error. columnasExtra
+// (column definitions) is added after the template's columns; marca, when given, becomes the
+// table's comment.
+QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* error = nullptr,
+                         const QString& columnasExtra = {}, const QString& marca = {});
 
 enum class TipoReporte { Guia, Cobranza };
+
+// Listed invoices copied per statement: the progress moves between statements, and each
+// statement stays far below the server's packet limit.
+inline constexpr int kFacturasPorSentencia = 250;
 
 // Column added to the working table of a run: the invoice's place in the clerk's list (from 1).
 inline const QString kColumnaRenglon = QStringLiteral("RenglonLista");
@@ -56,10 +63,17 @@ struct PedidoReporte {
 };
 
 // One report run: a working table filled with every listed invoice still on the server, in list
-// order; the local letterhead database; the layout run on crp to the destination. Afterwards no
-// working table and no local file remain, whatever failed; every failure is shown in a message.
+// order; the local letterhead database; the layout run on crp to the destination. A connection
+// the server dropped is opened again first. Afterwards no working table and no local file
+// remain, whatever failed (a table the server could not be asked to drop is dropped by a later
+// run); every failure is shown in a message.
 // Answers whether the report was shown or printed.
 bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnDatos,
                     std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp);
+
+// Drops the working tables earlier runs had to leave behind because the server went away, each
+// only while it still carries its run's mark. Tables it cannot reach yet stay for another time.
+// EjecutaReporte calls it first; the window calls it when it closes.
+void DescartaTablasPendientes(const std::shared_ptr<Conexion>& cnn);
 
 }  // namespace quilmaro

@@ -28,7 +28,8 @@ QSet<QString> tablasExistentes(const std::shared_ptr<Conexion>& cnn) {
 
 }  // namespace
 
-QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* error) {
+QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* error,
+                         const QString& columnasExtra, const QString& marca) {
     std::shared_ptr<Conexion> cnn;
     AbreBdD(cnn, stBaseDatos);
     QString elegido;
@@ -39,8 +40,18 @@ QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* erro
             cnn->ejecuta(QStringLiteral("Show create table ") + stPlantilla);
         if (!rs || rs->eof() || rs->cuentaCampos() < 2)
             throw ErrorTESK(errores::deNumero(errores::ArgumentoNoValido));
-        const QString creacion = rs->campo(1).valor().aTexto();
+        QString creacion = rs->campo(1).valor().aTexto();
         rs->cierra();
+        // The run's own columns go at the end of the column list, its mark as the table comment
+        // (a repeated table option replaces the earlier one).
+        if (!columnasExtra.isEmpty()) {
+            const qsizetype fin = creacion.lastIndexOf(QLatin1String("\n)"));
+            if (fin < 0)
+                throw ErrorTESK(errores::deNumero(errores::ArgumentoNoValido));
+            creacion.insert(fin, QStringLiteral(",\n  ") + columnasExtra);
+        }
+        if (!marca.isEmpty())
+            creacion += QStringLiteral(" COMMENT='") + cnn->escapa(marca) + QLatin1Char('\'');
 
         int n = 1;
         while (elegido.isEmpty()) {

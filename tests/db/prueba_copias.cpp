@@ -323,3 +323,40 @@ TEST_F(Copias, NoNullDeCadaClase) {
     for (int t : {2, 3, 4, 5, 16, 18, 19, 133, 135, 131, 200, 17, 20})
         EXPECT_TRUE(tiposVistos.contains(t)) << t;
 }
+
+TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
+    for (const char* t : {"porfila", "conjunto"}) {
+        cnn_->ejecuta(QString::fromUtf8(kTodos).arg(QLatin1String(t)));
+        cnn_->ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN RenglonLista int NULL").arg(t));
+    }
+    auto porFila = abre(QStringLiteral("porfila where Id=-9"));
+    for (const char* fila : {"todos where Id=2", "todos where Id=1"})
+        PasaCampos(abre(QLatin1String(fila)), porFila, cnn_, QStringLiteral("porfila"));
+
+    auto conjunto = abre(QStringLiteral("conjunto where Id=-9"));
+    // The full row listed last, an ID with no row in between.
+    const std::uint64_t copiadas =
+        CopiaRegistros(*cnn_, *conjunto, QStringLiteral("todos"), QStringLiteral("conjunto"),
+                       QStringLiteral("RenglonLista"), {{1, 2}, {2, 99}, {3, 1}});
+    EXPECT_EQ(copiadas, 2u);
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty()) << qPrintable(plataforma_.textos().join("\n"));
+
+    QStringList cols = columnas(*cnn_, "prueba_copias", "todos");
+    for (int id : {1, 2})
+        EXPECT_EQ(diferencias(*cnn_, "porfila", "conjunto", "Id", id, cols), QStringList())
+            << "Id " << id;
+    EXPECT_EQ(prueba::valorSQL(*cnn_, QStringLiteral("SELECT GROUP_CONCAT(Id, ':', RenglonLista "
+                                                     "ORDER BY RenglonLista) FROM conjunto")),
+              "2:1,1:3");
+
+    // Nothing listed sends nothing; a statement the server refuses is thrown, not shown.
+    EXPECT_EQ(CopiaRegistros(*cnn_, *conjunto, QStringLiteral("todos"), QStringLiteral("conjunto"),
+                             QStringLiteral("RenglonLista"), {}),
+              0u);
+    EXPECT_THROW(
+        CopiaRegistros(*cnn_, *conjunto, QStringLiteral("todos"), QStringLiteral("conjunto"),
+                       QStringLiteral("RenglonLista"), {{1, 1}}),
+        ErrorTESK);
+    EXPECT_TRUE(plataforma_.mensajes().isEmpty());
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM conjunto"), 2);
+}

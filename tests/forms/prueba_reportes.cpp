@@ -213,6 +213,31 @@ TEST_F(Reportes, FacturaBorradaEnElServidorSeOmite) {
     EXPECT_EQ(v->mhgReja->filas(), 4);  // the list keeps all three
 }
 
+TEST_F(Reportes, ListaEditadaAManoCadaFacturaUnaVezEnSuPrimerLugar) {
+    const long long uno = factura("A", 1, "C001", "UNO", "1");
+    const long long dos = factura("A", 2, "C001", "DOS", "2");
+    auto v = abreVentana(kBase);
+    muestra(*v);
+    // The saved list edited by hand: the second invoice first, the first one twice, and an
+    // identifier that is no record number.
+    auto registro = [](const QString& numero, const QString& id) {
+        return QStringList{"A", numero, "", "", "", "", id};
+    };
+    ASSERT_TRUE(escribeBytes(
+        carpeta.filePath("LISTAFACTURAS.TXT"),
+        lista::escribe({registro("2", QString::number(dos)), registro("1", QString::number(uno)),
+                        registro("9", "1 OR 1=1"), registro("1", QString::number(uno))})));
+    v->LeeLista();
+    v->cmdReporte_Click();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    ASSERT_TRUE(v->crpReport()->ultimoDocumento());
+    const QString texto = textoDe(*v->crpReport()->ultimoDocumento());
+    EXPECT_TRUE(texto.contains("Facturas en la guía: 2")) << qPrintable(texto);
+    EXPECT_EQ(texto.count("UNO"), 1);
+    EXPECT_LT(texto.indexOf("DOS"), texto.indexOf("UNO"));
+    EXPECT_EQ(tablasDeTrabajo(), 0);
+}
+
 TEST_F(Reportes, DisenoFaltanteAvisaYNoDejaNada) {
     factura("A", 1, "C001", "UNO", "1");
     auto v = abreVentana(kBase);
@@ -272,8 +297,8 @@ TEST_F(Reportes, DosTablasDeTrabajoYLaSiguienteLibre) {
 }
 
 TEST_F(Reportes, ListaLargaMuestraSuAvance) {
-    // More invoices than the window copies without showing how it goes.
-    const int n = frmReporte::kFilasConAvance + 5;
+    // More invoices than the window copies without showing how it goes, in three statements.
+    const int n = std::max(frmReporte::kFilasConAvance, 2 * kFacturasPorSentencia) + 5;
     cnn->ejecuta(QString("INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, "
                          "IVA, ImpuestoAd) SELECT 'A', seq, '2018-01-01', 'C001', 'CLIENTE', seq, "
                          "0, 0 FROM seq_1_to_%1")
@@ -302,7 +327,7 @@ TEST_F(Reportes, ListaLargaMuestraSuAvance) {
     v->cmdReporte_Click();
     plataforma.alProcesarEventos = nullptr;
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
-    EXPECT_GE(pasesConAvance, n);
+    EXPECT_GE(pasesConAvance, 3);
     EXPECT_EQ(maximo, n);
     ASSERT_TRUE(v->crpReport()->ultimoDocumento());
     EXPECT_TRUE(textoDe(*v->crpReport()->ultimoDocumento())

@@ -317,13 +317,18 @@ void frmReporte::Form_Activate() {
 }
 
 void frmReporte::closeEvent(QCloseEvent* e) {
-    Form_QueryUnload();
+    // A list the clerk wanted saved and that could not be saved keeps the window open: closing
+    // now would lose it. Answering No to the question closes it.
+    if (!Form_QueryUnload()) {
+        e->ignore();
+        return;
+    }
     e->accept();
     Form_Unload();
 }
 
-void frmReporte::Form_QueryUnload() {
-    cmdGuardar_Click();
+bool frmReporte::Form_QueryUnload() {
+    return cmdGuardar_Click();
 }
 
 void frmReporte::Form_Unload() {
@@ -345,6 +350,50 @@ void frmReporte::Form_Unload() {
         // A connection that never opened has nothing to close.
     }
     plataforma().terminaProceso(0);
+}
+
+bool frmReporte::conexionViva() {
+    std::shared_ptr<Conexion>& cnn = estado_->cnnDatos;
+    if (!cnn || !cnn->estaAbierta())
+        return true;  // one that never opened is reported by the lookup, as always
+    try {
+        cnn->ejecuta(QStringLiteral("Do 0"));
+        return true;
+    } catch (const ErrorTESK& e) {
+        if (e.numero() != errores::ServidorInalcanzable)
+            return true;  // the statement that follows shows what is wrong
+    }
+    // The server dropped the connection (restarted, timed out or gone). A new one is tried at
+    // once; while the server cannot be reached the clerk decides whether to try again. The old
+    // connection keeps its place until a new one opens, so a No leaves the window as it was and
+    // the next command asks again.
+    for (;;) {
+        auto nueva = Conexion::crea();
+        nueva->setCadenaConexion(cnn->cadenaConexion());
+        try {
+            nueva->abre();
+            try {
+                cnn->cierra();
+            } catch (const ErrorTESK&) {
+                // Already gone with the server.
+            }
+            cnn = std::move(nueva);
+            return true;
+        } catch (const ErrorTESK& e) {
+            if (e.numero() != errores::ServidorInalcanzable) {
+                muestraMensaje(QStringLiteral("Error al abrir la base de datos:") +
+                                   NumeroDeError(e.numero()) + QStringLiteral(": ") +
+                                   e.descripcion(),
+                               QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+                return false;
+            }
+        }
+        if (muestraMensaje(QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar "
+                                          "abrir la base de datos?"),
+                           QStringLiteral("ERROR"), Botones::SiNo, Icono::Exclamacion,
+                           Respuesta::Si) != Respuesta::Si)
+            return false;
+    }
 }
 
 bool frmReporte::esFilaDeFactura(int fila) const {
@@ -373,7 +422,7 @@ void frmReporte::cmdAgregar_Click() {
     const double numero = lib.tkVal(txtFactura->text());
     if (numero == 0.0) {
         plataforma().beep();
-    } else {
+    } else if (conexionViva()) {
         // The number in its shortest decimal form: "125" for 0125.
         const QString textoNumero =
             numero == std::floor(numero) && std::fabs(numero) < 1e15
@@ -388,10 +437,11 @@ void frmReporte::cmdAgregar_Click() {
         QString campos;
         if (AbreTabla(estado_->rstFactura, estado_->cnnDatos, tabla, campos)) {
             AgregaFactura();
-        } else {
+        } else if (estado_->rstFactura && estado_->rstFactura->estaAbierto()) {
             muestraMensaje(QStringLiteral("Esa factura no está registrada"),
                            QStringLiteral("ERROR"), Botones::Aceptar, Icono::Critico);
         }
+        // A lookup that failed was shown by AbreTabla: the invoice may well be registered.
     }
     vuelveAFactura();
 }
@@ -506,11 +556,11 @@ QList<QStringList> frmReporte::registrosDeLaReja() const {
     return registros;
 }
 
-void frmReporte::cmdGuardar_Click() {
+bool frmReporte::cmdGuardar_Click() {
     if (muestraMensaje(QStringLiteral("¿Desea grabar la lista de facturas?"),
                        QStringLiteral("Grabar"), Botones::SiNo, Icono::Pregunta,
                        Respuesta::No) != Respuesta::Si)
-        return;
+        return true;
     // The new list is written beside the old one and then takes its place, so a failure
     // leaves the old file whole; the list in the window stays as it is in any case.
     const QByteArray datos = lista::escribe(registrosDeLaReja());
@@ -522,7 +572,9 @@ void frmReporte::cmdGuardar_Click() {
                            .arg(QDir::toNativeSeparators(stArchivoLista), e->descripcion)
                            .arg(e->numero),
                        QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+        return false;
     }
+    return true;
 }
 
 void frmReporte::cmdLeer_Click() {
@@ -571,7 +623,7 @@ void frmReporte::ejecutaReporte(bool cobranza) {
     if (!esFilaDeFactura(mhgReja->filas() - 1)) {
         muestraMensaje(QStringLiteral("¡No hay facturas en la lista!"), QStringLiteral("Error"),
                        Botones::Aceptar, Icono::Critico);
-    } else {
+    } else if (conexionViva()) {
         PedidoReporte pedido;
         pedido.tipo = cobranza ? TipoReporte::Cobranza : TipoReporte::Guia;
         for (int r = 1; r < mhgReja->filas(); ++r)
@@ -587,6 +639,7 @@ void frmReporte::ejecutaReporte(bool cobranza) {
             avance->setWindowTitle(kTituloPrograma);
             avance->setWindowModality(Qt::WindowModal);
             avance->setMinimumDuration(0);
+            avance->show();
             pedido.progreso = [&avance](int hechas, int) { avance->setValue(hechas); };
         }
         EjecutaReporte(pedido, estado_->cnnDatos, estado_->rstFactura,
