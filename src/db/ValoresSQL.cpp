@@ -28,11 +28,29 @@ Variante textoDelServidor(const QByteArray& t) {
     return Variante(QString::fromUtf8(t));
 }
 
+// The server's "yyyy-mm-dd" at the start of t; an invalid date for anything else (the zero
+// date, a short text). Read by hand: a report reads thousands of them.
+QDate leeFecha(const QByteArray& t) {
+    if (t.size() < 10 || t.at(4) != '-' || t.at(7) != '-')
+        return {};
+    int partes[3] = {0, 0, 0};
+    const int desde[3] = {0, 5, 8};
+    const int largo[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p)
+        for (int i = desde[p]; i < desde[p] + largo[p]; ++i) {
+            const char c = t.at(i);
+            if (c < '0' || c > '9')
+                return {};
+            partes[p] = partes[p] * 10 + (c - '0');
+        }
+    return QDate(partes[0], partes[1], partes[2]);  // invalid for month 0, day 31 of April...
+}
+
 // "2024-03-05 09:41:07" and "2024-03-05 09:41:07.250000"; anything else (zero dates) gives an
 // invalid value.
 QDateTime leeFechaHora(const QByteArray& t) {
     const QString s = QString::fromLatin1(t);
-    const QDate d = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QDate d = leeFecha(t);
     if (!d.isValid() || s.size() < 19 || s.at(10) != QLatin1Char(' '))
         return {};
     QTime h = QTime::fromString(s.mid(11, 8), QStringLiteral("HH:mm:ss"));
@@ -86,7 +104,7 @@ Variante decodificaValor(const ColumnaBdD& c, const ValorBdD& v) {
         case adBoolean:
             return Variante(!t.isEmpty() && t.at(0) != '\0' && t.at(0) != '0');
         case adDBDate: {
-            const QDate d = QDate::fromString(QString::fromLatin1(t), QStringLiteral("yyyy-MM-dd"));
+            const QDate d = t.size() == 10 ? leeFecha(t) : QDate();
             return d.isValid() ? Variante(d) : textoDelServidor(t);
         }
         case adDBTimeStamp: {

@@ -33,15 +33,27 @@ Tipografia::Tipografia(const std::vector<EstiloTexto>& estilos) {
     for (const EstiloTexto& e : estilos) {
         fuentes_.push_back(fuenteDe(e));
         metricas_.emplace_back(fuentes_.back());
+        interlineados_.push_back(metricas_.back().lineSpacing());
     }
+    anchos_.resize(estilos.size());
 }
 
 double Tipografia::interlineado(int estilo) const {
-    return metricas(estilo).lineSpacing() / kUnidadesPorMm;
+    return interlineados_[static_cast<size_t>(estilo)] / kUnidadesPorMm;
+}
+
+double Tipografia::anchoUnidades(const QString& texto, int estilo) const {
+    QHash<QString, double>& medidos = anchos_[static_cast<size_t>(estilo)];
+    const auto it = medidos.constFind(texto);
+    if (it != medidos.constEnd())
+        return *it;
+    const double a = metricas(estilo).horizontalAdvance(texto);
+    medidos.insert(texto, a);
+    return a;
 }
 
 double Tipografia::ancho(const QString& linea, int estilo) const {
-    return metricas(estilo).horizontalAdvance(linea) / kUnidadesPorMm;
+    return anchoUnidades(linea, estilo) / kUnidadesPorMm;
 }
 
 QString Tipografia::conPuntos(const QString& linea, int estilo, double anchoUnidades) const {
@@ -69,7 +81,7 @@ QString Tipografia::dispone(const QString& texto, int estilo, double anchoMm, bo
         QString una = texto;
         una.replace(QLatin1Char('\n'), QLatin1Char(' '));
         una.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        if (fm.horizontalAdvance(una) <= ancho)
+        if (anchoUnidades(una, estilo) <= ancho)
             return una;
         return fm.elidedText(una, Qt::ElideRight, ancho);
     }

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -41,8 +42,13 @@ class Tipografia {
 
   private:
     QString conPuntos(const QString& linea, int estilo, double anchoUnidades) const;
+    // Width in painting units of a text in a style, measured once: a report writes the same
+    // names and dates again and again, and measuring goes through the font database each time.
+    double anchoUnidades(const QString& texto, int estilo) const;
     std::vector<QFont> fuentes_;
     std::vector<QFontMetricsF> metricas_;
+    std::vector<double> interlineados_;
+    mutable std::vector<QHash<QString, double>> anchos_;
 };
 
 }  // namespace quilmaro::reporte
