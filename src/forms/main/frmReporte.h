@@ -37,7 +37,9 @@ class frmReporte : public QDialog {
     // Window events, callable directly by tests.
     void Form_Load();
     void Form_Activate();
-    void Form_QueryUnload();
+    // Offers to save the list; false when the clerk asked for the save and it failed (the
+    // window then stays open with its list).
+    bool Form_QueryUnload();
     // Removes leftover temporary report databases, closes the connection and ends the program.
     void Form_Unload();
 
@@ -48,7 +50,8 @@ class frmReporte : public QDialog {
 
     // Commands.
     void cmdAgregar_Click();
-    void cmdGuardar_Click();
+    // False when the clerk asked for the save and it failed (the failure is shown).
+    bool cmdGuardar_Click();
     void cmdLeer_Click();
     void cmdBorrar_Click();
     void cmdReporte_Click();
@@ -112,6 +115,9 @@ class frmReporte : public QDialog {
     QList<QStringList> registrosDeLaReja() const;
     bool esFilaDeFactura(int fila) const;
     void ejecutaReporte(bool cobranza);
+    // The window's connection, opened anew when the server dropped it; false when the server
+    // cannot be reached and the clerk chose not to try again (the window stays as it is).
+    bool conexionViva();
 
     std::unique_ptr<Estado> estado_;
 };

@@ -1,0 +1,524 @@
+// Faults the window lives through without losing anything (NECESITA_SERVIDOR): the server gone
+// while invoices are added, a program folder that is read-only or full while the list and the
+// settings are saved, and a layout file removed or damaged between two report runs.
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QThread>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <optional>
+
+#include "AyudaPruebas.h"
+#include "AyudaVentana.h"
+#include "CarpetaTemporal.h"
+#include "forms/main/ArchivoLista.h"
+#include "lib/ArchivosTexto.h"
+#include "lib/libTESK.h"
+#include "reportengine/ControlReporte.h"
+#include "startup/Principal.h"
+
+using namespace quilmaro;
+using namespace quilmaro::prueba;
+
+namespace {
+
+const QString kReintento =
+    QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar abrir la base de datos?");
+
+// The project's source folder (the scripts folder's parent).
+QString raizFuentes() {
+    return QDir(qEnvironmentVariable("QUILMARO_SCRIPTS") + QStringLiteral("/..")).absolutePath();
+}
+
+// Runs a command and answers its exit code; its output goes to the test's log.
+int ejecuta(const QString& programa, const QStringList& argumentos) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(programa, argumentos);
+    if (!p.waitForFinished(180000))
+        return -1;
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QStringList filaDe(const frmReporte& v, int r) {
+    QStringList celdas;
+    for (int c = 1; c < 8; ++c)
+        celdas << v.mhgReja->texto(r, c);
+    return celdas;
+}
+
+QList<QStringList> filasDe(const frmReporte& v) {
+    QList<QStringList> filas;
+    for (int r = 1; r < v.mhgReja->filas(); ++r)
+        filas << filaDe(v, r);
+    return filas;
+}
+
+// Types the number, picks the series and presses Agregar.
+void agrega(frmReporte& v, int numero, const QString& serie) {
+    v.txtFactura->setText(QString::number(numero));
+    v.cmbSerie->setCurrentIndex(v.cmbSerie->findText(serie));
+    v.cmdAgregar_Click();
+}
+
+// Asks the window to close, as the window system does; answers whether it closed.
+bool cierra(frmReporte& v) {
+    QCloseEvent e;
+    QApplication::sendEvent(&v, &e);
+    return e.isAccepted();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The server gone while the window is open. The test program starts a server of its own (the
+// fixture's server is shared with other programs and must stay up), loaded with the test
+// databases as the fixture loads them.
+
+class ServidorCaido : public PruebaVentana {
+  protected:
+    static void SetUpTestSuite() {
+        dir_ = QDir::tempPath() + QStringLiteral("/quilmaro-fallas-%1").arg(getpid());
+        // A port next to the fixture's, so that no other test program of this tree picks it.
+        const int base = qEnvironmentVariableIntValue("MYSQL_TCP_PORT");
+        for (int i = 4; i < 12 && puerto_.isEmpty(); ++i) {
+            const QString p = QString::number(base + i);
+            if (ejecuta(QStringLiteral("bash"),
+                        {raizFuentes() + QStringLiteral("/tests/servidor/prepara.sh"), dir_, p,
+                         raizFuentes()}) == 0)
+                puerto_ = p;
+            else
+                ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_});
+        }
+    }
+    static void TearDownTestSuite() {
+        ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_});
+        QDir(dir_).removeRecursively();
+    }
+    void SetUp() override {
+        ASSERT_FALSE(puerto_.isEmpty())
+            << "the test's own server did not start in " + dir_.toStdString();
+        PruebaVentana::SetUp();
+        ASSERT_EQ(inicia(), 0);
+        socket_.emplace("MYSQL_UNIX_PORT", (dir_ + QStringLiteral("/mariadb.sock")).toUtf8());
+        for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
+    }
+    void TearDown() override {
+        plataforma.alMostrarMensaje = nullptr;
+        socket_.reset();
+    }
+
+    static int inicia() {
+        return ejecutaScript(QStringLiteral("mariadb-start.sh"), {dir_, puerto_});
+    }
+    static int detiene() { return ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_}); }
+    // Kills the server outright, as a crash or a power cut on the server would.
+    static int mata() {
+        QFile f(dir_ + QStringLiteral("/mariadb.pid"));
+        if (!f.open(QIODevice::ReadOnly))
+            return -1;
+        const QString pid = QString::fromLatin1(f.readAll()).trimmed();
+        if (ejecuta(QStringLiteral("kill"), {QStringLiteral("-KILL"), pid}) != 0)
+            return -1;
+        // Gone once the process is (its zombie has no command line).
+        for (int i = 0; i < 100; ++i) {
+            QFile cmd(QStringLiteral("/proc/%1/cmdline").arg(pid));
+            if (!cmd.open(QIODevice::ReadOnly) || cmd.readAll().isEmpty())
+                return 0;
+            QThread::msleep(100);
+        }
+        return -1;
+    }
+
+    // The window on datos1 of the test's own server, with a saved list of one invoice.
+    std::unique_ptr<frmReporte> ventanaConLista() {
+        EXPECT_TRUE(escribeBytes(carpeta.filePath("LISTAFACTURAS.TXT"),
+                                 lista::escribe({{"A", "125", "05/mar/24", "C0001",
+                                                  "ABARROTES LA ESPERANZA", "1,160.00", "1"}})));
+        auto v = abreVentana(QStringLiteral("datos1"));
+        muestra(*v);
+        return v;
+    }
+
+    static inline QString dir_;
+    static inline QString puerto_;
+    std::optional<VariableDeEntorno> socket_;
+};
+
+TEST_F(ServidorCaido, AlAgregarPreguntaYConElServidorDeVueltaAgrega) {
+    auto v = ventanaConLista();
+    ASSERT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    ASSERT_EQ(v->cmbSerie->findText("B"), 1);
+    agrega(*v, 126, "A");
+    ASSERT_EQ(v->mhgReja->filas(), 3);
+
+    // The server stops; the window still holds its (now dead) connection. The clerk adds B-7:
+    // the question comes, the server is back before the answer, and the invoice is added.
+    ASSERT_EQ(detiene(), 0);
+    int arranque = -1;
+    plataforma.alMostrarMensaje = [&](const Mensaje& m) {
+        if (m.texto == kReintento && arranque < 0)
+            arranque = inicia();
+    };
+    plataforma.responde(Respuesta::Si);
+    EXPECT_NO_THROW(agrega(*v, 7, "B"));
+    EXPECT_EQ(arranque, 0);
+    ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
+    const Mensaje& m = plataforma.mensajes()[0];
+    EXPECT_EQ(m.texto, kReintento);
+    EXPECT_EQ(m.titulo, "ERROR");
+    EXPECT_EQ(m.botones, Botones::SiNo);
+    EXPECT_EQ(m.icono, Icono::Exclamacion);
+    EXPECT_FALSE(plataforma.terminado());
+    EXPECT_EQ(filasDe(*v),
+              QList<QStringList>(
+                  {{"A", "125", "05/mar/24", "C0001", "ABARROTES LA ESPERANZA", "1,160.00", "1"},
+                   {"A", "126", "05/mar/24", "C0002", "MISCELÁNEA DOÑA LUPE", "0.50", "2"},
+                   {"B", "7", "06/mar/24", "C0003", "REFACCIONARIA O'HIGGINS \"EL GÜERO\" \\ NORTE",
+                    "15,500.93", "3"}}));
+    EXPECT_EQ(v->mhgReja->texto(3, 0), "3");
+    EXPECT_TRUE(v->cmdAgregar->isEnabled());
+    EXPECT_FALSE(plataforma.ocupado());
+
+    // The window works on the new connection: a duplicate is still caught there.
+    plataforma.limpia();
+    agrega(*v, 7, "B");
+    EXPECT_EQ(plataforma.textos(), QStringList({"Esa factura ya está en la lista"}));
+}
+
+TEST_F(ServidorCaido, NoEnLaPreguntaConservaLaVentanaYLaLista) {
+    auto v = ventanaConLista();
+    agrega(*v, 126, "A");
+    const QList<QStringList> antes = filasDe(*v);
+    ASSERT_EQ(antes.size(), 2);
+
+    // The server dies outright. The clerk declines to try again, for an invoice and for a
+    // report: the program goes on, the list as it was, no false "not registered".
+    ASSERT_EQ(mata(), 0);
+    plataforma.responde({Respuesta::No, Respuesta::No});
+    EXPECT_NO_THROW(agrega(*v, 7, "B"));
+    EXPECT_NO_THROW(v->cmdReporte_Click());
+    EXPECT_FALSE(plataforma.terminado());
+    EXPECT_EQ(plataforma.textos(), QStringList({kReintento, kReintento}));
+    EXPECT_EQ(filasDe(*v), antes);
+    EXPECT_FALSE(v->crpReport()->ultimoDocumento());
+    EXPECT_TRUE(v->cmdAgregar->isEnabled());
+
+    // With the server back (restarted while the clerk was away) nothing is asked: the window
+    // opens a new connection by itself, adds the invoice and runs the report.
+    ASSERT_EQ(inicia(), 0);
+    plataforma.limpia();
+    agrega(*v, 7, "B");
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    ASSERT_EQ(v->mhgReja->filas(), 4);
+    EXPECT_EQ(v->mhgReja->texto(3, 7), "3");
+    ASSERT_EQ(detiene(), 0);
+    ASSERT_EQ(inicia(), 0);
+    v->optDispos[0]->setChecked(true);
+    v->cmdReporte_Click();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    ASSERT_TRUE(v->crpReport()->ultimoDocumento());
+    EXPECT_EQ(filasDe(*v).mid(0, 2), antes);
+    auto cnn = conecta(QStringLiteral("datos1"));
+    EXPECT_EQ(cuentaSQL(*cnn,
+                        "SELECT COUNT(*) FROM information_schema.tables WHERE "
+                        "table_schema='datos1' AND table_name LIKE 'tbltemp%'"),
+              0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program folder on a small file system of its own, made read-only or filled while the list
+// and the settings are saved.
+
+class CarpetaSinEspacio : public PruebaVentana {
+  protected:
+    void SetUp() override {
+        PruebaVentana::SetUp();
+        punto_ = carpeta.filePath("programa");
+        ASSERT_TRUE(QDir().mkpath(punto_));
+        if (geteuid() != 0)
+            GTEST_SKIP() << "mounting a file system for the program folder needs root";
+        if (::mount("tmpfs", QFile::encodeName(punto_).constData(), "tmpfs", 0,
+                    "size=64k,mode=0755") != 0)
+            GTEST_SKIP() << "mounting a tmpfs is not permitted here: " << std::strerror(errno);
+        montado_ = true;
+        stRutaPrograma = punto_ + QLatin1Char('/');
+        directorioAntes_ = QDir::currentPath();
+    }
+    void TearDown() override {
+        QDir::setCurrent(directorioAntes_.isEmpty() ? QDir::tempPath() : directorioAntes_);
+        if (montado_) {
+            const QByteArray ruta = QFile::encodeName(punto_);
+            if (::umount2(ruta.constData(), 0) != 0)
+                ::umount2(ruta.constData(), MNT_DETACH);
+        }
+    }
+
+    QString ruta(const char* nombre) const { return punto_ + QLatin1Char('/') + nombre; }
+    // Read-only or writable again, the content kept.
+    bool soloLectura(bool si) const {
+        return ::mount("tmpfs", QFile::encodeName(punto_).constData(), "tmpfs",
+                       MS_REMOUNT | (si ? MS_RDONLY : 0), "size=64k,mode=0755") == 0;
+    }
+    // Fills the file system to the last byte with a file of its own.
+    bool llena() const {
+        QFile f(ruta("RELLENO.BIN"));
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray bloque(4096, 'x');
+        while (f.write(bloque) == bloque.size()) {
+        }
+        f.close();
+        // Nothing more fits.
+        QFile prueba(ruta("PRUEBA.BIN"));
+        const bool lleno =
+            prueba.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && prueba.write("x", 1) != 1;
+        prueba.close();
+        QFile::remove(ruta("PRUEBA.BIN"));
+        return lleno;
+    }
+    QStringList archivos() const {
+        return QDir(punto_).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QString punto_;
+    QString directorioAntes_;
+    bool montado_ = false;
+};
+
+TEST_F(CarpetaSinEspacio, SoloLecturaYLlenaNoPierdenNada) {
+    // The installation's files: the list of two invoices and settings that predate the third
+    // setting (the program adds it when it starts).
+    const QByteArray listaVieja = lista::escribe(
+        {{"A", "125", "05/mar/24", "C0001", "ABARROTES LA ESPERANZA", "1,160.00", "1"},
+         {"A", "126", "05/mar/24", "C0002", "MISCELÁNEA DOÑA LUPE", "0.50", "2"}});
+    const QByteArray iniViejo =
+        "[Ruta de los datos del sistema]\r\nlocalhost\r\n[Base de datos a usar]\r\ndatos1\r\n";
+    ASSERT_TRUE(escribeBytes(ruta("LISTAFACTURAS.TXT"), listaVieja));
+    ASSERT_TRUE(escribeBytes(ruta("QUILMARO.INI"), iniViejo));
+
+    auto v = abreVentana(QStringLiteral("datos1"));
+    muestra(*v);
+    ASSERT_EQ(v->mhgReja->filas(), 3);
+    agrega(*v, 7, "B");  // the list changes
+    v->mhgReja->fijaTexto(1, 5, "ABARROTES LA ESPERANZA (SUCURSAL)");
+    const QList<QStringList> enLaVentana = filasDe(*v);
+    ASSERT_EQ(enLaVentana.size(), 3);
+    ASSERT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+
+    struct Falla {
+        const char* nombre;
+        int numero;
+        std::function<bool()> provoca;
+        std::function<bool()> repara;
+    };
+    const Falla fallas[] = {
+        {"solo lectura", errores::PermisoDenegado, [&] { return soloLectura(true); },
+         [&] { return soloLectura(false); }},
+        {"llena", errores::DiscoLleno, [&] { return llena(); },
+         [&] { return QFile::remove(ruta("RELLENO.BIN")); }},
+    };
+    for (const Falla& f : fallas) {
+        SCOPED_TRACE(f.nombre);
+        ASSERT_TRUE(f.provoca());
+        const QStringList archivosAntes = archivos();
+
+        // Closing asks to save; Yes, and the save fails: the clerk is told, with the file and
+        // the reason, and the window stays open with its list.
+        plataforma.limpia();
+        plataforma.responde(Respuesta::Si);
+        bool cerrada = true;
+        EXPECT_NO_THROW(cerrada = cierra(*v));
+        EXPECT_FALSE(cerrada);
+        EXPECT_FALSE(plataforma.terminado());
+        ASSERT_EQ(plataforma.mensajes().size(), 2) << qPrintable(plataforma.textos().join("|"));
+        EXPECT_EQ(plataforma.mensajes()[0].texto, "¿Desea grabar la lista de facturas?");
+        const Mensaje& m = plataforma.mensajes()[1];
+        EXPECT_TRUE(m.texto.startsWith("No se pudo grabar la lista de facturas en " +
+                                       ruta("LISTAFACTURAS.TXT")))
+            << qPrintable(m.texto);
+        EXPECT_TRUE(m.texto.contains(QStringLiteral("(No. %1)").arg(f.numero)))
+            << qPrintable(m.texto);
+        EXPECT_EQ(m.icono, Icono::Critico);
+        EXPECT_EQ(leeBytes(ruta("LISTAFACTURAS.TXT")), listaVieja);
+        EXPECT_EQ(archivos(), archivosAntes);  // no half-written file beside it
+        EXPECT_TRUE(v->isVisible());
+        EXPECT_EQ(filasDe(*v), enLaVentana);
+
+        // The button does the same.
+        plataforma.limpia();
+        plataforma.responde(Respuesta::Si);
+        v->cmdGuardar_Click();
+        EXPECT_EQ(plataforma.mensajes().size(), 2);
+        EXPECT_EQ(leeBytes(ruta("LISTAFACTURAS.TXT")), listaVieja);
+
+        // The settings: the program starts, cannot add the missing setting, says so naming the
+        // file, and goes on with what the file holds.
+        plataforma.limpia();
+        stBaseDeDatos.clear();
+        bool mostrada = false;
+        Main(punto_, [&] { mostrada = true; });
+        QDir::setCurrent(directorioAntes_);
+        EXPECT_TRUE(mostrada);
+        ASSERT_EQ(plataforma.mensajes().size(), 1);
+        EXPECT_TRUE(
+            plataforma.mensajes()[0].texto.contains(QDir::toNativeSeparators(ruta("QUILMARO.INI"))))
+            << qPrintable(plataforma.mensajes()[0].texto);
+        EXPECT_TRUE(
+            plataforma.mensajes()[0].texto.contains(QStringLiteral("(No. %1)").arg(f.numero)));
+        EXPECT_EQ(stBaseDeDatos, "datos1");
+        EXPECT_EQ(stRutaPrograma, punto_ + QDir::separator());
+        // A setting changed by the store directly fails whole as well.
+        QString ini = ruta("QUILMARO.INI");
+        EXPECT_EQ(numeroDeError(
+                      [&] { libTESK::instancia().CambiaIni(kClaveBaseDeDatos, "datos2", ini); }),
+                  f.numero);
+        EXPECT_EQ(leeBytes(ruta("QUILMARO.INI")), iniViejo);
+        EXPECT_EQ(archivos(), archivosAntes);  // no COPIA.INI left
+
+        // Room again: the next save works, of the list as the window holds it.
+        ASSERT_TRUE(f.repara());
+        plataforma.limpia();
+        plataforma.responde(Respuesta::Si);
+        v->cmdGuardar_Click();
+        EXPECT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
+        EXPECT_EQ(lista::lee(texto::decodifica(leeBytes(ruta("LISTAFACTURAS.TXT")))), enLaVentana);
+        ASSERT_TRUE(escribeBytes(ruta("LISTAFACTURAS.TXT"), listaVieja));  // for the next fault
+    }
+
+    // Both faults gone: the settings get their third line, and closing saves and closes.
+    plataforma.limpia();
+    Main(punto_, nullptr);
+    QDir::setCurrent(directorioAntes_);
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    EXPECT_EQ(leeBytes(ruta("QUILMARO.INI")),
+              iniViejo + "[URL de los datos del sistema]\r\nc:\\mysql\\data\r\n");
+    plataforma.responde(Respuesta::Si);
+    EXPECT_TRUE(v->Form_QueryUnload());
+    EXPECT_EQ(lista::lee(texto::decodifica(leeBytes(ruta("LISTAFACTURAS.TXT")))), enLaVentana);
+}
+
+// ---------------------------------------------------------------------------------------------
+// A layout file removed or damaged between two report runs.
+
+const QString kBaseDisenos = QStringLiteral("fallas1");
+
+class DisenoDanado : public PruebaVentana {
+  protected:
+    void SetUp() override {
+        PruebaVentana::SetUp();
+        cnn = preparaBaseVentana(kBaseDisenos);
+        cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
+        cnn->ejecuta(
+            "INSERT INTO clientes (Cliente, Nombre, Domicilio, Colonia, CP, Ciudad, "
+            "Estado, Telefono) VALUES ('C001', 'PANADERÍA L''ESPIGA', 'CALLE ÑANDÚ 5', "
+            "'CENTRO', '58000', 'MORELIA', 'MICHOACÁN', '443 111 2233')");
+        for (int n = 1; n <= 3; ++n)
+            cnn->ejecuta(QString("INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, "
+                                 "Subtotal, IVA, ImpuestoAd) VALUES ('A', %1, '2024-05-0%1', "
+                                 "'C001', 'PANADERÍA L''ESPIGA', %2, 0, 0)")
+                             .arg(n)
+                             .arg(n * 1000));
+        for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
+    }
+    long long tablasDeTrabajo() {
+        return cuentaSQL(*cnn,
+                         "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema='" +
+                             kBaseDisenos + "' AND table_name LIKE 'tbltemp%'");
+    }
+    QStringList temporales() {
+        return QDir(carpeta.path()).entryList({"TEMP*.MDB"}, QDir::Files | QDir::Hidden);
+    }
+
+    std::shared_ptr<Conexion> cnn;
+};
+
+TEST_F(DisenoDanado, SegundaCorridaAvisaYLaTerceraFunciona) {
+    auto v = abreVentana(kBaseDisenos);
+    muestra(*v);
+    for (int n = 1; n <= 3; ++n)
+        agrega(*v, n, "A");
+    const QList<QStringList> lista = filasDe(*v);
+    ASSERT_EQ(lista.size(), 3);
+
+    struct Dano {
+        const char* archivo;
+        const char* como;
+        std::function<QByteArray(const QByteArray&)> dana;  // none: the file is removed
+    };
+    const Dano danos[] = {
+        {"guia.rpt", "borrado", nullptr},
+        {"cobranza.rpt", "borrado", nullptr},
+        {"guia.rpt", "cortado a la mitad",
+         [](const QByteArray& b) { return b.left(b.size() / 2); }},
+        {"cobranza.rpt", "cortado tras la declaración",
+         [](const QByteArray& b) { return b.left(b.indexOf('\n') + 1); }},
+        {"guia.rpt", "vacío", [](const QByteArray&) { return QByteArray(); }},
+        {"cobranza.rpt", "no es XML",
+         [](const QByteArray&) { return QByteArray("Reporte de cobranza\r\nver. 2\r\n\x01\xff"); }},
+        {"guia.rpt", "elemento desconocido",
+         [](QByteArray b) {
+             return b.replace("<detalle alto=\"8\">",
+                              "<detalle alto=\"8\">\n    <codigo-barras x=\"0\" y=\"0\"/>");
+         }},
+        {"cobranza.rpt", "elemento desconocido al nivel del reporte",
+         [](QByteArray b) {
+             const qsizetype fin = b.lastIndexOf("</reporte>");
+             return b.insert(fin, "  <marca-de-agua texto=\"COPIA\"/>\n");
+         }},
+    };
+    for (const Dano& d : danos) {
+        SCOPED_TRACE(std::string(d.archivo) + " " + d.como);
+        const bool cobranza = QByteArray(d.archivo) == "cobranza.rpt";
+        reporte::ControlReporte& crp = cobranza ? *v->crpReport2() : *v->crpReport();
+        auto corre = [&] {
+            plataforma.limpia();
+            EXPECT_NO_THROW(cobranza ? v->Command1_Click() : v->cmdReporte_Click());
+            EXPECT_FALSE(plataforma.terminado());
+            // Nothing of the run left behind, whatever happened; the list as it was.
+            EXPECT_EQ(tablasDeTrabajo(), 0);
+            EXPECT_EQ(temporales(), QStringList());
+            EXPECT_EQ(filasDe(*v), lista);
+            return crp.ultimoDocumento();
+        };
+        const QString ruta = carpeta.filePath(d.archivo);
+        const QByteArray original = leeBytes(ruta);
+        ASSERT_FALSE(original.isEmpty());
+
+        const auto primero = corre();
+        EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+        ASSERT_TRUE(primero);
+
+        if (d.dana)
+            ASSERT_TRUE(escribeBytes(ruta, d.dana(original)));
+        else
+            ASSERT_TRUE(QFile::remove(ruta));
+        EXPECT_EQ(corre(), primero);  // no new report
+        ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
+        const Mensaje& m = plataforma.mensajes()[0];
+        EXPECT_TRUE(m.texto.contains(d.archivo)) << qPrintable(m.texto);
+        EXPECT_EQ(m.titulo, "Error");
+        EXPECT_EQ(m.icono, Icono::Critico);
+        EXPECT_EQ(crp.ultimoError(), m.texto);
+
+        ASSERT_TRUE(escribeBytes(ruta, original));
+        const auto tercero = corre();
+        EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+        ASSERT_TRUE(tercero);
+        EXPECT_NE(tercero, primero);
+        EXPECT_EQ(tercero->paginas.size(), primero->paginas.size());
+    }
+}
+
+}  // namespace
