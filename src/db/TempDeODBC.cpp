@@ -232,7 +232,7 @@ void AbreBdD(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
 bool AseguraConexion(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
     if (cnnBdD && cnnBdD->estaAbierta()) {
         try {
-            cnnBdD->ejecuta(QStringLiteral("Select 1"));
+            cnnBdD->ejecuta(QStringLiteral("Do 0"));
             return true;
         } catch (const ErrorTESK& e) {
             if (e.numero() != errores::ServidorInalcanzable) {
@@ -242,14 +242,41 @@ bool AseguraConexion(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
                 return false;
             }
         }
-        try {
-            cnnBdD->cierra();
-        } catch (const ErrorTESK&) {
-            // Already gone with the server.
-        }
     }
-    AbreBdD(cnnBdD, stBaseDatos);
-    return cnnBdD && cnnBdD->estaAbierta();
+    // A new connection; while the server cannot be reached the clerk decides whether to try
+    // again. The old connection keeps its place until a new one opens: a No leaves everything as
+    // it was (the program goes on, with its list) and the next command asks again.
+    if (stBaseDatos.isEmpty())
+        stBaseDatos = kBaseDeDatosGeneral;
+    stBaseDatos = stBaseDatos.toLower();
+    for (;;) {
+        auto nueva = Conexion::crea();
+        nueva->setCadenaConexion(CadenaConexion(stServidor, stBaseDatos));
+        try {
+            nueva->abre();
+            if (cnnBdD && cnnBdD->estaAbierta()) {
+                try {
+                    cnnBdD->cierra();
+                } catch (const ErrorTESK&) {
+                    // Already gone with the server.
+                }
+            }
+            cnnBdD = std::move(nueva);
+            return true;
+        } catch (const ErrorTESK& e) {
+            if (e.numero() != errores::ServidorInalcanzable) {
+                muestraError(QStringLiteral("Error al abrir la base de datos:") +
+                                 NumeroDeError(e.numero()) + QStringLiteral(": ") + e.descripcion(),
+                             QStringLiteral("Error"));
+                return false;
+            }
+        }
+        if (muestraMensaje(QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar "
+                                          "abrir la base de datos?"),
+                           QStringLiteral("ERROR"), Botones::SiNo, Icono::Exclamacion,
+                           Respuesta::Si) != Respuesta::Si)
+            return false;
+    }
 }
 
 bool AbreTabla(std::shared_ptr<Recordset>& rstTabla, const std::shared_ptr<Conexion>& cnnBdD,

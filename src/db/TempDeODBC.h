@@ -60,10 +60,11 @@ void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
                 const std::shared_ptr<Recordset>& rstDestino,
                 const std::shared_ptr<Conexion>& cnnBdD, const QString& stTabla);
 
-// Makes sure cnnBdD is an open connection the server still answers: one that was never opened,
-// was closed, or that the server dropped (restarted, timed out) is opened again on stBaseDatos
-// through AbreBdD, which asks whether to retry while the server cannot be reached. Any other
-// failure is shown. Answers whether the connection is usable.
+// Makes sure cnnBdD is an open connection the server still answers. One that was never opened,
+// was closed, or that the server dropped (restarted, timed out) is replaced by a new one on
+// stBaseDatos; while the server cannot be reached the clerk is asked whether to retry ("No hay
+// conexión con el servidor. ¿Desea reintentar abrir la base de datos?"), and a No answers false
+// and leaves cnnBdD as it was: unlike AbreBdD, the program goes on. Other failures are shown.
 bool AseguraConexion(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos);
 
 // One listed row for CopiaRegistros: its place in the list (from 1) and its ID.

@@ -274,3 +274,44 @@ TEST(Conexion, ArchivosDeOpcionesDelClienteYEntorno) {
     EXPECT_EQ(numeroDe([&] { abre(); }), errores::ServidorInalcanzable);
     qputenv("MYSQL_UNIX_PORT", socket);
 }
+
+TEST(AseguraConexion, LaQueElServidorCortoSeReemplazaYUnNoNoTerminaElProceso) {
+    prueba::ServidorGlobal s{QString()};
+    PlataformaPrueba p;
+    QString base = QStringLiteral("Datos1");
+    std::shared_ptr<Conexion> cnn;
+    AbreBdD(cnn, base);
+    ASSERT_TRUE(cnn && cnn->estaAbierta());
+    const Conexion* original = cnn.get();
+    // A live connection stays as it is.
+    EXPECT_TRUE(AseguraConexion(cnn, base));
+    EXPECT_EQ(cnn.get(), original);
+
+    // The server cuts it (as a restart or a timeout would): a new one, without a question.
+    const long long id = prueba::cuentaSQL(*cnn, QStringLiteral("SELECT CONNECTION_ID()"));
+    prueba::conecta(QStringLiteral("mysql"))->ejecuta(QStringLiteral("KILL %1").arg(id));
+    EXPECT_TRUE(AseguraConexion(cnn, base));
+    EXPECT_NE(cnn.get(), original);
+    EXPECT_EQ(prueba::valorSQL(*cnn, QStringLiteral("SELECT DATABASE()")), "datos1");
+    EXPECT_TRUE(p.mensajes().isEmpty()) << qPrintable(p.textos().join("|"));
+
+    // The server out of reach: the question; No keeps the old connection and the program.
+    const long long otro = prueba::cuentaSQL(*cnn, QStringLiteral("SELECT CONNECTION_ID()"));
+    prueba::conecta(QStringLiteral("mysql"))->ejecuta(QStringLiteral("KILL %1").arg(otro));
+    const Conexion* cortada = cnn.get();
+    {
+        prueba::VariableDeEntorno entorno(
+            "MYSQL_UNIX_PORT",
+            (QDir::tempPath() + QStringLiteral("/quilmaro-nadie.sock")).toUtf8());
+        p.responde({Respuesta::Si, Respuesta::No});
+        EXPECT_FALSE(AseguraConexion(cnn, base));
+    }
+    EXPECT_FALSE(p.terminado());
+    ASSERT_EQ(p.mensajes().size(), 2);
+    EXPECT_EQ(p.mensajes()[1].texto, kReintento);
+    EXPECT_EQ(cnn.get(), cortada);
+    // Back within reach, the next call mends it.
+    EXPECT_TRUE(AseguraConexion(cnn, base));
+    EXPECT_EQ(prueba::cuentaSQL(*cnn, QStringLiteral("SELECT 41 + 1")), 42);
+    tesk().CierraBdD(cnn);
+}
