@@ -1,5 +1,6 @@
 #include "reportengine/Expresion.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "lib/libTESK.h"
@@ -33,8 +34,9 @@ struct Nodo {
     Variante constante;
     QString fuente, campo;  // a field as written
     int idxFuente = -1, idxColumna = -1;
-    int ranura = -1;   // aggregate slot
-    int posicion = 0;  // in the expression text, from 1
+    int ranura = -1;      // aggregate slot
+    int posicion = 0;     // in the expression text, from 1
+    int profundidad = 1;  // levels of the tree from this node down
     std::vector<std::unique_ptr<Nodo>> hijos;
 };
 
@@ -108,6 +110,11 @@ bool esAgregado(Funcion f) {
             return false;
     }
 }
+
+// Binding, evaluating and freeing an expression walk its tree recursively, and so does reading
+// it: deeper expressions are refused as they are read, long before the stack could run out. A
+// sum of a hundred fields is a hundred levels.
+constexpr int kMaxNiveles = 256;
 
 bool esLetraNombre(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
@@ -212,13 +219,31 @@ class Analizador {
         return tok_.tipo == Token::Tipo::Simbolo && tok_.texto == QLatin1String(simbolo);
     }
 
-    static std::unique_ptr<Nodo> binario(Nodo::Clase clase, std::unique_ptr<Nodo> a,
-                                         std::unique_ptr<Nodo> b, int posicion) {
+    [[noreturn]] void demasiadosNiveles(int posicion) const {
+        falla(QStringLiteral("la expresión tiene más de %1 niveles (operaciones encadenadas, "
+                             "paréntesis o signos uno dentro de otro)")
+                  .arg(kMaxNiveles),
+              posicion);
+    }
+
+    // The depth of a node from its children's, within the limit.
+    void mide(Nodo& n) const {
+        int hijos = 0;
+        for (const auto& h : n.hijos)
+            hijos = std::max(hijos, h->profundidad);
+        n.profundidad = hijos + 1;
+        if (n.profundidad > kMaxNiveles)
+            demasiadosNiveles(n.posicion);
+    }
+
+    std::unique_ptr<Nodo> binario(Nodo::Clase clase, std::unique_ptr<Nodo> a,
+                                  std::unique_ptr<Nodo> b, int posicion) const {
         auto n = std::make_unique<Nodo>();
         n->clase = clase;
         n->posicion = posicion;
         n->hijos.push_back(std::move(a));
         n->hijos.push_back(std::move(b));
+        mide(*n);
         return n;
     }
 
@@ -254,20 +279,27 @@ class Analizador {
         return a;
     }
 
+    // Every nesting (parentheses, a call's arguments, a sign) comes back through here.
     std::unique_ptr<Nodo> unario() {
+        if (anidado_ >= kMaxNiveles)
+            demasiadosNiveles(tok_.posicion);
+        ++anidado_;
+        std::unique_ptr<Nodo> n;
         if (es("-")) {
-            auto n = std::make_unique<Nodo>();
+            n = std::make_unique<Nodo>();
             n->clase = Nodo::Clase::Negativo;
             n->posicion = tok_.posicion;
             avanza();
             n->hijos.push_back(unario());
-            return n;
-        }
-        if (es("+")) {
+            mide(*n);
+        } else if (es("+")) {
             avanza();
-            return unario();
+            n = unario();
+        } else {
+            n = primario();
         }
-        return primario();
+        --anidado_;
+        return n;
     }
 
     std::unique_ptr<Nodo> primario() {
@@ -339,6 +371,7 @@ class Analizador {
         if (!es(")"))
             falla(QStringLiteral("falta «)» al final de %1(...)").arg(def->nombre), tok_.posicion);
         avanza();
+        mide(*n);
         const int nargs = static_cast<int>(n->hijos.size());
         if (nargs < def->minArgs || nargs > def->maxArgs) {
             QString cuantos = def->minArgs == def->maxArgs
@@ -365,6 +398,7 @@ class Analizador {
     const Expresion& expr_;
     qsizetype i_ = 0;
     Token tok_;
+    int anidado_ = 0;  // unario() calls under way
 };
 
 }  // namespace

@@ -185,3 +185,32 @@ TEST(Expresiones, TotalesMalUsados) {
     // Counting a text is fine; NULLs are not counted.
     EXPECT_EQ(muestra("Cuenta(T) & Cuenta(N) & Cuenta()"), "101");
 }
+
+// Reading, binding, evaluating and freeing an expression walk it recursively: one nested too
+// deep for the stack (thousands of parentheses, signs or chained operations, as a generated or
+// mangled layout may hold) is refused with a message, and the program goes on. Ordinary depths
+// still work.
+TEST(Expresiones, AnidamientoExcesivoSeRechaza) {
+    const QString cien = QString(100, '(') + "A" + QString(100, ')');
+    EXPECT_EQ(muestra(cien), "10");
+    QString sumaLarga = "A";
+    for (int i = 0; i < 150; ++i)
+        sumaLarga += " + 1";
+    EXPECT_EQ(muestra(sumaLarga), "160");
+    EXPECT_EQ(muestra(QString(101, '-') + "A"), "-10");
+
+    const QStringList profundas = {
+        QString(50000, '(') + "A" + QString(50000, ')'),
+        QString(50000, '-') + "A",
+        QString(50000, '+') + "A",
+        "A" + QStringLiteral(" + 1").repeated(100000),
+        "A" + QStringLiteral(" & T").repeated(100000),
+        QStringLiteral("NoNulo(").repeated(20000) + "A" + QString(20000, ')'),
+    };
+    for (const QString& e : profundas) {
+        const QString m = falla(e);
+        EXPECT_TRUE(m.startsWith("Error en el diseño «/prueba/diseno.rpt», línea 3"))
+            << qPrintable(m.left(200));
+        EXPECT_TRUE(m.contains("la expresión tiene más de 256 niveles")) << qPrintable(m.left(200));
+    }
+}
