@@ -19,30 +19,6 @@ void muestraError(const QString& texto, const QString& titulo) {
     muestraMensaje(texto, titulo, Botones::Aceptar, Icono::Critico);
 }
 
-// How InsertaRegistro writes a list value, by the column's type code (-1: unknown column).
-enum class Forma { Bare, Comillas, Fecha };
-
-Forma formaDe(int tipo) {
-    switch (tipo) {
-        case tipos::adSmallInt:
-        case tipos::adInteger:
-        case tipos::adSingle:
-        case tipos::adDouble:
-        case tipos::adTinyInt:
-        case tipos::adUnsignedSmallInt:
-        case tipos::adUnsignedInt:
-            return Forma::Bare;
-        case -1:  // a column the table lacks: the server will refuse it; keep the value quoted
-        case tipos::adChar:
-        case tipos::adVarChar:
-            return Forma::Comillas;
-        case tipos::adDBDate:
-            return Forma::Fecha;
-        default:
-            return Forma::Bare;
-    }
-}
-
 void muestraErrorInsercion(const ErrorTESK& e, const QString& stTabla, const QString& campo,
                            const QString& sentencia) {
     if (e.numero() == errores::CampoInexistente)
@@ -88,25 +64,7 @@ QString insertaValores(const std::shared_ptr<Conexion>& cnnBdD,
             } catch (const ErrorTESK& e) {
                 muestraErrorInsercion(e, stTabla, stCampos[i], QString());
             }
-            QString& valor = stValores[i];
-            switch (formaDe(tipo)) {
-                case Forma::Bare:
-                    valores += escapaPara(cnnBdD, valor);
-                    break;
-                case Forma::Comillas:
-                    valores += QLatin1Char('\'') + escapaPara(cnnBdD, valor) + QLatin1Char('\'');
-                    break;
-                case Forma::Fecha:
-                    if (tesk().AllTrim(valor).texto().toUpper().startsWith(QLatin1String("NOW"))) {
-                        valor = QStringLiteral("NOW()");
-                        valores += valor;
-                    } else {
-                        valor = tesk().FechaSQL(valor);
-                        valores +=
-                            QLatin1Char('\'') + escapaPara(cnnBdD, valor) + QLatin1Char('\'');
-                    }
-                    break;
-            }
+            valores += valorDeLista(cnnBdD, tipo, stValores[i]);
         }
         if (i < n - 1) {
             columnas += QLatin1Char(',');
@@ -139,15 +97,12 @@ struct ValorCopia {
 
 // Numbers InsertaRegistro writes bare and NoNull blanks to 0.
 bool esNumeroSimple(const ColumnaBdD& c) {
-    using namespace tipos;
-    const int t = c.tipo;
-    return formaDe(t) == Forma::Bare && esNumerico(t) && t != adNumeric && t != adBigInt &&
-           t != adUnsignedBigInt && t != adUnsignedTinyInt;
+    return tipos::esNumeroClasico(c.tipo);
 }
 
 // Texts InsertaRegistro quotes that take NoNull's "" (an enumeration may not).
 bool esTextoSimple(const ColumnaBdD& c) {
-    return formaDe(c.tipo) == Forma::Comillas && !esEnumeracion(c);
+    return (c.tipo == tipos::adChar || c.tipo == tipos::adVarChar) && !esEnumeracion(c);
 }
 
 bool esLarga(int tipo) {
@@ -158,19 +113,20 @@ ValorCopia valorParaCopia(const CampoBdD& origen, const ColumnaBdD& destino, con
     using namespace tipos;
     const Variante v = tesk().NoNull(origen);
     const int td = destino.tipo;
-    const Forma forma = formaDe(td);
+    const bool esFecha = td == adDBDate;
+    const bool vaEntreComillas = td == adChar || td == adVarChar || esFecha;
     const bool esNumeroSimple = quilmaro::esNumeroSimple(destino);
     const bool esTextoSimple = quilmaro::esTextoSimple(destino);
 
     if (origen.esNulo()) {
         // NoNull's blank where the column takes it (0, '', the zero date); NULL elsewhere.
-        if ((esNumeroSimple && v.esNumero()) || esTextoSimple || forma == Forma::Fecha)
+        if ((esNumeroSimple && v.esNumero()) || esTextoSimple || esFecha)
             return {v.esNumero() ? numeroSQL(v) : v.aTexto(), std::nullopt};
         return {QString(), QStringLiteral("NULL")};
     }
     if (esNumeroSimple)
         return {v.esNumero() ? numeroSQL(v) : v.aTexto(), std::nullopt};
-    if (forma == Forma::Comillas || forma == Forma::Fecha)
+    if (vaEntreComillas)
         return {v.aTexto(), std::nullopt};
 
     const auto entreComillas = [&](const QByteArray& t) {
@@ -389,7 +345,7 @@ std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const Q
             valor = QStringLiteral("COALESCE(%1, 0)").arg(valor);
         else if (esTextoSimple(c))
             valor = QStringLiteral("COALESCE(%1, '')").arg(valor);
-        else if (formaDe(c.tipo) == Forma::Fecha)
+        else if (c.tipo == tipos::adDBDate)
             valor = QStringLiteral("COALESCE(%1, '0000-00-00')").arg(valor);
         columnas += nombre + QLatin1Char(',');
         valores += valor + QLatin1Char(',');

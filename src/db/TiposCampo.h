@@ -26,6 +26,23 @@ inline constexpr int adLongVarChar = 201;      // TEXT kinds, JSON
 inline constexpr int adVarBinary = 204;        // VARBINARY
 inline constexpr int adLongVarBinary = 205;    // BLOB kinds, GEOMETRY
 
+// The classic numeric kinds: the list values of the statement builders are written bare for
+// them, and NoNull gives 0 for their NULLs.
+inline bool esNumeroClasico(int t) {
+    switch (t) {
+        case adSmallInt:
+        case adInteger:
+        case adSingle:
+        case adDouble:
+        case adTinyInt:
+        case adUnsignedSmallInt:
+        case adUnsignedInt:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // The codes that hold numbers written without quotes in statements.
 inline bool esNumerico(int t) {
     switch (t) {

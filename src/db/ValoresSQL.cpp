@@ -9,6 +9,7 @@
 
 #include "db/Conexion.h"
 #include "db/TiposCampo.h"
+#include "lib/libTESK.h"
 
 namespace quilmaro {
 
@@ -190,6 +191,26 @@ QString literalSQL(const Variante& v, const ColumnaBdD& c, const Conexion& cnn) 
     if (v.esNumero())
         return QString::fromLatin1(*t);
     return QLatin1Char('\'') + cnn.escapa(QString::fromUtf8(*t)) + QLatin1Char('\'');
+}
+
+QString valorDeLista(const std::shared_ptr<Conexion>& cnn, int tipo, QString& valor) {
+    const QString apostrofo(QLatin1Char('\''));
+    switch (tipo) {
+        case -1:
+        case tipos::adChar:
+        case tipos::adVarChar:
+            return apostrofo + escapaPara(cnn, valor) + apostrofo;
+        case tipos::adDBDate:
+            if (tesk().AllTrim(valor).texto().toUpper().startsWith(QLatin1String("NOW"))) {
+                valor = QStringLiteral("NOW()");
+                return valor;
+            }
+            valor = tesk().FechaSQL(valor);
+            return apostrofo + escapaPara(cnn, valor) + apostrofo;
+        default:
+            // The classic numeric kinds and every other one.
+            return escapaPara(cnn, valor);
+    }
 }
 
 QString identificadorSQL(const QString& nombre) {

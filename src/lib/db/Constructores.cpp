@@ -52,30 +52,7 @@ QString valorEscrito(const std::shared_ptr<Conexion>& cnn, const std::shared_ptr
     } catch (const ErrorTESK& e) {
         muestraFallo(e, op, stTabla, campo, QString());
     }
-    const QString apostrofo(QLatin1Char('\''));
-    switch (tipo) {
-        case tipos::adSmallInt:
-        case tipos::adInteger:
-        case tipos::adSingle:
-        case tipos::adDouble:
-        case tipos::adTinyInt:
-        case tipos::adUnsignedSmallInt:
-        case tipos::adUnsignedInt:
-            return escapaPara(cnn, valor);
-        case -1:
-        case tipos::adChar:
-        case tipos::adVarChar:
-            return apostrofo + escapaPara(cnn, valor) + apostrofo;
-        case tipos::adDBDate:
-            if (tesk().AllTrim(valor).texto().toUpper().startsWith(QLatin1String("NOW"))) {
-                valor = QStringLiteral("NOW()");
-                return valor;
-            }
-            valor = tesk().FechaSQL(valor);
-            return apostrofo + escapaPara(cnn, valor) + apostrofo;
-        default:
-            return escapaPara(cnn, valor);
-    }
+    return valorDeLista(cnn, tipo, valor);
 }
 
 // Runs the statement and re-reads the record set, each failure shown on its own.

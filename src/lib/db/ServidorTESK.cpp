@@ -26,20 +26,11 @@ Variante libTESK::NoNull(const CampoBdD& Campo) {
     Variante v = Campo.valor();
     if (!v.esNulo())
         return v;
-    switch (Campo.tipo()) {
-        case tipos::adSmallInt:
-        case tipos::adInteger:
-        case tipos::adSingle:
-        case tipos::adDouble:
-        case tipos::adTinyInt:
-        case tipos::adUnsignedSmallInt:
-        case tipos::adUnsignedInt:
-            return Variante(std::int16_t{0});
-        case tipos::adDBDate:
-            return Variante(FechaVacia());
-        default:
-            return Variante(QString());
-    }
+    if (tipos::esNumeroClasico(Campo.tipo()))
+        return Variante(std::int16_t{0});
+    if (Campo.tipo() == tipos::adDBDate)
+        return Variante(FechaVacia());
+    return Variante(QString());
 }
 
 }  // namespace quilmaro
