@@ -14,6 +14,9 @@ namespace quilmaro::reporte {
 namespace {
 
 constexpr double kHolgura = 0.01;  // mm of rounding allowed at band and page edges
+// The largest paper side, in mm (past the biggest sheets, B0 is 1414): pages are painted on
+// images and windows whose sizes in pixels must stay within an int.
+constexpr double kMaxPapel = 2000;
 
 // Qt's XML messages, worded in Spanish for the person who edits the layout.
 QString mensajeXml(const QString& ingles) {
@@ -266,6 +269,9 @@ class Lector {
             d_->papel = QSizeF(a.medida("ancho", 0, true), a.medida("alto", 0, true));
             if (d_->papel.width() < 20 || d_->papel.height() < 20)
                 falla(QStringLiteral("el papel debe medir al menos 20 mm por lado"));
+            if (d_->papel.width() > kMaxPapel || d_->papel.height() > kMaxPapel)
+                falla(
+                    QStringLiteral("el papel puede medir a lo más %1 mm por lado").arg(kMaxPapel));
         }
         d_->horizontal = a.opcion("orientacion", {"vertical", "horizontal"}, 0) == 1;
         d_->margenes = QMarginsF(a.medida("margen-izquierdo", 10), a.medida("margen-superior", 10),

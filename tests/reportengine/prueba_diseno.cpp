@@ -160,6 +160,24 @@ TEST(Diseno, ValoresQueNoSirven) {
             .contains("<campo> sin expresión"));
 }
 
+// A paper of astronomical size used to be read, and painting its page (preview, PNG) turned
+// its size in pixels into an int out of range.
+TEST(Diseno, PapelDemasiadoGrande) {
+    for (const char* xml : {"<reporte ancho='1e300' alto='100'><detalle alto='5'/></reporte>",
+                            "<reporte ancho='100' alto='2000.5'><detalle alto='5'/></reporte>"}) {
+        const QString m = error(xml);
+        EXPECT_TRUE(m.contains("el papel puede medir a lo más 2000 mm por lado")) << qPrintable(m);
+    }
+    const auto d = leeDisenoDeTexto(
+        "<reporte ancho='2000' alto='1500' orientacion='horizontal'><detalle alto='5'/></reporte>",
+        "/x/a.rpt");
+    EXPECT_EQ(d->pagina(), QSizeF(1500, 2000));
+    const QImage img = imagenDePagina(
+        *generaDesdeTexto("<reporte ancho='2000' alto='1500'><detalle alto='5'/></reporte>", {}), 0,
+        2.54);
+    EXPECT_EQ(img.size(), QSize(200, 150));
+}
+
 TEST(Diseno, TodoDebeCaberEnSuBandaYEnLaPagina) {
     EXPECT_TRUE(
         error("<reporte><detalle alto='5'>\n<texto x='0' y='2' ancho='5' "
