@@ -2,7 +2,7 @@
 // the reports' (a letterhead, the invoices as detail rows, the customers joined to them) and
 // evaluated on every row, its totals' arguments too, and the value is formatted as the layouts
 // format numbers and dates. A failure may only be the engine's own message, and that message
-// names the layout it is about.
+// names the layout it is about. The text also serves as a number pattern.
 
 #include <QDate>
 #include <cmath>
@@ -176,6 +176,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t lar
     (void)listo;
     const QString texto =
         QString::fromUtf8(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));
+    // The text as a number pattern too: a finite number is written with digits, whatever the
+    // pattern ("nan" or "inf" only when the pattern itself holds them).
+    for (const double n : {0.0, -1234.565, 1e300}) {
+        const QString s = formateaNumero(n, texto);
+        for (const char* raro : {"nan", "inf"}) {
+            if (s.contains(QLatin1String(raro), Qt::CaseInsensitive) &&
+                !texto.contains(QLatin1String(raro), Qt::CaseInsensitive))
+                __builtin_trap();
+        }
+    }
     try {
         auto d = diseno(Expresion::analiza(texto, Ubicacion{kRuta, 3, 7}));
         const Expresion& expr = *d->bandas.front().elementos.front().expresion;

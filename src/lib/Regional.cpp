@@ -236,6 +236,10 @@ QString formateaFecha(const QDate& fecha, const QString& formato) {
 double redondeaMitad(double valor, int decimales) {
     const double escala = std::pow(10.0, decimales);
     const double x = std::fabs(valor) * escala;
+    // So many decimals that the scaled value leaves a double's range: the value has no digits
+    // that far down, so there is nothing to round (and inf / inf would give NaN).
+    if (!std::isfinite(x))
+        return valor;
     double unidades = std::floor(x);
     const double tolerancia = std::max(x, 1.0) * 4 * std::numeric_limits<double>::epsilon();
     if (x - unidades >= 0.5 - tolerancia)

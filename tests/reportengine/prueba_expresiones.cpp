@@ -130,6 +130,16 @@ TEST(Formatos, NumerosConPatron) {
     fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
 }
 
+// A pattern with more decimals than a double has digits (hundreds of "0" or "#") printed "nan"
+// or "inf": scaling the value for rounding left the range of a double.
+TEST(Formatos, MasDecimalesDeLosQueTieneUnNumero) {
+    const QString ceros = "0." + QString(400, '0');
+    EXPECT_EQ(formateaNumero(0, ceros), "0." + QString(400, '0'));
+    EXPECT_EQ(formateaNumero(-1234.5, ceros), "-1234.5" + QString(399, '0'));
+    EXPECT_EQ(formateaNumero(1234.5, "#,##0." + QString(306, '#')), "1,234.5");
+    EXPECT_EQ(muestra("Formato(A, \"0." + QString(320, '#') + "\")"), "10");
+}
+
 TEST(Formatos, ValoresSegunSuClase) {
     EXPECT_EQ(formateaValor(Variante("1,234.5"), "#,##0.00"), "1,234.50");
     EXPECT_EQ(formateaValor(Variante("A-12"), "#,##0.00"), "A-12");  // not a number: as it is
