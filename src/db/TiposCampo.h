@@ -45,22 +45,8 @@ inline bool esNumeroClasico(int t) {
 
 // The codes that hold numbers written without quotes in statements.
 inline bool esNumerico(int t) {
-    switch (t) {
-        case adSmallInt:
-        case adInteger:
-        case adSingle:
-        case adDouble:
-        case adTinyInt:
-        case adUnsignedTinyInt:
-        case adUnsignedSmallInt:
-        case adUnsignedInt:
-        case adBigInt:
-        case adUnsignedBigInt:
-        case adNumeric:
-            return true;
-        default:
-            return false;
-    }
+    return esNumeroClasico(t) || t == adUnsignedTinyInt || t == adBigInt || t == adUnsignedBigInt ||
+           t == adNumeric;
 }
 
 }  // namespace quilmaro::tipos
