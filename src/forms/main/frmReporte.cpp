@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -598,8 +599,15 @@ void frmReporte::LeeLista() {
     QFile f(stArchivoLista);
     if (f.open(QIODevice::ReadOnly)) {
         const QByteArray datos = f.readAll();
+        // Pending events run while a long list is read, but at most every kPaseDeEventosMs: each
+        // pass repaints the growing grid, and a pass per row made a 1,000-row list take seconds.
+        QElapsedTimer desdeElPase;
+        desdeElPase.start();
         for (const QStringList& r : lista::lee(texto::decodifica(datos))) {
-            plataforma().procesaEventos();
+            if (desdeElPase.hasExpired(kPaseDeEventosMs)) {
+                plataforma().procesaEventos();
+                desdeElPase.restart();
+            }
             // Cell by cell: a tab inside a field must not move the fields after it.
             mhgReja->agregaFila(QString());
             const int fila = mhgReja->filas() - 1;

@@ -89,6 +89,8 @@ class frmReporte : public QDialog {
 
     // Lists longer than this show a progress dialog while a report is prepared.
     static constexpr int kFilasConAvance = 200;
+    // Longest time, in ms, a saved list is read without letting pending events run.
+    static constexpr int kPaseDeEventosMs = 50;
 
     // The window's connection and report controls (tests look at them).
     std::shared_ptr<Conexion> cnnDatos() const;
