@@ -567,17 +567,17 @@ class Evaluador {
                 const char* op = producto ? "multiplicar" : "dividir";
                 const double x = comoNumero(a, expr_, op), y = comoNumero(b, expr_, op);
                 if (producto)
-                    return Variante(x * y);
+                    return numero(x * y);
                 // Dividing by zero gives no value (an empty cell), not infinity.
                 if (y == 0)
                     return Variante::nulo();
-                return Variante(x / y);
+                return numero(x / y);
             }
             case Nodo::Clase::Negativo: {
                 const Variante a = valor(n->hijos[0].get());
                 if (esNulo(a))
                     return a;
-                return Variante(-comoNumero(a, expr_, "cambiar de signo"));
+                return numero(-comoNumero(a, expr_, "cambiar de signo"));
             }
             case Nodo::Clase::Funcion:
                 return funcion(n);
@@ -586,6 +586,17 @@ class Evaluador {
     }
 
   private:
+    // A result past the range of numbers (an overflow, infinity minus infinity) is no value, as
+    // a division by zero is: never "inf" or "nan" on paper.
+    static Variante numero(double d) { return std::isfinite(d) ? Variante(d) : Variante::nulo(); }
+
+    // Words for a value that is no number at all (infinity or NaN kept in the data).
+    ErrorReporte sinLetra() const {
+        return expr_.error(
+            QStringLiteral("el valor de «%1» no es un número que se pueda escribir con letra")
+                .arg(expr_.texto()));
+    }
+
     Variante suma(const Variante& a, const Variante& b) const {
         // Texts join (a missing value joins as nothing); numbers add; dates move by days.
         if (a.tipo() == T::Texto || b.tipo() == T::Texto)
@@ -598,7 +609,7 @@ class Evaluador {
         if (b.tipo() == T::Fecha && a.tipo() != T::Fecha)
             return fechaDeSerie(comoNumero(a, expr_, "sumar") + comoNumero(b, expr_, "sumar"),
                                 expr_);
-        return Variante(comoNumero(a, expr_, "sumar") + comoNumero(b, expr_, "sumar"));
+        return numero(comoNumero(a, expr_, "sumar") + comoNumero(b, expr_, "sumar"));
     }
 
     Variante resta(const Variante& a, const Variante& b) const {
@@ -607,7 +618,7 @@ class Evaluador {
         const double d = comoNumero(a, expr_, "restar") - comoNumero(b, expr_, "restar");
         if (a.tipo() == T::Fecha && b.tipo() != T::Fecha)
             return fechaDeSerie(d, expr_);
-        return Variante(d);
+        return numero(d);
     }
 
     Variante funcion(const Nodo* n) const {
@@ -639,6 +650,8 @@ class Evaluador {
                 if (esNulo(v) || v.esVacio())
                     return Variante::nulo();
                 const double cantidad = comoNumero(v, expr_, "escribir con letra");
+                if (!std::isfinite(cantidad))
+                    throw sinLetra();
                 try {
                     return Variante(tesk().Moneda(cantidad));
                 } catch (const ErrorTESK&) {
@@ -653,6 +666,8 @@ class Evaluador {
                 if (esNulo(v) || v.esVacio())
                     return Variante::nulo();
                 const double d = std::round(comoNumero(v, expr_, "escribir con letra"));
+                if (!std::isfinite(d))
+                    throw sinLetra();
                 if (std::fabs(d) > 2147483647.0)
                     throw expr_.error(QStringLiteral("el número es demasiado grande para "
                                                      "escribirlo con letra en «%1»")

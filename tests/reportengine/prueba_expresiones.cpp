@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "AyudaMotor.h"
 #include "lib/Regional.h"
 #include "reportengine/ErrorReporte.h"
@@ -108,6 +110,37 @@ TEST(Expresiones, Moneda) {
     EXPECT_EQ(muestra("Numeros(A + 11)"), "VEINTIUN ");  // words end in a blank
     EXPECT_TRUE(falla("Moneda(T)").contains("no se puede escribir con letra el texto «texto»"));
     EXPECT_TRUE(falla("Moneda(1000000000000)").contains("demasiado grande"));
+}
+
+// Calculations past the range of numbers: no "inf" or "nan" on paper (an empty value, as for a
+// division by zero), and an infinity or NaN kept in the data is refused in words with a message
+// (Numeros used to turn NaN into an int: undefined behaviour).
+TEST(Expresiones, FueraDelRangoDeLosNumeros) {
+    const QString enorme = "(" + QStringLiteral("10000000000 * ").repeated(31) + "1)";  // 1e310
+    EXPECT_EQ(muestra(enorme), "");
+    EXPECT_EQ(muestra(enorme + " - " + enorme), "");
+    EXPECT_EQ(muestra("-" + enorme + " + A"), "");
+    EXPECT_EQ(muestra("A / (1 / " + enorme + ")"), "");
+    EXPECT_EQ(muestra("Numeros(" + enorme + " - " + enorme + ")"), "");
+    EXPECT_EQ(muestra("Moneda(" + enorme + " * 0)"), "");
+    EXPECT_EQ(muestra("NoNulo(" + enorme + ", \"sin valor\")"), "sin valor");
+    EXPECT_EQ(muestra("Numeros(4 * 2.5)"), "DIEZ ");
+
+    const QByteArray xml = R"(<reporte ancho="200" alto="100">
+  <fuente numero="1" nombre="movs" detalle="si"/>
+  <detalle alto="5"><campo x="0" y="0" ancho="180" alto="5">Numeros(X) &amp; Moneda(Y)</campo></detalle>
+</reporte>)";
+    for (const auto& [x, y] :
+         {std::pair{std::nan(""), 1.0}, {1.0, std::nan("")}, {-HUGE_VAL, 1.0}, {1.0, HUGE_VAL}}) {
+        try {
+            generaDesdeTexto(xml, {{1, {"X", "Y"}, {{Variante(x), Variante(y)}}}});
+            ADD_FAILURE() << "sin error para " << x << ", " << y;
+        } catch (const ErrorReporte& e) {
+            EXPECT_TRUE(e.mensaje().contains("no es un número que se pueda escribir con letra") ||
+                        e.mensaje().contains("demasiado grande"))
+                << qPrintable(e.mensaje());
+        }
+    }
 }
 
 TEST(Formatos, NumerosConPatron) {
