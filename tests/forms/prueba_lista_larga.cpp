@@ -1,9 +1,14 @@
-// A long saved list read into the window (NECESITA_SERVIDOR for the window's connection): every
-// row arrives, and pending events run now and then while it is read, not after every row (a pass
-// repaints the grid; one per row made start-up with 1,000 rows take seconds).
+// A long list in the window (NECESITA_SERVIDOR): every row of the saved list arrives, pending
+// events run now and then while it is read, not after every row (a pass repaints the grid; one per
+// row made start-up with 1,000 rows take seconds), and adding an invoice to a long list does not
+// measure the row-number column's texts again.
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProxyStyle>
 #include <vector>
 
 #include "AyudaVentana.h"
@@ -23,6 +28,10 @@ class ListaLarga : public PruebaVentana {
         PruebaVentana::SetUp();
         cnn = preparaBaseVentana(kBase);
         cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
+        cnn->ejecuta(
+            "INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, IVA, "
+            "ImpuestoAd) SELECT 'A', 900000 + seq, '2024-03-05', 'C001', 'CLIENTE', 1000, 160, 0 "
+            "FROM seq_1_to_5");
     }
     // A saved list of n rows: invoice A-i with identifier 1000 + i.
     void escribeLista(int n) {
@@ -73,4 +82,50 @@ TEST_F(ListaLarga, LecturaConPasesDeEventosEspaciados) {
             EXPECT_GT(filasEnCadaPase[i], filasEnCadaPase[i - 1]);
         }
     }
+}
+
+namespace {
+
+// Counts the header sections the style is asked to measure.
+class EstiloQueCuenta final : public QProxyStyle {
+  public:
+    QSize sizeFromContents(ContentsType tipo, const QStyleOption* opcion, const QSize& tamano,
+                           const QWidget* w) const override {
+        if (tipo == CT_HeaderSection)
+            ++medidas;
+        return QProxyStyle::sizeFromContents(tipo, opcion, tamano, w);
+    }
+    mutable int medidas = 0;
+};
+
+}  // namespace
+
+TEST_F(ListaLarga, AgregarNoMideOtraVezLosNumerosDeFila) {
+    constexpr int n = 1000;
+    escribeLista(n);
+    EstiloQueCuenta estilo;  // outlives the window that uses it
+    auto v = abreVentana(kBase);
+    muestra(*v);
+    ASSERT_EQ(v->mhgReja->filas(), n + 1);
+    v->mhgReja->verticalHeader()->setStyle(&estilo);
+    v->mhgReja->horizontalHeader()->setStyle(&estilo);
+    QApplication::processEvents();
+
+    plataforma.limpia();
+    estilo.medidas = 0;
+    constexpr int agregadas = 5;
+    for (int i = 1; i <= agregadas; ++i) {
+        v->txtFactura->setText(QString::number(900000 + i));
+        v->cmbSerie->setCurrentIndex(v->cmbSerie->findText("A"));
+        v->cmdAgregar_Click();
+        QApplication::processEvents();  // painted
+    }
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    ASSERT_EQ(v->mhgReja->filas(), n + agregadas + 1);
+    EXPECT_EQ(v->mhgReja->texto(n + agregadas, 0), QString::number(n + agregadas));
+    EXPECT_EQ(v->mhgReja->texto(n + agregadas, 2), QString::number(900000 + agregadas));
+    // The column titles may be measured again; the rows' numbers, whose column has the width
+    // the window gives it, are not (the stock header measured up to 200 of them per change).
+    EXPECT_LT(estilo.medidas, agregadas * 40) << estilo.medidas;
+    EXPECT_EQ(v->mhgReja->verticalHeader()->width(), v->mhgReja->logicalDpiX() * 600 / 1440);
 }

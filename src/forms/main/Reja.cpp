@@ -7,7 +7,25 @@
 
 namespace quilmaro {
 
+namespace {
+
+// The row-number column. Its width is set by the window; the stock header would still work out
+// its size hint, measuring the text of up to 200 rows, after every row added or renumbered,
+// which made adding an invoice to a long list several times slower than looking it up.
+class EncabezadoFilas final : public QHeaderView {
+  public:
+    explicit EncabezadoFilas(QWidget* padre) : QHeaderView(Qt::Vertical, padre) {}
+    QSize sizeHint() const override {
+        if (minimumWidth() == maximumWidth())
+            return {minimumWidth(), defaultSectionSize()};
+        return QHeaderView::sizeHint();
+    }
+};
+
+}  // namespace
+
 Reja::Reja(QWidget* parent) : QTableWidget(1, 0, parent) {
+    setVerticalHeader(new EncabezadoFilas(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
