@@ -161,6 +161,21 @@ Variante libTESK::QuitaComas(const QString& Cantidad) {
 }
 
 double libTESK::tkVal(const QString& Texto) {
+    // Plain digits, as the list's numbers and identifiers are read row after row, are their own
+    // value: no copy without commas, no scan for signs, points or exponents.
+    if (!Texto.isEmpty() && Texto.size() <= 15) {
+        qint64 valor = 0;
+        bool digitos = true;
+        for (const QChar c : Texto) {
+            if (c.unicode() < '0' || c.unicode() > '9') {
+                digitos = false;
+                break;
+            }
+            valor = valor * 10 + (c.unicode() - '0');
+        }
+        if (digitos)
+            return static_cast<double>(valor);
+    }
     return leePrefijoNumerico(QuitaComas(Texto).texto());
 }
 
