@@ -13,7 +13,7 @@ bash "$raiz/scripts/mariadb-start.sh" "$dir" >/dev/null
 export MYSQL_UNIX_PORT MYSQL_TCP_PORT
 cliente() { mariadb --no-defaults --socket="$MYSQL_UNIX_PORT" -uroot --default-character-set=utf8mb4 "$@"; }
 
-# bench1: 1,200 invoices of 60 customers, and the company's letterhead.
+# bench1: 1,200 invoices of 60 customers, the series A, B and C, and the company's letterhead.
 cliente -e "DROP DATABASE IF EXISTS bench1; CREATE DATABASE bench1 CHARACTER SET utf8mb4;
             CREATE DATABASE IF NOT EXISTS generalvelmorita CHARACTER SET utf8mb4;"
 cliente bench1 <"$raiz/data/esquema-datos1.sql"
@@ -26,7 +26,10 @@ cliente bench1 -e "
   INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, IVA, ImpuestoAd)
     SELECT ELT(1 + seq % 3, 'A', 'B', 'C'), seq, DATE('2024-01-01') + INTERVAL seq % 300 DAY,
            CONCAT('C', LPAD(1 + seq % 60, 4, '0')), CONCAT('CLIENTE NÚMERO ', 1 + seq % 60),
-           ROUND(100 + seq * 3.7, 2), ROUND((100 + seq * 3.7) * 0.16, 2), 0 FROM seq_1_to_1200;"
+           ROUND(100 + seq * 3.7, 2), ROUND((100 + seq * 3.7) * 0.16, 2), 0 FROM seq_1_to_1200;
+  INSERT INTO sistema (Dato, Contenido, Tipo, Comentario)
+    VALUES ('FA-A', '1200', 'N', 'Serie A'), ('FA-B', '1198', 'N', 'Serie B'),
+           ('FA-C', '1199', 'N', 'Serie C');"
 cliente generalvelmorita -e "DELETE FROM empresas WHERE BaseDeDatos='bench1';
   INSERT INTO empresas (BaseDeDatos, Empresa, Domicilio, CP, CiudadEstado, Telefonos, RFC)
   VALUES ('bench1', 'DISTRIBUIDORA DE PRUEBA', 'AV. UNO 1', '44100', 'GUADALAJARA, JAL.', '33', 'XAXX010101000');"
@@ -37,8 +40,14 @@ echo "# machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d:
 for n in 10 100 1000; do
   "$build/bin/bench_reportes" "$programa" bench1 "$n" 5
 done
+# Adding one invoice through the window: 200 adds to a list that grows from empty, and 200 more
+# to a list that already holds 1,000 invoices.
+"$build/bin/bench_agregar" bench1 200
+"$build/bin/bench_agregar" bench1 200 1000
+# Start-up with a saved list of 1,000 invoices: 15 start-ups, each a process of its own.
+"$build/bin/bench_arranque" bench1 15 1000
 for extra in "$build"/bin/bench_*; do
-  case "$(basename "$extra")" in bench_reportes) continue ;; esac
+  case "$(basename "$extra")" in bench_reportes | bench_agregar | bench_arranque) continue ;; esac
   [ -x "$extra" ] && echo "# $(basename "$extra"): run it by hand (see its header)"
 done
 rm -rf "$programa"
