@@ -1,7 +1,7 @@
 // Any bytes as a layout file. Reading fails only with the engine's message naming the file; a
 // layout that reads is run on rows in memory that hold every field its expressions name (values
-// of every kind), laid out on pages and its first page painted. The pages hold only what the
-// layout can show: known styles and images, every item on the paper.
+// of every kind), laid out on pages and its first page painted. The pages must hold every row
+// once, in order, and only what the layout can show (see comprueba).
 
 #include <QGuiApplication>
 #include <QHashFunctions>
@@ -100,9 +100,33 @@ QMap<int, QStringList> columnasPorFuente(const Diseno& d, const Anotador& a) {
     return columnas;
 }
 
-void comprueba(const Documento& doc, const Diseno& d) {
+// What the pages must hold: every detail row once per detail band and in order, the report
+// header and footer once (the header on the first page), only known styles, images and bands, and
+// every item on the paper.
+void comprueba(const Documento& doc, const Diseno& d, int filas) {
     if (doc.paginas.empty())
         __builtin_trap();
+    std::vector<int> siguienteFila(d.bandas.size(), 0);
+    std::vector<int> veces(d.bandas.size(), 0);
+    for (size_t i = 0; i < doc.paginas.size(); ++i) {
+        for (const BandaColocada& b : doc.paginas[i].bandas) {
+            if (b.banda < 0 || b.banda >= static_cast<int>(d.bandas.size()))
+                __builtin_trap();
+            const auto k = static_cast<size_t>(b.banda);
+            ++veces[k];
+            if (b.tipo == TipoBanda::Detalle && b.fila != siguienteFila[k]++)
+                __builtin_trap();
+            if (b.tipo == TipoBanda::EncabezadoReporte && i != 0)
+                __builtin_trap();
+        }
+    }
+    for (size_t k = 0; k < d.bandas.size(); ++k) {
+        const TipoBanda t = d.bandas[k].tipo;
+        if (t == TipoBanda::Detalle && siguienteFila[k] != filas)
+            __builtin_trap();
+        if ((t == TipoBanda::EncabezadoReporte || t == TipoBanda::PieReporte) && veces[k] != 1)
+            __builtin_trap();
+    }
     const QSizeF hoja = doc.pagina();
     constexpr double holgura = 0.5;  // mm; a pen's width may stick out
     for (const PaginaDocumento& p : doc.paginas) {
@@ -116,10 +140,6 @@ void comprueba(const Documento& doc, const Diseno& d) {
             const QRectF c = e.caja.normalized();
             if (c.left() < -holgura || c.top() < -holgura || c.right() > hoja.width() + holgura ||
                 c.bottom() > hoja.height() + holgura)
-                __builtin_trap();
-        }
-        for (const BandaColocada& b : p.bandas) {
-            if (b.banda < 0 || b.banda >= static_cast<int>(d.bandas.size()))
                 __builtin_trap();
         }
     }
@@ -158,7 +178,7 @@ void corre(Diseno& d, bool soloNumeros) {
     };
     const auto cargados = Datos::carga(d, textos, abre);
     const auto doc = paginaReporte(d, *cargados, QDate(2024, 3, 5));
-    comprueba(*doc, d);
+    comprueba(*doc, d, cargados->filas());
     muestra(QStringLiteral("%1 página(s)").arg(doc->cuentaPaginas()));
     if (imagenDePagina(*doc, 0, 12).isNull())
         __builtin_trap();

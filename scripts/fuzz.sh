@@ -22,7 +22,9 @@ for objetivo in "${objetivos[@]}"; do
   corpus=$build/corpus/$objetivo
   registro=$build/fuzz-$objetivo.log
   mkdir -p "$corpus"
-  cp -n "$raiz/fuzz/semillas/$objetivo/"* "$corpus/"
+  for semilla in "$raiz/fuzz/semillas/$objetivo/"*; do
+    [ -e "$corpus/$(basename "$semilla")" ] || cp "$semilla" "$corpus/"
+  done
   echo "== fuzz_$objetivo for ${segundos}s"
   estado=0
   "$build/bin/fuzz_$objetivo" -max_total_time="$segundos" -timeout=10 -rss_limit_mb=2048 \
