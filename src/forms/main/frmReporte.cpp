@@ -345,6 +345,8 @@ void frmReporte::Form_Unload() {
             continue;
         QFile::remove(carpeta.filePath(nombre));
     }
+    // Working tables that runs had to leave while the server was away.
+    DescartaTablasPendientes(estado_->cnnDatos);
     try {
         libTESK::instancia().CierraBdD(estado_->cnnDatos);
     } catch (const ErrorTESK&) {
@@ -357,44 +359,10 @@ bool frmReporte::conexionViva() {
     std::shared_ptr<Conexion>& cnn = estado_->cnnDatos;
     if (!cnn || !cnn->estaAbierta())
         return true;  // one that never opened is reported by the lookup, as always
-    try {
-        cnn->ejecuta(QStringLiteral("Do 0"));
-        return true;
-    } catch (const ErrorTESK& e) {
-        if (e.numero() != errores::ServidorInalcanzable)
-            return true;  // the statement that follows shows what is wrong
-    }
-    // The server dropped the connection (restarted, timed out or gone). A new one is tried at
-    // once; while the server cannot be reached the clerk decides whether to try again. The old
-    // connection keeps its place until a new one opens, so a No leaves the window as it was and
-    // the next command asks again.
-    for (;;) {
-        auto nueva = Conexion::crea();
-        nueva->setCadenaConexion(cnn->cadenaConexion());
-        try {
-            nueva->abre();
-            try {
-                cnn->cierra();
-            } catch (const ErrorTESK&) {
-                // Already gone with the server.
-            }
-            cnn = std::move(nueva);
-            return true;
-        } catch (const ErrorTESK& e) {
-            if (e.numero() != errores::ServidorInalcanzable) {
-                muestraMensaje(QStringLiteral("Error al abrir la base de datos:") +
-                                   NumeroDeError(e.numero()) + QStringLiteral(": ") +
-                                   e.descripcion(),
-                               QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
-                return false;
-            }
-        }
-        if (muestraMensaje(QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar "
-                                          "abrir la base de datos?"),
-                           QStringLiteral("ERROR"), Botones::SiNo, Icono::Exclamacion,
-                           Respuesta::Si) != Respuesta::Si)
-            return false;
-    }
+    // One the server dropped (restarted, timed out or gone) is replaced; while the server cannot
+    // be reached the clerk decides whether to try again, and a No leaves the window as it was.
+    QString base = stBaseDeDatos;
+    return AseguraConexion(cnn, base);
 }
 
 bool frmReporte::esFilaDeFactura(int fila) const {
