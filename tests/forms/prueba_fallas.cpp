@@ -10,10 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -22,6 +20,7 @@
 #include "AyudaPruebas.h"
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
+#include "ServidorPropio.h"
 #include "forms/main/ArchivoLista.h"
 #include "lib/ArchivosTexto.h"
 #include "lib/libTESK.h"
@@ -35,21 +34,6 @@ namespace {
 
 const QString kReintento =
     QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar abrir la base de datos?");
-
-// The project's source folder (the scripts folder's parent).
-QString raizFuentes() {
-    return QDir(qEnvironmentVariable("QUILMARO_SCRIPTS") + QStringLiteral("/..")).absolutePath();
-}
-
-// Runs a command and answers its exit code; its output goes to the test's log.
-int ejecuta(const QString& programa, const QStringList& argumentos) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedChannels);
-    p.start(programa, argumentos);
-    if (!p.waitForFinished(180000))
-        return -1;
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
 
 QStringList filaDe(const frmReporte& v, int r) {
     QStringList celdas;
@@ -86,30 +70,14 @@ bool cierra(frmReporte& v) {
 
 class ServidorCaido : public PruebaVentana {
   protected:
-    static void SetUpTestSuite() {
-        dir_ = QDir::tempPath() + QStringLiteral("/quilmaro-fallas-%1").arg(getpid());
-        // A port next to the fixture's, so that no other test program of this tree picks it.
-        const int base = qEnvironmentVariableIntValue("MYSQL_TCP_PORT");
-        for (int i = 4; i < 12 && puerto_.isEmpty(); ++i) {
-            const QString p = QString::number(base + i);
-            if (ejecuta(QStringLiteral("bash"),
-                        {raizFuentes() + QStringLiteral("/tests/servidor/prepara.sh"), dir_, p,
-                         raizFuentes()}) == 0)
-                puerto_ = p;
-            else
-                ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_});
-        }
-    }
-    static void TearDownTestSuite() {
-        ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_});
-        QDir(dir_).removeRecursively();
-    }
+    static void SetUpTestSuite() { servidor_ = std::make_unique<ServidorPropio>(); }
+    static void TearDownTestSuite() { servidor_.reset(); }
     void SetUp() override {
-        ASSERT_FALSE(puerto_.isEmpty())
-            << "the test's own server did not start in " + dir_.toStdString();
+        ASSERT_TRUE(servidor_->valido())
+            << "the test's own server did not start in " << servidor_->carpeta().toStdString();
         PruebaVentana::SetUp();
         ASSERT_EQ(inicia(), 0);
-        socket_.emplace("MYSQL_UNIX_PORT", (dir_ + QStringLiteral("/mariadb.sock")).toUtf8());
+        socket_.emplace("MYSQL_UNIX_PORT", servidor_->socket().toUtf8());
         for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
             ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
         plataforma.alMostrarMensaje = [this](const Mensaje&) { tope(); };
@@ -126,27 +94,9 @@ class ServidorCaido : public PruebaVentana {
         socket_.reset();
     }
 
-    static int inicia() {
-        return ejecutaScript(QStringLiteral("mariadb-start.sh"), {dir_, puerto_});
-    }
-    static int detiene() { return ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_}); }
-    // Kills the server outright, as a crash or a power cut on the server would.
-    static int mata() {
-        QFile f(dir_ + QStringLiteral("/mariadb.pid"));
-        if (!f.open(QIODevice::ReadOnly))
-            return -1;
-        const QString pid = QString::fromLatin1(f.readAll()).trimmed();
-        if (ejecuta(QStringLiteral("kill"), {QStringLiteral("-KILL"), pid}) != 0)
-            return -1;
-        // Gone once the process is (its zombie has no command line).
-        for (int i = 0; i < 100; ++i) {
-            QFile cmd(QStringLiteral("/proc/%1/cmdline").arg(pid));
-            if (!cmd.open(QIODevice::ReadOnly) || cmd.readAll().isEmpty())
-                return 0;
-            QThread::msleep(100);
-        }
-        return -1;
-    }
+    static int inicia() { return servidor_->inicia(); }
+    static int detiene() { return servidor_->detiene(); }
+    static int mata() { return servidor_->mata(); }
 
     // The window on datos1 of the test's own server, with a saved list of one invoice.
     std::unique_ptr<frmReporte> ventanaConLista() {
@@ -158,8 +108,7 @@ class ServidorCaido : public PruebaVentana {
         return v;
     }
 
-    static inline QString dir_;
-    static inline QString puerto_;
+    static inline std::unique_ptr<ServidorPropio> servidor_;
     std::optional<VariableDeEntorno> socket_;
 };
 
@@ -238,7 +187,7 @@ TEST_F(ServidorCaido, NoEnLaPreguntaConservaLaVentanaYLaLista) {
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
     ASSERT_TRUE(v->crpReport()->ultimoDocumento());
     EXPECT_EQ(filasDe(*v).mid(0, 2), antes);
-    auto cnn = conecta(QStringLiteral("datos1"));
+    auto cnn = servidor_->conecta(QStringLiteral("datos1"));
     EXPECT_EQ(cuentaSQL(*cnn,
                         "SELECT COUNT(*) FROM information_schema.tables WHERE "
                         "table_schema='datos1' AND table_name LIKE 'tbltemp%'"),

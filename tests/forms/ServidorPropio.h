@@ -1,0 +1,100 @@
+#pragma once
+// A MariaDB server of one test program's own, for tests that stop or kill it (the fixture's
+// server is shared with other programs and must stay up). It is loaded with the test databases
+// as the fixture loads them (tests/servidor/prepara.sh) and listens on a port next to the
+// fixture's and on a socket under the temporary folder.
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QThread>
+
+#include "../db/ServidorPrueba.h"
+
+namespace quilmaro::prueba {
+
+class ServidorPropio {
+  public:
+    // Starts the server and loads the databases; valido() tells whether it worked.
+    ServidorPropio()
+        : dir_(QDir::tempPath() + QStringLiteral("/quilmaro-fallas-%1").arg(getpid())) {
+        const int base = qEnvironmentVariableIntValue("MYSQL_TCP_PORT");
+        for (int i = 4; i < 12 && puerto_.isEmpty(); ++i) {
+            const QString p = QString::number(base + i);
+            if (ejecuta(QStringLiteral("bash"),
+                        {raiz() + QStringLiteral("/tests/servidor/prepara.sh"), dir_, p, raiz()}) ==
+                0)
+                puerto_ = p;
+            else
+                detiene();  // the port was taken: the next one
+        }
+    }
+    ~ServidorPropio() {
+        detiene();
+        QDir(dir_).removeRecursively();
+    }
+    ServidorPropio(const ServidorPropio&) = delete;
+    ServidorPropio& operator=(const ServidorPropio&) = delete;
+
+    bool valido() const { return !puerto_.isEmpty(); }
+    const QString& carpeta() const { return dir_; }
+    QString socket() const { return dir_ + QStringLiteral("/mariadb.sock"); }
+
+    // Starts it again on its data (nothing happens when it is running); 0 on success.
+    int inicia() const {
+        return ejecutaScript(QStringLiteral("mariadb-start.sh"), {dir_, puerto_});
+    }
+    // Stops it in order, as an administrator would; 0 on success.
+    int detiene() const { return ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_}); }
+    // Kills it outright, as a crash or a power cut on the server would; 0 once it is gone.
+    int mata() const {
+        QFile f(dir_ + QStringLiteral("/mariadb.pid"));
+        if (!f.open(QIODevice::ReadOnly))
+            return -1;
+        const QString pid = QString::fromLatin1(f.readAll()).trimmed();
+        if (ejecuta(QStringLiteral("kill"), {QStringLiteral("-KILL"), pid}) != 0)
+            return -1;
+        // Gone once the process is (a zombie has no command line).
+        for (int i = 0; i < 100; ++i) {
+            QFile cmd(QStringLiteral("/proc/%1/cmdline").arg(pid));
+            if (!cmd.open(QIODevice::ReadOnly) || cmd.readAll().isEmpty())
+                return 0;
+            QThread::msleep(100);
+        }
+        return -1;
+    }
+
+    // A connection to one of its databases.
+    std::shared_ptr<Conexion> conecta(const QString& base) const {
+        auto c = Conexion::crea();
+        c->setCadenaConexion(
+            QStringLiteral("DATABASE=%1;UID=root;PWD=;SOCKET=%2;").arg(base, socket()));
+        c->abre();
+        return c;
+    }
+
+  private:
+    // The project's source folder (the scripts folder's parent).
+    static QString raiz() {
+        return QDir(qEnvironmentVariable("QUILMARO_SCRIPTS") + QStringLiteral("/.."))
+            .absolutePath();
+    }
+    // Runs a command; its exit code (-1 when it did not end normally). Its output goes to the
+    // test's log.
+    static int ejecuta(const QString& programa, const QStringList& argumentos) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedChannels);
+        p.start(programa, argumentos);
+        if (!p.waitForFinished(180000))
+            return -1;
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    QString dir_;
+    QString puerto_;
+};
+
+}  // namespace quilmaro::prueba

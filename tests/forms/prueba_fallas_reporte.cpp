@@ -1,0 +1,157 @@
+// The server killed in the middle of a report run, while the listed invoices are copied
+// (NECESITA_SERVIDOR: the test starts a server of its own and kills that one): the run stops with
+// one clear message, the program and its list go on, nothing of the run stays behind once the
+// server is back, and the next run works.
+
+#include <QDir>
+#include <QFile>
+#include <QProgressDialog>
+#include <QRadioButton>
+#include <optional>
+
+#include "AyudaVentana.h"
+#include "CarpetaTemporal.h"
+#include "ServidorPropio.h"
+#include "forms/main/ArchivoLista.h"
+#include "reportengine/ControlReporte.h"
+#include "reportengine/Documento.h"
+
+using namespace quilmaro;
+using namespace quilmaro::prueba;
+
+namespace {
+
+// More invoices than one copy statement takes, so that the copy has a middle.
+constexpr int kFacturas = 600;
+
+class ServidorMuereEnReporte : public PruebaVentana {
+  protected:
+    static void SetUpTestSuite() {
+        servidor_ = std::make_unique<ServidorPropio>();
+        if (!servidor_->valido())
+            return;
+        auto cnn = servidor_->conecta(QStringLiteral("datos1"));
+        cnn->ejecuta(
+            QStringLiteral(
+                "INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, "
+                "IVA, ImpuestoAd) SELECT 'Z', seq, '2024-06-01' + INTERVAL MOD(seq, 28) DAY, "
+                "'C0002', 'MISCELÁNEA DOÑA LUPE', seq, seq * 0.16, 0 FROM seq_1_to_%1")
+                .arg(kFacturas));
+    }
+    static void TearDownTestSuite() { servidor_.reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(servidor_->valido())
+            << "the test's own server did not start in " << servidor_->carpeta().toStdString();
+        PruebaVentana::SetUp();
+        ASSERT_EQ(servidor_->inicia(), 0);
+        socket_.emplace("MYSQL_UNIX_PORT", servidor_->socket().toUtf8());
+        for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
+        // The list of the series-Z invoices, newest first, as a saved list the window reads.
+        auto cnn = servidor_->conecta(QStringLiteral("datos1"));
+        auto rs = cnn->ejecuta(QStringLiteral(
+            "SELECT Serie, Factura, ID FROM facturas WHERE Serie='Z' ORDER BY Factura DESC"));
+        QList<QStringList> registros;
+        for (; !rs->eof(); rs->siguiente())
+            registros.append({rs->campo(0).valor().aTexto(), rs->campo(1).valor().aTexto(), "", "",
+                              "", "", rs->campo(2).valor().aTexto()});
+        ASSERT_EQ(registros.size(), kFacturas);
+        ASSERT_TRUE(escribeBytes(carpeta.filePath("LISTAFACTURAS.TXT"), lista::escribe(registros)));
+    }
+    void TearDown() override {
+        plataforma.alProcesarEventos = nullptr;
+        plataforma.alMostrarMensaje = nullptr;
+        socket_.reset();
+    }
+
+    // Working tables on the server and local report files in the program folder.
+    long long tablasDeTrabajo() {
+        auto cnn = servidor_->conecta(QStringLiteral("datos1"));
+        return cuentaSQL(*cnn, QStringLiteral("SELECT COUNT(*) FROM information_schema.tables "
+                                              "WHERE table_schema='datos1' AND table_name LIKE "
+                                              "'tbltemp%'"));
+    }
+    QStringList temporales() {
+        return QDir(carpeta.path()).entryList({"TEMP*.MDB"}, QDir::Files | QDir::Hidden);
+    }
+    QList<QStringList> lista(const frmReporte& v) {
+        QList<QStringList> filas;
+        for (int r = 1; r < v.mhgReja->filas(); ++r) {
+            QStringList celdas;
+            for (int c = 0; c < 8; ++c)
+                celdas << v.mhgReja->texto(r, c);
+            filas << celdas;
+        }
+        return filas;
+    }
+    static QString textoDe(const reporte::Documento& doc) {
+        QString t;
+        for (const auto& p : doc.paginas)
+            for (const auto& e : p.elementos)
+                if (e.tipo == reporte::ElementoPagina::Tipo::Texto)
+                    t += e.texto + QLatin1Char('\n');
+        return t;
+    }
+
+    static inline std::unique_ptr<ServidorPropio> servidor_;
+    std::optional<VariableDeEntorno> socket_;
+};
+
+}  // namespace
+
+TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
+    auto v = abreVentana(QStringLiteral("datos1"));
+    muestra(*v);
+    const QList<QStringList> antes = lista(*v);
+    ASSERT_EQ(antes.size(), kFacturas);
+    v->optDispos[0]->setChecked(true);
+
+    // The server dies once part of the list has been copied (the progress has moved on).
+    int muerte = -1;
+    int avanceAlMorir = -1;
+    plataforma.alProcesarEventos = [&] {
+        if (muerte >= 0)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->value() > 0) {
+                avanceAlMorir = d->value();
+                muerte = servidor_->mata();
+            }
+    };
+    // Should the window ask to retry, the answer is No: the server stays dead for this run.
+    plataforma.alMostrarMensaje = [&](const Mensaje& m) {
+        if (m.botones == Botones::SiNo)
+            plataforma.responde(Respuesta::No);
+    };
+    EXPECT_NO_THROW(v->cmdReporte_Click());
+    plataforma.alProcesarEventos = nullptr;
+    ASSERT_EQ(muerte, 0);
+    EXPECT_GT(avanceAlMorir, 0);
+    EXPECT_LT(avanceAlMorir, kFacturas);
+    EXPECT_FALSE(plataforma.terminado());
+    // One clear message, and no report made of part of the list.
+    ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
+    const Mensaje& m = plataforma.mensajes()[0];
+    EXPECT_TRUE(m.texto.contains(QStringLiteral("servidor"))) << qPrintable(m.texto);
+    EXPECT_FALSE(m.texto.contains(QStringLiteral("-2147467259"))) << qPrintable(m.texto);
+    EXPECT_EQ(m.icono, Icono::Critico);
+    EXPECT_FALSE(v->crpReport()->ultimoDocumento());
+    EXPECT_EQ(lista(*v), antes);
+    EXPECT_EQ(temporales(), QStringList());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QProgressDialog*>(w) && w->isVisible());
+
+    // The server comes back (its crash recovery undoes the half-done copy). The next run asks
+    // nothing, removes what the dead run could not, and shows every listed invoice.
+    ASSERT_EQ(servidor_->inicia(), 0);
+    EXPECT_EQ(tablasDeTrabajo(), 1);  // created before the copy; the dead server kept it
+    plataforma.limpia();
+    v->cmdReporte_Click();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    ASSERT_TRUE(v->crpReport()->ultimoDocumento());
+    const QString texto = textoDe(*v->crpReport()->ultimoDocumento());
+    EXPECT_TRUE(texto.contains(QStringLiteral("Facturas en la guía: %1").arg(kFacturas)));
+    EXPECT_EQ(tablasDeTrabajo(), 0);
+    EXPECT_EQ(temporales(), QStringList());
+    EXPECT_EQ(lista(*v), antes);
+}
