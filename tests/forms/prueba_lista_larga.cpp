@@ -129,3 +129,40 @@ TEST_F(ListaLarga, AgregarNoMideOtraVezLosNumerosDeFila) {
     EXPECT_LT(estilo.medidas, agregadas * 40) << estilo.medidas;
     EXPECT_EQ(v->mhgReja->verticalHeader()->width(), v->mhgReja->logicalDpiX() * 600 / 1440);
 }
+
+TEST_F(ListaLarga, NumerosDeFilaDespuesDeQuitarYAgregar) {
+    constexpr int n = 1000;
+    escribeLista(n);
+    auto v = abreVentana(kBase);
+    muestra(*v);
+    Reja& reja = *v->mhgReja;
+    ASSERT_EQ(reja.filas(), n + 1);
+    auto numerosEnOrden = [&reja] {
+        for (int r = 1; r < reja.filas(); ++r)
+            if (reja.texto(r, 0) != QString::number(r))
+                return r;
+        return 0;
+    };
+    EXPECT_EQ(numerosEnOrden(), 0);
+
+    // Invoice 500 leaves the list: the rows after it move up one number.
+    reja.setCurrentCell(499, 0);
+    plataforma.responde(Respuesta::Si);
+    v->quitaFilaActual();
+    ASSERT_EQ(reja.filas(), n);
+    EXPECT_EQ(reja.texto(500, 2), "501");
+    EXPECT_EQ(numerosEnOrden(), 0);
+
+    // A number changed by hand is put right; an added invoice gets the next one.
+    reja.fijaTexto(7, 0, "X");
+    reja.fijaTexto(998, 0, "1");
+    v->Reenumera();
+    EXPECT_EQ(numerosEnOrden(), 0);
+    v->txtFactura->setText("900001");
+    v->cmbSerie->setCurrentIndex(v->cmbSerie->findText("A"));
+    v->cmdAgregar_Click();
+    ASSERT_EQ(reja.filas(), n + 1);
+    EXPECT_EQ(reja.texto(n, 0), QString::number(n));
+    EXPECT_EQ(reja.texto(n, 2), "900001");
+    EXPECT_EQ(numerosEnOrden(), 0);
+}

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <charconv>
 
 #include "forms/comun/FiltroTeclado.h"
 
@@ -153,6 +154,19 @@ void Reja::agregaFila(const QString& textoConTabs) {
     const QStringList piezas = textoConTabs.split(QLatin1Char('\t'));
     for (int c = 0; c < columnas(); ++c)
         fijaTexto(fila, c, piezas.value(c));
+}
+
+void Reja::numeraFilas() {
+    // Only rows whose number changed are written: a long list is renumbered after every invoice
+    // added, and writing each row's number anew cost more than the lookup of the invoice.
+    for (int r = 0; r < rowCount(); ++r) {
+        char cifras[16];
+        const auto fin = std::to_chars(cifras, cifras + sizeof cifras, r + 1).ptr;
+        const QLatin1String numero(cifras, fin - cifras);
+        const QTableWidgetItem* i = verticalHeaderItem(r);
+        if (!i || i->text() != numero)
+            fijaTexto(r + 1, 0, QString(numero));
+    }
 }
 
 void Reja::quitaFila(int fila) {

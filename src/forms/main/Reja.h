@@ -34,6 +34,8 @@ class Reja : public QTableWidget {
 
     // Adds a row at the end; the text is split at tabs and fills columns 0, 1, 2 ... in order.
     void agregaFila(const QString& textoConTabs);
+    // Column 0 of the data rows numbered 1, 2, 3 ...; rows already numbered right stay as they are.
+    void numeraFilas();
     void quitaFila(int fila);
 
   signals:

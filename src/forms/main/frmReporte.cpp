@@ -375,8 +375,7 @@ void frmReporte::vuelveAFactura() {
 }
 
 void frmReporte::Reenumera() {
-    for (int r = 1; r < mhgReja->filas(); ++r)
-        mhgReja->fijaTexto(r, 0, QString::number(r));
+    mhgReja->numeraFilas();
 }
 
 void frmReporte::Limpia() {
