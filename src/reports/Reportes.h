@@ -19,14 +19,16 @@ class ControlReporte;
 
 inline const QString kPlantillaAuxiliar = QStringLiteral("Auxiliar.MDB");
 
-// Full path of a local report database file that does not exist yet (TEMPORAL0000.MDB, ...) in
-// the program folder.
+// Full path of a new local report database file (TEMPORAL0000.MDB, ...) in the program folder,
+// taken by creating it empty: two runs, in this program or another one using the same folder,
+// never get the same name.
 QString NombreTemporal();
 
-// Makes stArchivo a fresh copy of the template Auxiliar.MDB and adds to its table Generales the
-// letterhead of the company whose database is stBaseDeDatos (from generalvelmorita.empresas) and
-// the reference text. A company without a row leaves Generales empty. Failures of its own steps
-// are not reported; the routines it calls report theirs.
+// Makes stArchivo a fresh copy of the template Auxiliar.MDB (an empty file, a name taken by
+// NombreTemporal, is filled in place) and adds to its table Generales the letterhead of the
+// company whose database is stBaseDeDatos (from generalvelmorita.empresas) and the reference
+// text. A company without a row leaves Generales empty. Failures of its own steps are not
+// reported; the routines it calls report theirs.
 void PreparaAuxiliar(QString& stArchivo, const QString& referencia);
 
 // Creates, in stBaseDatos, an empty table shaped like stPlantilla (the invoice table) under the

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "db/Conexion.h"
 #include "db/Recordset.h"
@@ -15,14 +16,35 @@
 namespace quilmaro {
 
 QString NombreTemporal() {
-    QString mascara = stRutaPrograma + QStringLiteral("Temporal");
-    QString extension = QStringLiteral("MDB");
-    return libTESK::instancia().ArchivoTemporal(mascara, extension);
+    // The name is taken by creating the file, empty: another copy of the program working in the
+    // same folder (a second window, or a workstation started from the same network folder) that
+    // looks for a free name at the same moment finds this one taken and goes on to the next.
+    QString anterior;
+    for (;;) {
+        QString mascara = stRutaPrograma + QStringLiteral("Temporal");
+        QString extension = QStringLiteral("MDB");
+        const QString nombre = libTESK::instancia().ArchivoTemporal(mascara, extension);
+        // No name left, or a file the search does not count (hidden or system) and that
+        // cannot be created anew: the name as the search gives it.
+        if (nombre.isEmpty() || nombre == anterior)
+            return nombre;
+        QFile reserva(nombre);
+        if (reserva.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return nombre;
+        // Taken between the look and the creation: the next free name. In a folder where nothing
+        // can be created the copy of the template says what is wrong.
+        if (!QFile::exists(nombre))
+            return nombre;
+        anterior = nombre;
+    }
 }
 
 void PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
     libTESK& lib = libTESK::instancia();
-    if (lib.HayArchivo(stArchivo))
+    // An empty file is the run's own reservation of the name (NombreTemporal): the copy goes into
+    // it, so that the name is never free while the run needs it. Anything else under the name
+    // goes first.
+    if (lib.HayArchivo(stArchivo) && QFileInfo(stArchivo).size() > 0)
         QFile::remove(stArchivo);
     lib.Copia(stRutaPrograma + kPlantillaAuxiliar, stArchivo, false);
 
