@@ -4,17 +4,20 @@
 # and afterwards the database holds no working table (tbltemp%) and no program folder holds a
 # local report file (TEMPORAL*.MDB).
 #
-#   carga.sh <carpeta-bin> <procesos> <reportes> [facturas-por-reporte] [base]
+#   carga.sh <carpeta-bin> <procesos> <reportes> [facturas-por-reporte] [base] [compartida]
 #
 # <carpeta-bin> holds carga_reportes, Auxiliar.MDB and the layouts (the build's bin folder).
 # MYSQL_UNIX_PORT names the server's socket. The database (default carga1) is made afresh with
 # procesos x reportes x facturas invoices; its letterhead goes to generalvelmorita.empresas.
+# Each workstation has a program folder of its own; with "compartida" they all share one, as
+# copies of the program started from one network folder (or twice on one computer) do.
 set -euo pipefail
 bin=$(cd "$1" && pwd)
 procesos=$2
 reportes=$3
 facturas=${4:-12}
 base=${5:-carga1}
+compartida=${6:-}
 raiz=$(cd "$(dirname "$0")/../.." && pwd)
 : "${MYSQL_UNIX_PORT:?MYSQL_UNIX_PORT must name the server socket}"
 export QT_QPA_PLATFORM=offscreen
@@ -49,18 +52,19 @@ cliente generalvelmorita -e "DELETE FROM empresas WHERE BaseDeDatos='$base';
 hay=$(cliente -N "$base" -e "SELECT COUNT(*) FROM facturas")
 [ "$hay" -eq "$total" ] || { echo "the database holds $hay invoices, not $total" >&2; exit 1; }
 
-# One program folder per workstation, as each has its own installation.
+# One program folder per workstation, as each has its own installation, or one for all.
 trabajo=$(mktemp -d)
 trap 'rm -rf "$trabajo"' EXIT
+carpeta() { if [ "$compartida" = compartida ]; then echo "$trabajo/puesto"; else echo "$trabajo/puesto$1"; fi; }
 for ((w = 0; w < procesos; w++)); do
-  mkdir "$trabajo/puesto$w"
-  cp "$bin/Auxiliar.MDB" "$bin/guia.rpt" "$bin/cobranza.rpt" "$trabajo/puesto$w/"
+  mkdir -p "$(carpeta "$w")"
+  cp "$bin/Auxiliar.MDB" "$bin/guia.rpt" "$bin/cobranza.rpt" "$(carpeta "$w")/"
 done
 
 inicio=$(date +%s.%N)
 pids=()
 for ((w = 0; w < procesos; w++)); do
-  "$bin/carga_reportes" "$trabajo/puesto$w" "$base" "$reportes" "$w" "$facturas" \
+  "$bin/carga_reportes" "$(carpeta "$w")" "$base" "$reportes" "$w" "$facturas" $compartida \
     >"$trabajo/salida$w" 2>"$trabajo/errores$w" &
   pids+=($!)
 done
@@ -97,7 +101,7 @@ tablas=$(cliente -N -e "SELECT COUNT(*) FROM information_schema.tables
                         WHERE table_schema='$base' AND table_name LIKE 'tbltemp%'")
 locales=$(find "$trabajo" -iname 'TEMP*.MDB' | wc -l)
 segundos=$(awk -v a="$inicio" -v b="$fin" 'BEGIN { printf "%.1f", b - a }')
-echo "processes=$procesos reports_each=$reportes invoices_each=$facturas wall_s=$segundos" \
+echo "processes=$procesos reports_each=$reportes invoices_each=$facturas ${compartida:+shared_folder }wall_s=$segundos" \
   "runs=$corridas failed_runs=$malas failed_processes=$fallidos tables_left=$tablas" \
   "local_files_left=$locales"
 

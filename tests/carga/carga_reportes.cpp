@@ -2,6 +2,7 @@
 // report buttons do, against a server that other workstations use at the same moment.
 //
 //   carga_reportes <carpeta-programa> <base> <reportes> <trabajador> [facturas-por-reporte]
+//                  [compartida]
 //
 // The database is the one tests/carga/carga.sh prepares: invoice ID n has the number
 // kPrimeraFactura + n. Run r of workstation w lists the IDs of its own block
@@ -9,7 +10,10 @@
 // anywhere list the same invoice. Runs alternate the delivery guide and the collection format,
 // to the screen. After every run the document must hold every listed invoice exactly once, in
 // list order, and nothing else: a working table shared with another run shows up as rows too
-// many, rows missing or rows out of order.
+// many, rows missing or rows out of order. Its reference text, which names the workstation and
+// the run, must be there too: a local report file shared with another run shows another text or
+// none. With "compartida" the program folder is shared with other workstations, and the run's
+// own local file is not looked for afterwards (the others' may be there at that moment).
 //
 // Prints one line per failed run and a summary (runs, failures, working tables used). Exit code:
 // 0 every run right, 1 some run wrong, 2 bad arguments, 3 the program tried to end the process.
@@ -84,6 +88,16 @@ std::vector<long long> numerosDelDocumento(const quilmaro::reporte::Documento& d
     return numeros;
 }
 
+// Every text of the pages, one a line, between line ends.
+QString textoDelDocumento(const quilmaro::reporte::Documento& doc) {
+    QString t(QLatin1Char('\n'));
+    for (const auto& pagina : doc.paginas)
+        for (const auto& e : pagina.elementos)
+            if (e.tipo == quilmaro::reporte::ElementoPagina::Tipo::Texto)
+                t += e.texto.trimmed() + QLatin1Char('\n');
+    return t;
+}
+
 int cuentaBandasDeDetalle(const quilmaro::reporte::Documento& doc) {
     int n = 0;
     for (const auto& pagina : doc.paginas)
@@ -108,13 +122,14 @@ int main(int argc, char* argv[]) {
     if (argc < 5) {
         std::fprintf(stderr,
                      "uso: carga_reportes <carpeta-programa> <base> <reportes> <trabajador> "
-                     "[facturas-por-reporte]\n");
+                     "[facturas-por-reporte] [compartida]\n");
         return 2;
     }
     const QString carpeta = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     const int reportes = std::atoi(argv[3]);
     const int trabajador = std::atoi(argv[4]);
     const int facturas = argc > 5 ? std::atoi(argv[5]) : 12;
+    const bool compartida = argc > 6 && qstrcmp(argv[6], "compartida") == 0;
     if (reportes < 1 || trabajador < 0 || facturas < 1)
         return 2;
 
@@ -180,6 +195,10 @@ int main(int argc, char* argv[]) {
             if (vistos != esperados)
                 fallas << QStringLiteral("invoices in the document %1, listed %2")
                               .arg(une(vistos), une(esperados));
+            if (!textoDelDocumento(*doc).contains(QLatin1Char('\n') + pedido.referencia +
+                                                  QLatin1Char('\n')))
+                fallas << QStringLiteral("the reference %1 is not in the document")
+                              .arg(pedido.referencia);
             const int detalle = cuentaBandasDeDetalle(*doc);
             if (detalle != facturas)
                 fallas
@@ -187,9 +206,10 @@ int main(int argc, char* argv[]) {
         } else if (corrio) {
             fallas << QStringLiteral("no document");
         }
-        // The run's local file is gone (the folder is this workstation's own).
+        // The run's local file is gone (when the folder is this workstation's own).
         const QStringList locales =
-            QDir(carpeta).entryList({QStringLiteral("TEMP*.MDB")}, QDir::Files);
+            compartida ? QStringList()
+                       : QDir(carpeta).entryList({QStringLiteral("TEMP*.MDB")}, QDir::Files);
         if (!locales.isEmpty())
             fallas << QStringLiteral("local files left: ") + locales.join(QLatin1Char(' '));
 
