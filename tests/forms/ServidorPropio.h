@@ -3,7 +3,13 @@
 // server is shared with other programs and must stay up). It is loaded with the test databases
 // as the fixture loads them (tests/servidor/prepara.sh) and listens on a port next to the
 // fixture's and on a socket under the temporary folder.
+//
+// Test programs run side by side and each may stop its server and start it again on the same
+// port: a port is therefore held by a lock file for as long as its owner lives, so another test
+// program never takes it while it is free for a moment.
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -22,19 +28,24 @@ class ServidorPropio {
     ServidorPropio()
         : dir_(QDir::tempPath() + QStringLiteral("/quilmaro-fallas-%1").arg(getpid())) {
         const int base = qEnvironmentVariableIntValue("MYSQL_TCP_PORT");
-        for (int i = 4; i < 12 && puerto_.isEmpty(); ++i) {
+        for (int i = 4; i < 24 && puerto_.isEmpty(); ++i) {
             const QString p = QString::number(base + i);
+            if (!reserva(p))
+                continue;  // another test program's
             if (ejecuta(QStringLiteral("bash"),
                         {raiz() + QStringLiteral("/tests/servidor/prepara.sh"), dir_, p, raiz()}) ==
-                0)
+                0) {
                 puerto_ = p;
-            else
-                detiene();  // the port was taken: the next one
+            } else {
+                detiene();  // the port was taken by something else: the next one
+                libera();
+            }
         }
     }
     ~ServidorPropio() {
         detiene();
         QDir(dir_).removeRecursively();
+        libera();
     }
     ServidorPropio(const ServidorPropio&) = delete;
     ServidorPropio& operator=(const ServidorPropio&) = delete;
@@ -43,9 +54,16 @@ class ServidorPropio {
     const QString& carpeta() const { return dir_; }
     QString socket() const { return dir_ + QStringLiteral("/mariadb.sock"); }
 
-    // Starts it again on its data (nothing happens when it is running); 0 on success.
+    // Starts it again on its data (nothing happens when it is running); 0 on success. A server
+    // just killed may leave its port busy for a moment in the kernel: a few tries.
     int inicia() const {
-        return ejecutaScript(QStringLiteral("mariadb-start.sh"), {dir_, puerto_});
+        int r = -1;
+        for (int i = 0; i < 5 && r != 0; ++i) {
+            if (i > 0)
+                QThread::msleep(1000);
+            r = ejecutaScript(QStringLiteral("mariadb-start.sh"), {dir_, puerto_});
+        }
+        return r;
     }
     // Stops it in order, as an administrator would; 0 on success.
     int detiene() const { return ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_}); }
@@ -93,8 +111,29 @@ class ServidorPropio {
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
 
+    // Holds PORT for this object by an exclusive lock on a file named after it; false when
+    // another test program holds it.
+    bool reserva(const QString& puerto) {
+        const QByteArray nombre = QFile::encodeName(
+            QDir::tempPath() + QStringLiteral("/quilmaro-puerto-%1.lock").arg(puerto));
+        bloqueo_ = ::open(nombre.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (bloqueo_ < 0)
+            return false;
+        if (::flock(bloqueo_, LOCK_EX | LOCK_NB) != 0) {
+            libera();
+            return false;
+        }
+        return true;
+    }
+    void libera() {
+        if (bloqueo_ >= 0)
+            ::close(bloqueo_);  // the lock goes with the descriptor
+        bloqueo_ = -1;
+    }
+
     QString dir_;
     QString puerto_;
+    int bloqueo_ = -1;
 };
 
 }  // namespace quilmaro::prueba
