@@ -287,6 +287,20 @@ TEST_F(Ventana, QuitarFacturas) {
     EXPECT_EQ(fila(*v, 1).mid(0, 3), QStringList({"1", "A", "1"}));
     EXPECT_EQ(fila(*v, 2).mid(0, 3), QStringList({"2", "A", "3"}));
 
+    // The duplicate check follows the removal: 2 is taken again, 3 is still refused.
+    plataforma.limpia();
+    agrega(*v, "3", "A");
+    EXPECT_EQ(plataforma.textos(), QStringList({"Esa factura ya está en la lista"}));
+    plataforma.limpia();
+    agrega(*v, "2", "A");
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    ASSERT_EQ(r.filas(), 4);
+    EXPECT_EQ(fila(*v, 3).mid(0, 3), QStringList({"3", "A", "2"}));
+    r.setCurrentCell(2, 1);
+    plataforma.responde({Respuesta::Si});
+    QTest::keyClick(&r, Qt::Key_Delete);
+    ASSERT_EQ(r.filas(), 3);
+
     // Borrar todas: No keeps the list, Yes empties it; the focus returns to the number.
     plataforma.limpia();
     v->txtFactura->setText("55");
@@ -303,6 +317,7 @@ TEST_F(Ventana, QuitarFacturas) {
 
     // Delete on the only invoice leaves the empty row numbered 1; on the empty row, nothing.
     agrega(*v, "3", "A");
+    EXPECT_EQ(fila(*v, 1).mid(0, 3), QStringList({"1", "A", "3"}));  // no longer listed
     plataforma.limpia();
     plataforma.responde({Respuesta::Si});
     r.setCurrentCell(0, 1);
@@ -394,6 +409,10 @@ TEST_F(Ventana, ListaGuardada) {
     EXPECT_EQ(fila(*v, 1),
               QStringList({"", "A", "1", "03/feb/14", "C001", "TALLER \"EL GÜERO\", S.A.",
                            "12,345.60", QString::number(a)}));  // not renumbered
+    // What was read is what the duplicate check knows.
+    plataforma.limpia();
+    agrega(*v, "2", "B");
+    EXPECT_EQ(plataforma.textos(), QStringList({"Esa factura ya está en la lista"}));
 
     // With an empty list it reads without asking; a zero-byte file is the empty list.
     plataforma.responde({Respuesta::Si});

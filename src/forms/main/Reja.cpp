@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <algorithm>
 #include <charconv>
 
 #include "forms/comun/FiltroTeclado.h"
@@ -43,6 +44,40 @@ Reja::Reja(QWidget* parent) : QTableWidget(1, 0, parent) {
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setSectionsClickable(false);
     fijaColumnas(2);
+
+    // Whatever changes the rows (these routines, Qt's own or a caller's direct use of the table)
+    // reaches the index and the renumbering through the model.
+    QAbstractItemModel* m = model();
+    connect(
+        m, &QAbstractItemModel::rowsInserted, this,
+        [this](const QModelIndex&, int primera, int ultima) { filasInsertadas(primera, ultima); });
+    connect(
+        m, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+        [this](const QModelIndex&, int primera, int ultima) { filasQuitadas(primera, ultima); });
+    connect(m, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& a, const QModelIndex& b) {
+                datosCambiados(a.row(), b.row(), a.column(), b.column());
+            });
+    connect(m, &QAbstractItemModel::headerDataChanged, this,
+            [this](Qt::Orientation o, int primera, int) {
+                if (o == Qt::Vertical)
+                    primeraSinNumerar_ = std::min(primeraSinNumerar_, primera);
+            });
+    const auto todoDeNuevo = [this] {
+        primeraSinNumerar_ = 0;
+        reconstruyeIndice();
+    };
+    connect(m, &QAbstractItemModel::modelReset, this, todoDeNuevo);
+    connect(m, &QAbstractItemModel::layoutChanged, this, todoDeNuevo);
+    connect(m, &QAbstractItemModel::rowsMoved, this, todoDeNuevo);
+    connect(m, &QAbstractItemModel::columnsInserted, this, todoDeNuevo);
+    connect(m, &QAbstractItemModel::columnsRemoved, this, todoDeNuevo);
+}
+
+Reja::~Reja() {
+    // The model is destroyed with the table's children, after this object's members, and
+    // reports its reset on the way.
+    disconnect(model(), nullptr, this, nullptr);
 }
 
 void Reja::fijaFilas(int n) {
@@ -157,9 +192,10 @@ void Reja::agregaFila(const QString& textoConTabs) {
 }
 
 void Reja::numeraFilas() {
-    // Only rows whose number changed are written: a long list is renumbered after every invoice
-    // added, and writing each row's number anew cost more than the lookup of the invoice.
-    for (int r = 0; r < rowCount(); ++r) {
+    // Only rows whose number may have changed are looked at, and only wrong numbers written: a
+    // long list is renumbered after every invoice added, and walking or writing every row's
+    // number cost more than the lookup of the invoice.
+    for (int r = std::max(primeraSinNumerar_, 0); r < rowCount(); ++r) {
         char cifras[16];
         const auto fin = std::to_chars(cifras, cifras + sizeof cifras, r + 1).ptr;
         const QLatin1String numero(cifras, fin - cifras);
@@ -167,11 +203,91 @@ void Reja::numeraFilas() {
         if (!i || i->text() != numero)
             fijaTexto(r + 1, 0, QString(numero));
     }
+    primeraSinNumerar_ = rowCount();
 }
 
 void Reja::quitaFila(int fila) {
     if (fila >= 1 && fila < filas())
         removeRow(fila - 1);
+}
+
+void Reja::indexaColumna(int columna, std::function<double(const QString&)> lee) {
+    columnaIndice_ = columna >= 1 ? columna - 1 : -1;
+    lee_ = std::move(lee);
+    reconstruyeIndice();
+}
+
+bool Reja::contieneValor(double valor) const {
+    if (columnaIndice_ < 0)
+        return false;
+    return cuentas_.value(valor == 0.0 ? 0.0 : valor) > 0;  // -0 counts as 0
+}
+
+double Reja::valorIndexado(int filaModelo) const {
+    const QTableWidgetItem* i = item(filaModelo, columnaIndice_);
+    return i ? lee_(i->text()) : lee_(QString());
+}
+
+void Reja::cuenta(double valor, int cambio) {
+    if (valor == 0.0)
+        valor = 0.0;
+    int& n = cuentas_[valor];
+    n += cambio;
+    if (n <= 0)
+        cuentas_.remove(valor);
+}
+
+void Reja::reconstruyeIndice() {
+    valores_.clear();
+    cuentas_.clear();
+    if (columnaIndice_ < 0 || !lee_)
+        return;
+    valores_.reserve(rowCount());
+    for (int r = 0; r < rowCount(); ++r) {
+        valores_.append(valorIndexado(r));
+        cuenta(valores_.last(), 1);
+    }
+}
+
+void Reja::filasInsertadas(int primera, int ultima) {
+    primeraSinNumerar_ = std::min(primeraSinNumerar_, primera);
+    if (columnaIndice_ < 0 || !lee_)
+        return;
+    if (primera < 0 || primera > valores_.size()) {
+        reconstruyeIndice();
+        return;
+    }
+    for (int r = primera; r <= ultima; ++r) {
+        valores_.insert(r, valorIndexado(r));
+        cuenta(valores_.at(r), 1);
+    }
+}
+
+void Reja::filasQuitadas(int primera, int ultima) {
+    primeraSinNumerar_ = std::min(primeraSinNumerar_, primera);
+    if (columnaIndice_ < 0 || !lee_)
+        return;
+    if (primera < 0 || ultima >= valores_.size()) {
+        reconstruyeIndice();
+        return;
+    }
+    for (int r = primera; r <= ultima; ++r)
+        cuenta(valores_.at(r), -1);
+    valores_.remove(primera, ultima - primera + 1);
+}
+
+void Reja::datosCambiados(int primera, int ultima, int primeraCol, int ultimaCol) {
+    if (columnaIndice_ < 0 || !lee_ || columnaIndice_ < primeraCol || columnaIndice_ > ultimaCol)
+        return;
+    if (primera < 0 || ultima >= valores_.size()) {
+        reconstruyeIndice();
+        return;
+    }
+    for (int r = primera; r <= ultima; ++r) {
+        cuenta(valores_.at(r), -1);
+        valores_[r] = valorIndexado(r);
+        cuenta(valores_.at(r), 1);
+    }
 }
 
 void Reja::keyPressEvent(QKeyEvent* e) {

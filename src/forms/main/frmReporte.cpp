@@ -115,6 +115,8 @@ void frmReporte::construyeControles() {
     cmdGuardar->setObjectName(QStringLiteral("cmdGuardar"));
     mhgReja = new Reja(this);
     mhgReja->setObjectName(QStringLiteral("mhgReja"));
+    // The duplicate check of each added invoice looks its identifier up here.
+    mhgReja->indexaColumna(7, [](const QString& t) { return libTESK::instancia().tkVal(t); });
     Label2 =
         new QLabel(QStringLiteral("Pulse SUPR en la factura que desee quitar de la lista"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -425,7 +427,6 @@ QString textoCampo(const Recordset& rs, const char* nombre) {
 }  // namespace
 
 void frmReporte::AgregaFactura() {
-    libTESK& lib = libTESK::instancia();
     CursorOcupado ocupado;
     cmdAgregar->setEnabled(false);
     try {
@@ -437,13 +438,10 @@ void frmReporte::AgregaFactura() {
         } else {
             const Variante id = rs.campo(QStringLiteral("ID")).valor();
             const double valorId = id.esNulo() ? 0.0 : id.aDoble();
-            for (int r = 1; r <= n; ++r) {
-                if (valorId == lib.tkVal(mhgReja->texto(r, 7))) {
-                    muestraMensaje(QStringLiteral("Esa factura ya está en la lista"),
-                                   QStringLiteral("Atención"), Botones::Aceptar, Icono::Critico);
-                    agregar = false;
-                    break;
-                }
+            if (mhgReja->contieneValor(valorId)) {
+                muestraMensaje(QStringLiteral("Esa factura ya está en la lista"),
+                               QStringLiteral("Atención"), Botones::Aceptar, Icono::Critico);
+                agregar = false;
             }
             ++n;
         }
