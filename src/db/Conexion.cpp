@@ -7,6 +7,7 @@
 
 #include "db/Recordset.h"
 #include "db/ResultadoBdD.h"
+#include "platform/Sistema.h"
 
 namespace quilmaro {
 
@@ -218,6 +219,13 @@ void Conexion::abre() {
     // The option files may name another character set; the program talks utf8mb4.
     mysql_set_character_set(mysql_, "utf8mb4");
     abierta_ = true;
+}
+
+bool Conexion::enCalma() const {
+    if (!abierta_ || !mysql_)
+        return false;
+    const my_socket s = mysql_get_socket(mysql_);
+    return s != static_cast<my_socket>(-1) && sistema::socketEnCalma(static_cast<std::intptr_t>(s));
 }
 
 void Conexion::cierra() {

@@ -51,6 +51,10 @@ class Conexion : public std::enable_shared_from_this<Conexion> {
     // Closes; errores::ConexionCerrada when it is not open.
     void cierra();
     bool estaAbierta() const { return abierta_; }
+    // Open, and nothing has come from the server since its last answer: a server that closed
+    // the connection (restarted, stopped, timed out) has sent its end, which shows here at no
+    // cost. Quiet is no proof the server is still there; a statement will tell.
+    bool enCalma() const;
 
     // Runs one statement. A statement that returns rows (SELECT, SHOW) gives an open record set
     // holding them, positioned on the first; any other gives nullptr. A rejected statement gives

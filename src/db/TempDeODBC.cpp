@@ -157,11 +157,36 @@ QString NumeroDeError(int numero) {
     return numero < 0 ? QString::number(numero) : QLatin1Char(' ') + QString::number(numero);
 }
 
+namespace {
+
+// The question asked while the server cannot be reached; true for Yes (the default).
+bool preguntaReintento() {
+    return muestraMensaje(QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar "
+                                         "abrir la base de datos?"),
+                          QStringLiteral("ERROR"), Botones::SiNo, Icono::Exclamacion,
+                          Respuesta::Si) == Respuesta::Si;
+}
+
+// Any other failure of the connection: the text before the number tells what was being done.
+void avisaErrorConexion(const QString& que, const ErrorTESK& e) {
+    muestraError(que + NumeroDeError(e.numero()) + QStringLiteral(": ") + e.descripcion(),
+                 QStringLiteral("Error"));
+}
+
+const QString kErrorAlAbrir = QStringLiteral("Error al abrir la base de datos:");
+
+// The database name as it is used: the general one when none is named, lower case.
+void normalizaBase(QString& stBaseDatos) {
+    if (stBaseDatos.isEmpty())
+        stBaseDatos = kBaseDeDatosGeneral;
+    stBaseDatos = stBaseDatos.toLower();
+}
+
+}  // namespace
+
 void AbreBdD(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
     for (;;) {
-        if (stBaseDatos.isEmpty())
-            stBaseDatos = kBaseDeDatosGeneral;
-        stBaseDatos = stBaseDatos.toLower();
+        normalizaBase(stBaseDatos);
         cnnBdD = Conexion::crea();
         cnnBdD->setCadenaConexion(CadenaConexion(stServidor, stBaseDatos));
         try {
@@ -169,17 +194,11 @@ void AbreBdD(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
             return;
         } catch (const ErrorTESK& e) {
             if (e.numero() == errores::ServidorInalcanzable) {
-                const Respuesta r = muestraMensaje(
-                    QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar abrir la "
-                                   "base de datos?"),
-                    QStringLiteral("ERROR"), Botones::SiNo, Icono::Exclamacion, Respuesta::Si);
-                if (r == Respuesta::Si)
+                if (preguntaReintento())
                     continue;
                 plataforma().terminaProceso(0);
             }
-            muestraError(QStringLiteral("Error al abrir la base de datos:") +
-                             NumeroDeError(e.numero()) + QStringLiteral(": ") + e.descripcion(),
-                         QStringLiteral("Error"));
+            avisaErrorConexion(kErrorAlAbrir, e);
             return;
         }
     }
@@ -187,14 +206,17 @@ void AbreBdD(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
 
 bool AseguraConexion(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
     if (cnnBdD && cnnBdD->estaAbierta()) {
+        // Nothing from the server since its last answer: the connection is taken as it is, and
+        // a lookup does not pay a round trip first. Anything else (the server's end of a closed
+        // connection, most often) is settled by asking the server.
+        if (cnnBdD->enCalma())
+            return true;
         try {
             cnnBdD->ejecuta(QStringLiteral("Do 0"));
             return true;
         } catch (const ErrorTESK& e) {
             if (e.numero() != errores::ServidorInalcanzable) {
-                muestraError(QStringLiteral("Error al usar la conexión con el servidor:") +
-                                 NumeroDeError(e.numero()) + QStringLiteral(": ") + e.descripcion(),
-                             QStringLiteral("Error"));
+                avisaErrorConexion(QStringLiteral("Error al usar la conexión con el servidor:"), e);
                 return false;
             }
         }
@@ -202,9 +224,7 @@ bool AseguraConexion(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
     // A new connection; while the server cannot be reached the clerk decides whether to try
     // again. The old connection keeps its place until a new one opens: a No leaves everything as
     // it was (the program goes on, with its list) and the next command asks again.
-    if (stBaseDatos.isEmpty())
-        stBaseDatos = kBaseDeDatosGeneral;
-    stBaseDatos = stBaseDatos.toLower();
+    normalizaBase(stBaseDatos);
     for (;;) {
         auto nueva = Conexion::crea();
         nueva->setCadenaConexion(CadenaConexion(stServidor, stBaseDatos));
@@ -221,16 +241,11 @@ bool AseguraConexion(std::shared_ptr<Conexion>& cnnBdD, QString& stBaseDatos) {
             return true;
         } catch (const ErrorTESK& e) {
             if (e.numero() != errores::ServidorInalcanzable) {
-                muestraError(QStringLiteral("Error al abrir la base de datos:") +
-                                 NumeroDeError(e.numero()) + QStringLiteral(": ") + e.descripcion(),
-                             QStringLiteral("Error"));
+                avisaErrorConexion(kErrorAlAbrir, e);
                 return false;
             }
         }
-        if (muestraMensaje(QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar "
-                                          "abrir la base de datos?"),
-                           QStringLiteral("ERROR"), Botones::SiNo, Icono::Exclamacion,
-                           Respuesta::Si) != Respuesta::Si)
+        if (!preguntaReintento())
             return false;
     }
 }

@@ -86,7 +86,8 @@ bool esOculto(const QString& ruta) {
     const DWORD a = GetFileAttributesW(reinterpret_cast<LPCWSTR>(ruta.utf16()));
     return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
 #else
-    if (QFileInfo(ruta).fileName().startsWith(QLatin1Char('.'))) return true;
+    if (QFileInfo(ruta).fileName().startsWith(QLatin1Char('.')))
+        return true;
     // The hidden and system marks a file may carry from another system (or from Atributo).
     const auto marcas = sistema::leeAtributos(ruta);
     constexpr std::uint32_t kOcultoOSistema = 2 | 4;

@@ -76,4 +76,10 @@ std::optional<std::uint32_t> leeAtributos(const QString& ruta);
 // them could not be stored.
 bool fijaAtributos(const QString& ruta, std::uint32_t palabra);
 
+// --- Network connections -------------------------------------------------------------------------
+
+// Whether a connected socket is quiet: nothing arrived to read, no hang-up, no error. A connection
+// the other end closed or dropped shows up here without a round trip over the network.
+bool socketEnCalma(std::intptr_t socket);
+
 }  // namespace quilmaro::sistema

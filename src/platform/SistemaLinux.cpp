@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/lp.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -290,6 +291,17 @@ bool fijaAtributos(const QString& ruta, std::uint32_t palabra) {
             bien = false;
     }
     return bien;
+}
+
+bool socketEnCalma(std::intptr_t socket) {
+    pollfd p{};
+    p.fd = static_cast<int>(socket);
+    p.events = POLLIN | POLLRDHUP;
+    int r;
+    do
+        r = ::poll(&p, 1, 0);
+    while (r < 0 && errno == EINTR);
+    return r == 0;
 }
 
 }  // namespace quilmaro::sistema

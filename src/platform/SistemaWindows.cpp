@@ -9,6 +9,7 @@
 #include <string>
 
 #include <windows.h>
+#include <winsock2.h>
 
 #include "platform/Sistema.h"
 
@@ -80,6 +81,13 @@ std::optional<std::uint32_t> leeAtributos(const QString& ruta) {
 
 bool fijaAtributos(const QString& ruta, std::uint32_t palabra) {
     return SetFileAttributesW(ancho(ruta).c_str(), palabra) != 0;
+}
+
+bool socketEnCalma(std::intptr_t socket) {
+    WSAPOLLFD p{};
+    p.fd = static_cast<SOCKET>(socket);
+    p.events = POLLRDNORM;
+    return WSAPoll(&p, 1, 0) == 0;
 }
 
 }  // namespace quilmaro::sistema

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
@@ -273,6 +274,28 @@ TEST(Conexion, ArchivosDeOpcionesDelClienteYEntorno) {
     qunsetenv("MYSQL_UNIX_PORT");
     EXPECT_EQ(numeroDe([&] { abre(); }), errores::ServidorInalcanzable);
     qputenv("MYSQL_UNIX_PORT", socket);
+}
+
+TEST(Conexion, EnCalmaHastaQueElServidorLaCierra) {
+    auto cnn = prueba::conecta(QStringLiteral("datos1"));
+    ASSERT_TRUE(cnn->estaAbierta());
+    EXPECT_TRUE(cnn->enCalma());
+    // Answers read to the end leave nothing behind.
+    auto rs = cnn->ejecuta(QStringLiteral("SELECT seq FROM seq_1_to_5000"));
+    ASSERT_TRUE(rs);
+    rs.reset();
+    cnn->ejecuta(QStringLiteral("DO 0"));
+    EXPECT_TRUE(cnn->enCalma());
+
+    // The server closes it: seen without a statement (the end reaches the socket at once over
+    // this computer's connections; a short wait covers a slow scheduler).
+    const long long id = prueba::cuentaSQL(*cnn, QStringLiteral("SELECT CONNECTION_ID()"));
+    prueba::conecta(QStringLiteral("mysql"))->ejecuta(QStringLiteral("KILL %1").arg(id));
+    for (int i = 0; i < 100 && cnn->enCalma(); ++i)
+        QThread::msleep(10);
+    EXPECT_FALSE(cnn->enCalma());
+    cnn->cierra();
+    EXPECT_FALSE(cnn->enCalma());
 }
 
 TEST(AseguraConexion, LaQueElServidorCortoSeReemplazaYUnNoNoTerminaElProceso) {
