@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "../comun/Banco.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
@@ -24,31 +25,16 @@
 #include "reports/Reportes.h"
 #include "startup/Globales.h"
 
-namespace {
+using namespace quilmaro::banco;
 
-double mediana(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+namespace {
 
 // The floor: the server work with nothing of the program around it.
 double piso(const QString& base, const QStringList& ids) {
-    MYSQL* m = mysql_init(nullptr);
-    const QByteArray socket = qgetenv("MYSQL_UNIX_PORT");
-    if (!mysql_real_connect(m, nullptr, "root", "", base.toUtf8().constData(), 0,
-                            socket.isEmpty() ? nullptr : socket.constData(), 0)) {
-        std::fprintf(stderr, "%s\n", mysql_error(m));
-        std::exit(1);
-    }
-    mysql_set_character_set(m, "utf8mb4");
+    MYSQL* m = conectaPiso(base);
     QElapsedTimer t;
     t.start();
-    auto q = [&](const QString& s) {
-        if (mysql_query(m, s.toUtf8().constData()) != 0) {
-            std::fprintf(stderr, "%s\n", mysql_error(m));
-            std::exit(1);
-        }
-    };
+    auto q = [&](const QString& s) { consulta(m, s.toUtf8()); };
     q("CREATE TABLE piso_bench LIKE facturas");
     q("INSERT INTO piso_bench SELECT * FROM facturas WHERE ID IN (" + ids.join(',') + ")");
     q("SELECT * FROM piso_bench");

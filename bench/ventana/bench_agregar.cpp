@@ -26,40 +26,15 @@
 #include <cstdlib>
 #include <vector>
 
+#include "../comun/Banco.h"
 #include "forms/main/Reja.h"
 #include "forms/main/frmReporte.h"
 #include "platform/Plataforma.h"
-#include "platform/PlataformaQt.h"
 #include "startup/Globales.h"
 
+using namespace quilmaro::banco;
+
 namespace {
-
-// The real window system except for message boxes, which are answered and counted.
-class PlataformaBanco final : public quilmaro::Plataforma {
-  public:
-    quilmaro::Respuesta mensaje(const quilmaro::Mensaje& m) override {
-        ++mensajes;
-        std::fprintf(stderr, "message: %s\n", qUtf8Printable(m.texto));
-        return m.botones == quilmaro::Botones::SiNo ? quilmaro::Respuesta::Si
-                                                    : quilmaro::Respuesta::Aceptar;
-    }
-    void beep() override {}
-    void cursorOcupado(bool activo) override { real.cursorOcupado(activo); }
-    void procesaEventos() override { real.procesaEventos(); }
-    [[noreturn]] void terminaProceso(int codigo) override {
-        std::fprintf(stderr, "the window ended the process (code %d)\n", codigo);
-        std::exit(1);
-    }
-    void enviaTab(bool atras) override { real.enviaTab(atras); }
-
-    quilmaro::PlataformaQt real;
-    int mensajes = 0;
-};
-
-double mediana(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 QString serieDe(int factura) {
     return QString(QLatin1Char("ABC"[factura % 3]));
@@ -80,7 +55,7 @@ int main(int argc, char* argv[]) {
     if (agregados < 1 || previas < 0)
         return 2;
 
-    PlataformaBanco plataforma;
+    PlataformaBanco plataforma(quilmaro::Respuesta::Si);
     quilmaro::instalaPlataforma(&plataforma);
     QTemporaryDir carpeta;
     quilmaro::stRutaPrograma = carpeta.path() + QLatin1Char('/');
@@ -88,14 +63,7 @@ int main(int argc, char* argv[]) {
     quilmaro::stServidor.clear();
 
     // The floor's own connection, open before the first query.
-    MYSQL* m = mysql_init(nullptr);
-    const QByteArray socket = qgetenv("MYSQL_UNIX_PORT");
-    if (!mysql_real_connect(m, nullptr, "root", "", base.toUtf8().constData(), 0,
-                            socket.isEmpty() ? nullptr : socket.constData(), 0)) {
-        std::fprintf(stderr, "%s\n", mysql_error(m));
-        return 1;
-    }
-    mysql_set_character_set(m, "utf8mb4");
+    MYSQL* m = conectaPiso(base);
     auto piso = [&](const QString& serie, int factura) {
         QElapsedTimer t;
         t.start();
@@ -122,15 +90,12 @@ int main(int argc, char* argv[]) {
         return us;
     };
 
-    // A bare round trip of one statement that returns nothing, for the report: the window checks
-    // its connection that way before each lookup.
+    // A bare round trip of one statement that returns nothing, for the report: what the window
+    // pays to check its connection when the connection's socket is not quiet.
     auto idaYVuelta = [&] {
         QElapsedTimer t;
         t.start();
-        if (mysql_query(m, "Do 0") != 0) {
-            std::fprintf(stderr, "%s\n", mysql_error(m));
-            std::exit(1);
-        }
+        consulta(m, "Do 0");
         return t.nsecsElapsed() / 1e3;
     };
 

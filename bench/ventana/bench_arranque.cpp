@@ -31,15 +31,17 @@
 #include <ctime>
 #include <vector>
 
+#include "../comun/Banco.h"
 #include "forms/main/ArchivoLista.h"
 #include "forms/main/Reja.h"
 #include "forms/main/frmReporte.h"
 #include "lib/ArchivosTexto.h"
 #include "lib/Regional.h"
 #include "platform/Plataforma.h"
-#include "platform/PlataformaQt.h"
 #include "startup/Globales.h"
 #include "startup/Principal.h"
+
+using namespace quilmaro::banco;
 
 namespace {
 
@@ -49,58 +51,12 @@ long long ahoraNs() {
     return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
 }
 
-double mediana(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// The real window system except for message boxes, which are answered and counted.
-class PlataformaBanco final : public quilmaro::Plataforma {
-  public:
-    quilmaro::Respuesta mensaje(const quilmaro::Mensaje& m) override {
-        ++mensajes;
-        std::fprintf(stderr, "message: %s\n", qUtf8Printable(m.texto));
-        return m.botones == quilmaro::Botones::SiNo ? quilmaro::Respuesta::No
-                                                    : quilmaro::Respuesta::Aceptar;
-    }
-    void beep() override {}
-    void cursorOcupado(bool activo) override { real.cursorOcupado(activo); }
-    void procesaEventos() override { real.procesaEventos(); }
-    [[noreturn]] void terminaProceso(int codigo) override {
-        std::fprintf(stderr, "the window ended the process (code %d)\n", codigo);
-        std::exit(1);
-    }
-    void enviaTab(bool atras) override { real.enviaTab(atras); }
-
-    quilmaro::PlataformaQt real;
-    int mensajes = 0;
-};
-
-MYSQL* conectaPiso(const QString& base) {
-    MYSQL* m = mysql_init(nullptr);
-    const QByteArray socket = qgetenv("MYSQL_UNIX_PORT");
-    if (!mysql_real_connect(m, nullptr, "root", "", base.toUtf8().constData(), 0,
-                            socket.isEmpty() ? nullptr : socket.constData(), 0)) {
-        std::fprintf(stderr, "%s\n", mysql_error(m));
-        std::exit(1);
-    }
-    mysql_set_character_set(m, "utf8mb4");
-    return m;
-}
-
-void consulta(MYSQL* m, const char* sql) {
-    if (mysql_query(m, sql) != 0) {
-        std::fprintf(stderr, "%s\n", mysql_error(m));
-        std::exit(1);
-    }
-}
-
 // The child: one start-up, timed stage by stage.
 int arranque(int argc, char* argv[], const QString& carpeta, long long filasEsperadas) {
     const long long tMain = ahoraNs();
     QApplication app(argc, argv);
     QApplication::setApplicationName(quilmaro::kTituloPrograma);
-    PlataformaBanco plataforma;
+    PlataformaBanco plataforma(quilmaro::Respuesta::No);
     quilmaro::instalaPlataforma(&plataforma);
     long long tVentana = 0, tActiva = 0, tPintada = 0;
     int filas = 0;
