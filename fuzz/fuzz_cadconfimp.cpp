@@ -5,20 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Entrada.h"
 #include "lib/ArchivosTexto.h"
-#include "lib/Regional.h"
 #include "lib/libTESK.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
     using namespace quilmaro;
-    static const bool listo = [] {
-        fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
-        return true;
-    }();
-    (void)listo;
     libTESK& t = tesk();
-    const QString cadena =
-        QString::fromUtf8(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));
+    const QString cadena = fuzz::textoDe(datos, largo);
     QString resultado;
     try {
         resultado = t.CadConfImp(cadena);

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "Entrada.h"
 #include "lib/Regional.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
@@ -173,12 +174,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t lar
     static const bool listo = [] {
         // Hashes (and with them the order of hashed containers) the same on every run.
         QHashSeed::setDeterministicGlobalSeed();
-        fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
         return true;
     }();
     (void)listo;
-    const QString texto =
-        QString::fromUtf8(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));
+    const QString texto = quilmaro::fuzz::textoDe(datos, largo);
     // The text as a number pattern too: a finite number is written with digits, whatever the
     // pattern ("nan" or "inf" only when the pattern itself holds them).
     for (const double n : {0.0, -1234.565, 1e300}) {

@@ -6,19 +6,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "lib/Regional.h"
+#include "Entrada.h"
 #include "lib/libTESK.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
     using namespace quilmaro;
-    static const bool listo = [] {
-        fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
-        return true;
-    }();
-    (void)listo;
     libTESK& t = tesk();
-    const QString texto =
-        QString::fromUtf8(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));
+    const QString texto = fuzz::textoDe(datos, largo);
     try {
         const double v = t.tkVal(texto);
         if (std::isnan(v))
