@@ -12,6 +12,8 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -94,5 +96,95 @@ bool esOculto(const QString& ruta) {
     return marcas && (*marcas & kOcultoOSistema);
 #endif
 }
+
+#ifdef Q_OS_WIN
+
+ArchivoEnUso::ArchivoEnUso(const QString& ruta)
+    : ruta_(ruta),
+      manejador_(reinterpret_cast<std::intptr_t>(CreateFileW(
+          reinterpret_cast<LPCWSTR>(ruta.utf16()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr))) {}
+
+ArchivoEnUso::~ArchivoEnUso() {
+    if (tomado())
+        CloseHandle(reinterpret_cast<HANDLE>(manejador_));
+}
+
+bool ArchivoEnUso::tomado() const {
+    return reinterpret_cast<HANDLE>(manejador_) != INVALID_HANDLE_VALUE;
+}
+
+bool ArchivoEnUso::borra() {
+    // Closed first: this handle itself refuses deletion.
+    if (tomado())
+        CloseHandle(reinterpret_cast<HANDLE>(manejador_));
+    manejador_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+    return QFile::remove(ruta_) || !QFile::exists(ruta_);
+}
+
+bool borraSiNoEstaEnUso(const QString& ruta) {
+    // An open file without delete sharing cannot be deleted: the system keeps it.
+    return QFile::remove(ruta) || !QFile::exists(ruta);
+}
+
+#else
+
+ArchivoEnUso::ArchivoEnUso(const QString& ruta) : ruta_(ruta), manejador_(-1) {
+    const QByteArray nombre = QFile::encodeName(ruta);
+    // A cleaner may delete the file between the opening and the lock: the lock then holds a file
+    // no longer in the folder, and the name is opened again.
+    for (int intento = 0; intento < 5; ++intento) {
+        const int fd = ::open(nombre.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return;
+        int r;
+        do
+            r = ::flock(fd, LOCK_SH);
+        while (r != 0 && errno == EINTR);
+        struct stat abierto {
+        }, enCarpeta{};
+        if (r == 0 && ::fstat(fd, &abierto) == 0 && ::stat(nombre.constData(), &enCarpeta) == 0 &&
+            abierto.st_dev == enCarpeta.st_dev && abierto.st_ino == enCarpeta.st_ino) {
+            manejador_ = fd;
+            return;
+        }
+        ::close(fd);
+        if (r != 0)
+            return;
+    }
+}
+
+ArchivoEnUso::~ArchivoEnUso() {
+    if (tomado())
+        ::close(static_cast<int>(manejador_));  // the lock goes with the descriptor
+}
+
+bool ArchivoEnUso::tomado() const {
+    return manejador_ >= 0;
+}
+
+bool ArchivoEnUso::borra() {
+    // Deleted while still marked, so that no cleaner gets there first and makes this fail.
+    const bool borrado = ::unlink(QFile::encodeName(ruta_).constData()) == 0 || errno == ENOENT;
+    if (tomado())
+        ::close(static_cast<int>(manejador_));
+    manejador_ = -1;
+    return borrado;
+}
+
+bool borraSiNoEstaEnUso(const QString& ruta) {
+    const QByteArray nombre = QFile::encodeName(ruta);
+    const int fd = ::open(nombre.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QFile::remove(ruta) || !QFile::exists(ruta);
+    // Deleted while this lock is held: a run that marks the file after this point finds it gone
+    // and makes it anew.
+    const bool libre = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool borrado = libre && (::unlink(nombre.constData()) == 0 || errno == ENOENT);
+    ::close(fd);
+    return borrado;
+}
+
+#endif
 
 }  // namespace quilmaro::archivos

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 #include "lib/ErrorTESK.h"
@@ -17,5 +18,27 @@ std::optional<Error> reemplazaAtomico(const QString& destino, const QByteArray& 
 
 // The hidden mark of the file system for a path's last component.
 bool esOculto(const QString& ruta);
+
+// A file marked in use for as long as the object lives (created empty when it is missing), so
+// that another copy of the program cleaning up the same folder leaves it: on Windows the file
+// stays open without delete sharing, elsewhere it holds a shared advisory lock (flock).
+class ArchivoEnUso {
+  public:
+    explicit ArchivoEnUso(const QString& ruta);
+    ~ArchivoEnUso();
+    ArchivoEnUso(const ArchivoEnUso&) = delete;
+    ArchivoEnUso& operator=(const ArchivoEnUso&) = delete;
+    // Whether the mark could be taken.
+    bool tomado() const;
+    // Deletes the file and gives up the mark; true when the file is gone.
+    bool borra();
+
+  private:
+    QString ruta_;
+    std::intptr_t manejador_;
+};
+
+// Deletes a file unless a copy of the program has it in use (ArchivoEnUso); true when it is gone.
+bool borraSiNoEstaEnUso(const QString& ruta);
 
 }  // namespace quilmaro::archivos

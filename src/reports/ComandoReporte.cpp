@@ -5,12 +5,14 @@
 #include <QSet>
 #include <QUuid>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
 #include "lib/libTESK.h"
+#include "platform/Archivos.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
 #include "reports/Reportes.h"
@@ -42,13 +44,17 @@ QString marcaNueva() {
 }
 
 // The working table and the local file of one run, removed when the run ends however it ends.
+// The file is marked in use meanwhile: another copy of the program closing in the same folder
+// deletes the report files left there, but not this one.
 struct Limpieza {
     std::shared_ptr<Conexion> cnn;
     QString tabla;
     QString marca;
     QString archivo;
+    std::unique_ptr<archivos::ArchivoEnUso> enUso;
     ~Limpieza() {
-        if (!archivo.isEmpty() && QFile::exists(archivo) && !QFile::remove(archivo))
+        if (!archivo.isEmpty() && QFile::exists(archivo) &&
+            !(enUso ? enUso->borra() : QFile::remove(archivo)))
             muestraError(QStringLiteral("No se pudo borrar el archivo temporal %1").arg(archivo));
         if (tabla.isEmpty())
             return;
@@ -194,6 +200,8 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
         CursorOcupado ocupado;
         QString archivo = NombreTemporal();
         limpieza.archivo = archivo;
+        if (!archivo.isEmpty())
+            limpieza.enUso = std::make_unique<archivos::ArchivoEnUso>(archivo);
         PreparaAuxiliar(archivo, pedido.referencia);
 
         crp.fijaDestino(pedido.destino);

@@ -1,7 +1,8 @@
 // The local report file of a run (NECESITA_SERVIDOR for the letterhead): its name is taken by
 // creating the file, so that two runs sharing a program folder (a second window, or workstations
 // started from one network folder) never work on the same file, and the copy of the template
-// goes into that file without freeing the name.
+// goes into that file without freeing the name. While a run works on its file, another copy of
+// the program closing in the same folder leaves it.
 
 #include <QFile>
 #include <QProcess>
@@ -9,6 +10,7 @@
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
+#include "platform/Archivos.h"
 #include "reports/Reportes.h"
 
 using namespace quilmaro;
@@ -76,4 +78,39 @@ TEST_F(Temporales, DosProgramasEnLaMismaCarpeta) {
     EXPECT_EQ(consulta(ajeno, "SELECT ParaLasFechas FROM Generales"), "DEL OTRO PROGRAMA");
     EXPECT_EQ(consulta(propio, "SELECT ParaLasFechas FROM Generales"), "DE ESTE PROGRAMA");
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+}
+
+TEST_F(Temporales, AlCerrarQuedaElArchivoQueOtraCopiaUsa) {
+    // Another copy of the program in the middle of a run has its file marked in use; a file an
+    // earlier run left behind is not marked. Closing this window deletes only the left one.
+    QString ajeno = NombreTemporal();
+    archivos::ArchivoEnUso enUso(ajeno);
+    ASSERT_TRUE(enUso.tomado());
+    PreparaAuxiliar(ajeno, "DEL OTRO PROGRAMA");
+    const QString dejado = NombreTemporal();
+    ASSERT_TRUE(QFile::exists(dejado));
+
+    auto v = abreVentana(kBase);
+    EXPECT_THROW(v->Form_Unload(), ProcesoTerminado);
+    EXPECT_FALSE(QFile::exists(dejado));
+    ASSERT_TRUE(QFile::exists(ajeno));
+    EXPECT_EQ(consulta(ajeno, "SELECT ParaLasFechas FROM Generales"), "DEL OTRO PROGRAMA");
+
+    // The other run ends and deletes its own file without a word.
+    EXPECT_TRUE(enUso.borra());
+    EXPECT_FALSE(QFile::exists(ajeno));
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+}
+
+TEST_F(Temporales, UnaMarcaSobreUnArchivoQueOtroBorroSeToma) {
+    // The file vanished before it could be marked (a cleaner got there first): it is made anew
+    // and marked, so the next cleaner leaves it.
+    const QString nombre = carpeta.filePath("TEMPORAL0007.MDB");
+    archivos::ArchivoEnUso enUso(nombre);
+    ASSERT_TRUE(enUso.tomado());
+    EXPECT_TRUE(QFile::exists(nombre));
+    EXPECT_FALSE(archivos::borraSiNoEstaEnUso(nombre));
+    EXPECT_TRUE(QFile::exists(nombre));
+    EXPECT_TRUE(enUso.borra());
+    EXPECT_TRUE(archivos::borraSiNoEstaEnUso(nombre));  // already gone counts as deleted
 }

@@ -336,7 +336,8 @@ bool frmReporte::Form_QueryUnload() {
 
 void frmReporte::Form_Unload() {
     // Temporary report databases left behind by earlier runs. A file that cannot be deleted is
-    // left where it is; the search moves past it.
+    // left where it is; the search moves past it. So is one in use by a run of another copy of
+    // the program working in the same folder.
     QDir carpeta(stRutaPrograma.isEmpty() ? QDir::currentPath() : stRutaPrograma);
     const QStringList archivos = carpeta.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& nombre : archivos) {
@@ -345,7 +346,7 @@ void frmReporte::Form_Unload() {
             continue;
         if (libTESK::instancia().AllTrim(nombre).texto().isEmpty())
             continue;
-        QFile::remove(carpeta.filePath(nombre));
+        archivos::borraSiNoEstaEnUso(carpeta.filePath(nombre));
     }
     // Working tables that runs had to leave while the server was away.
     DescartaTablasPendientes(estado_->cnnDatos);
