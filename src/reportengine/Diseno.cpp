@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QXmlStreamReader>
 #include <cmath>
+#include <utility>
 
 namespace quilmaro::reporte {
 
@@ -312,22 +313,19 @@ class Lector {
     }
 
     static std::optional<TipoBanda> tipoBanda(QStringView n) {
-        if (n == QLatin1String("encabezado-reporte"))
-            return TipoBanda::EncabezadoReporte;
-        if (n == QLatin1String("encabezado-pagina"))
-            return TipoBanda::EncabezadoPagina;
-        if (n == QLatin1String("encabezado-columnas"))
-            return TipoBanda::EncabezadoColumnas;
-        if (n == QLatin1String("encabezado-grupo"))
-            return TipoBanda::EncabezadoGrupo;
-        if (n == QLatin1String("detalle"))
-            return TipoBanda::Detalle;
-        if (n == QLatin1String("pie-grupo"))
-            return TipoBanda::PieGrupo;
-        if (n == QLatin1String("pie-reporte"))
-            return TipoBanda::PieReporte;
-        if (n == QLatin1String("pie-pagina"))
-            return TipoBanda::PiePagina;
+        static const std::pair<QLatin1String, TipoBanda> kBandas[] = {
+            {QLatin1String("encabezado-reporte"), TipoBanda::EncabezadoReporte},
+            {QLatin1String("encabezado-pagina"), TipoBanda::EncabezadoPagina},
+            {QLatin1String("encabezado-columnas"), TipoBanda::EncabezadoColumnas},
+            {QLatin1String("encabezado-grupo"), TipoBanda::EncabezadoGrupo},
+            {QLatin1String("detalle"), TipoBanda::Detalle},
+            {QLatin1String("pie-grupo"), TipoBanda::PieGrupo},
+            {QLatin1String("pie-reporte"), TipoBanda::PieReporte},
+            {QLatin1String("pie-pagina"), TipoBanda::PiePagina},
+        };
+        for (const auto& [nombre, tipo] : kBandas)
+            if (n == nombre)
+                return tipo;
         return std::nullopt;
     }
 
