@@ -68,12 +68,12 @@ class RegionalFijo {
 class Copias : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        cnn_ = prueba::basePropia(QStringLiteral("prueba_copias"));
+        cnn_ = prueba::basePropia("prueba_copias");
         for (const char* t : {"facturas", "trabajo"})
             cnn_->ejecuta(QStringLiteral("CREATE TABLE %1 LIKE datos1.facturas").arg(t));
-        cnn_->ejecuta(QString::fromUtf8(kTodos).arg(QStringLiteral("todos")));
+        cnn_->ejecuta(QString::fromUtf8(kTodos).arg("todos"));
         cnn_->ejecuta(QString::fromUtf8(kFilaCompleta));
-        cnn_->ejecuta(QStringLiteral("INSERT INTO todos (Id) VALUES (2)"));
+        cnn_->ejecuta("INSERT INTO todos (Id) VALUES (2)");
         cnn_->ejecuta(QStringLiteral(
             "CREATE TABLE parcial (ID int PRIMARY KEY, Serie varchar(5), Nombre varchar(120), "
             "Observaciones text, Extra int) CHARSET utf8mb4"));
@@ -99,7 +99,7 @@ class Copias : public ::testing::Test {
 }  // namespace
 
 TEST_F(Copias, InsertaRegistroEscribeCadaValorSegunSuColumna) {
-    auto tipos = abre(QStringLiteral("facturas where ID=-9"));
+    auto tipos = abre("facturas where ID=-9");
     const QStringList campos{"Serie", "Factura", "Fecha"};
     // A date as the user's settings write it, "now" in any capitals, a day that does not exist:
     // the statement, and the date as rewritten in the caller's list.
@@ -124,7 +124,7 @@ TEST_F(Copias, InsertaRegistroEscribeCadaValorSegunSuColumna) {
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM facturas WHERE Factura=126 AND Fecha=CURDATE()"), 1);
 
     // Quotes and backslashes reach the server intact.
-    const QString nombre = QStringLiteral("PANADERÍA L'ESPIGA \"LA FINA\" \\ 🌹");
+    const QString nombre = "PANADERÍA L'ESPIGA \"LA FINA\" \\ 🌹";
     QStringList valores{"B'", "300", nombre};
     EXPECT_EQ(inserta(tipos, "facturas", {"Serie", "Factura", "Nombre"}, valores),
               "Insert into facturas (Serie,Factura,Nombre) values ('B\\'',300,'PANADERÍA "
@@ -138,7 +138,7 @@ TEST_F(Copias, InsertaRegistroEscribeCadaValorSegunSuColumna) {
 }
 
 TEST_F(Copias, SentenciaRechazadaYListasDesiguales) {
-    auto tipos = abre(QStringLiteral("facturas where ID=-9"));
+    auto tipos = abre("facturas where ID=-9");
     const long long antes = cuenta("SELECT COUNT(*) FROM facturas");
 
     const QStringList campos{"Serie", "Factura"};
@@ -172,12 +172,12 @@ TEST_F(Copias, SentenciaRechazadaYListasDesiguales) {
 }
 
 TEST_F(Copias, CadaFacturaSeCopiaEnteraByteAByte) {
-    const QStringList cols = columnas(*cnn_, QStringLiteral("datos1"), QStringLiteral("facturas"));
-    auto trabajo = abre(QStringLiteral("trabajo where Id=-9"));
+    const QStringList cols = columnas(*cnn_, "datos1", "facturas");
+    auto trabajo = abre("trabajo where Id=-9");
     for (int id = 1; id <= 5; ++id) {
         auto factura = abre(QStringLiteral("datos1.facturas where Id=%1").arg(id));
         ASSERT_FALSE(factura->eof());
-        PasaCampos(factura, trabajo, cnn_, QStringLiteral("trabajo"));
+        PasaCampos(factura, trabajo, cnn_, "trabajo");
     }
     EXPECT_EQ(plataforma_.textos(), QStringList());
     QStringList sinTexto = cols;
@@ -191,8 +191,8 @@ TEST_F(Copias, CadaFacturaSeCopiaEnteraByteAByte) {
 
     // A copy the server refuses (the key is taken) is reported with its statement: that of the row
     // with ', " and \ in its name and NULL decimals and date-time.
-    auto otra = abre(QStringLiteral("datos1.facturas where Id=3"));
-    PasaCampos(otra, trabajo, cnn_, QStringLiteral("trabajo"));
+    auto otra = abre("datos1.facturas where Id=3");
+    PasaCampos(otra, trabajo, cnn_, "trabajo");
     ASSERT_EQ(plataforma_.mensajes().size(), 1);
     EXPECT_TRUE(plataforma_.mensajes()[0].texto.startsWith(
         "Uno de los valores enviados para grabarse en la tabla 'trabajo' es incorrecto: Insert "
@@ -204,8 +204,7 @@ TEST_F(Copias, CadaFacturaSeCopiaEnteraByteAByte) {
 }
 
 TEST_F(Copias, FilaConCadaClaseDeColumnaEnVariasRegiones) {
-    QStringList copiadas =
-        columnas(*cnn_, QStringLiteral("prueba_copias"), QStringLiteral("todos"));
+    QStringList copiadas = columnas(*cnn_, "prueba_copias", "todos");
     copiadas.removeAll("Tx");
     copiadas.removeAll("Lb");
     int n = 0;
@@ -215,7 +214,7 @@ TEST_F(Copias, FilaConCadaClaseDeColumnaEnVariasRegiones) {
         RegionalFijo fijo(region);
         const QString destino = QStringLiteral("copia%1").arg(++n);
         cnn_->ejecuta(QString::fromUtf8(kTodos).arg(destino));
-        auto origen = abre(QStringLiteral("todos where Id=1"));
+        auto origen = abre("todos where Id=1");
         auto tipos = abre(destino + QStringLiteral(" where Id=-9"));
         PasaCampos(origen, tipos, cnn_, destino);
         EXPECT_EQ(plataforma_.textos(), QStringList());
@@ -229,10 +228,10 @@ TEST_F(Copias, FilaConCadaClaseDeColumnaEnVariasRegiones) {
 }
 
 TEST_F(Copias, NulosSeCopianComoValoresValidos) {
-    cnn_->ejecuta(QString::fromUtf8(kTodos).arg(QStringLiteral("nulos")));
-    auto origen = abre(QStringLiteral("todos where Id=2"));
-    auto tipos = abre(QStringLiteral("nulos where Id=-9"));
-    PasaCampos(origen, tipos, cnn_, QStringLiteral("nulos"));
+    cnn_->ejecuta(QString::fromUtf8(kTodos).arg("nulos"));
+    auto origen = abre("todos where Id=2");
+    auto tipos = abre("nulos where Id=-9");
+    PasaCampos(origen, tipos, cnn_, "nulos");
     EXPECT_EQ(plataforma_.textos(), QStringList());
     // Numbers of the classic kinds become 0, texts '', dates the zero date; whatever has no
     // such blank stays NULL.
@@ -250,9 +249,9 @@ TEST_F(Copias, NulosSeCopianComoValoresValidos) {
 }
 
 TEST_F(Copias, ColumnasQueElDestinoNoTieneSeDejanFuera) {
-    auto origen = abre(QStringLiteral("datos1.facturas where Id=1"));
-    auto tipos = abre(QStringLiteral("parcial where ID=-9"));
-    PasaCampos(origen, tipos, cnn_, QStringLiteral("Parcial"));
+    auto origen = abre("datos1.facturas where Id=1");
+    auto tipos = abre("parcial where ID=-9");
+    PasaCampos(origen, tipos, cnn_, "Parcial");
     EXPECT_EQ(plataforma_.textos(), QStringList());
     EXPECT_EQ(prueba::valorSQL(*cnn_, QStringLiteral("SELECT CONCAT_WS('|', ID, Serie, Nombre, "
                                                      "IFNULL(Observaciones, 'N'), IFNULL(Extra, "
@@ -261,10 +260,10 @@ TEST_F(Copias, ColumnasQueElDestinoNoTieneSeDejanFuera) {
 }
 
 TEST_F(Copias, SinFilaQueCopiarSeAvisaYNoSeInsertaNada) {
-    auto origen = abre(QStringLiteral("datos1.facturas where Id=-1"));
-    auto tipos = abre(QStringLiteral("parcial where ID=-9"));
+    auto origen = abre("datos1.facturas where Id=-1");
+    auto tipos = abre("parcial where ID=-9");
     const long long antes = cuenta("SELECT COUNT(*) FROM parcial");
-    PasaCampos(origen, tipos, cnn_, QStringLiteral("parcial"));
+    PasaCampos(origen, tipos, cnn_, "parcial");
     ASSERT_EQ(plataforma_.mensajes().size(), 1);
     const Mensaje& m = plataforma_.mensajes()[0];
     EXPECT_TRUE(m.texto.startsWith("Error al intentar pasar campos: 3021, "))
@@ -275,8 +274,8 @@ TEST_F(Copias, SinFilaQueCopiarSeAvisaYNoSeInsertaNada) {
 }
 
 TEST_F(Copias, NoNullDeCadaClase) {
-    auto nulos = abre(QStringLiteral("todos where Id=2"));
-    auto llenos = abre(QStringLiteral("todos where Id=1"));
+    auto nulos = abre("todos where Id=2");
+    auto llenos = abre("todos where Id=1");
     const QString vacia = tesk().FechaVacia();
     EXPECT_TRUE(!vacia.isEmpty() &&
                 QString(vacia).remove('/').remove('-').remove('.').trimmed().isEmpty())
@@ -305,15 +304,14 @@ TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
         cnn_->ejecuta(QString::fromUtf8(kTodos).arg(QLatin1String(t)));
         cnn_->ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN RenglonLista int NULL").arg(t));
     }
-    auto porFila = abre(QStringLiteral("porfila where Id=-9"));
+    auto porFila = abre("porfila where Id=-9");
     for (const char* fila : {"todos where Id=2", "todos where Id=1"})
-        PasaCampos(abre(QLatin1String(fila)), porFila, cnn_, QStringLiteral("porfila"));
+        PasaCampos(abre(QLatin1String(fila)), porFila, cnn_, "porfila");
 
-    auto conjunto = abre(QStringLiteral("conjunto where Id=-9"));
+    auto conjunto = abre("conjunto where Id=-9");
     // The full row listed last, an ID with no row in between.
-    const std::uint64_t copiadas =
-        CopiaRegistros(*cnn_, *conjunto, QStringLiteral("todos"), QStringLiteral("conjunto"),
-                       QStringLiteral("RenglonLista"), {{1, 2}, {2, 99}, {3, 1}});
+    const std::uint64_t copiadas = CopiaRegistros(*cnn_, *conjunto, "todos", "conjunto",
+                                                  "RenglonLista", {{1, 2}, {2, 99}, {3, 1}});
     EXPECT_EQ(copiadas, 2u);
     EXPECT_EQ(plataforma_.textos(), QStringList());
 
@@ -326,13 +324,9 @@ TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
               "2:1,1:3");
 
     // Nothing listed sends nothing; a statement the server refuses is thrown, not shown.
-    EXPECT_EQ(CopiaRegistros(*cnn_, *conjunto, QStringLiteral("todos"), QStringLiteral("conjunto"),
-                             QStringLiteral("RenglonLista"), {}),
-              0u);
-    EXPECT_THROW(
-        CopiaRegistros(*cnn_, *conjunto, QStringLiteral("todos"), QStringLiteral("conjunto"),
-                       QStringLiteral("RenglonLista"), {{1, 1}}),
-        ErrorTESK);
+    EXPECT_EQ(CopiaRegistros(*cnn_, *conjunto, "todos", "conjunto", "RenglonLista", {}), 0u);
+    EXPECT_THROW(CopiaRegistros(*cnn_, *conjunto, "todos", "conjunto", "RenglonLista", {{1, 1}}),
+                 ErrorTESK);
     EXPECT_TRUE(plataforma_.mensajes().isEmpty());
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM conjunto"), 2);
 }

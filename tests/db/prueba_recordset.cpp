@@ -19,7 +19,7 @@ using prueba::numeroDeError;
 class RecordsetPrueba : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        cnn_ = prueba::basePropia(QStringLiteral("prueba_recordset"));
+        cnn_ = prueba::basePropia("prueba_recordset");
         cnn_->ejecuta(QStringLiteral(R"(
 CREATE TABLE todos (
   Id int NOT NULL AUTO_INCREMENT PRIMARY KEY,
@@ -37,12 +37,12 @@ INSERT INTO todos VALUES (1, -128, 255, -32768, 65535, 2024, -8388608, 16777215,
   b'1', b'10100101', 'ab', 'dos', 'b,a', 'O''Higgins "Güero" \\ 🌹', 'x', 'texto', 'largo', 'muy largo',
   X'00FF', X'0102', X'00270AFF', X'5C00', '2024-02-29', '13:05:09', '2024-03-05 09:41:07',
   '2024-03-05 09:41:07.123456', '2024-03-05 10:00:00'))"));
-        cnn_->ejecuta(QStringLiteral("INSERT INTO todos (Id) VALUES (2)"));
+        cnn_->ejecuta("INSERT INTO todos (Id) VALUES (2)");
         cnn_->ejecuta(
             QStringLiteral("INSERT INTO todos (Id, Fe, Fh) VALUES (3, '0000-00-00', "
                            "'0000-00-00 00:00:00')"));
-        cnn_->ejecuta(QStringLiteral("CREATE TABLE conf LIKE datos1.configuracion"));
-        cnn_->ejecuta(QStringLiteral("INSERT INTO conf SELECT * FROM datos1.configuracion"));
+        cnn_->ejecuta("CREATE TABLE conf LIKE datos1.configuracion");
+        cnn_->ejecuta("INSERT INTO conf SELECT * FROM datos1.configuracion");
     }
     static void TearDownTestSuite() { cnn_.reset(); }
 
@@ -64,7 +64,7 @@ TEST_F(RecordsetPrueba, CodigoDeTipoDeCadaClaseDeColumna) {
         {"De", 131},  {"B1", 11},  {"B8", 128}, {"Ch", 129}, {"Enm", 129}, {"Co", 129}, {"Vc", 200},
         {"Vcb", 200}, {"Tx", 201}, {"Mt", 201}, {"Lt", 201}, {"Tb", 205},  {"Bl", 205}, {"Bn", 128},
         {"Vb", 204},  {"Fe", 133}, {"Ho", 134}, {"Fh", 135}, {"Fh6", 135}, {"Ts", 135}};
-    auto rs = abre(QStringLiteral("Select * from todos order by Id"));
+    auto rs = abre("Select * from todos order by Id");
     ASSERT_EQ(rs->cuentaCampos(), static_cast<int>(esperado.size()));
     for (size_t i = 0; i < esperado.size(); ++i) {
         const CampoBdD& c = rs->campo(static_cast<int>(i));
@@ -75,7 +75,7 @@ TEST_F(RecordsetPrueba, CodigoDeTipoDeCadaClaseDeColumna) {
 
 TEST_F(RecordsetPrueba, ValoresDeCadaClaseDeColumna) {
     using T = Variante::Tipo;
-    auto rs = abre(QStringLiteral("Select * from todos order by Id"));
+    auto rs = abre("Select * from todos order by Id");
     const auto v = [&](const char* n) { return rs->campo(QString::fromLatin1(n)).valor(); };
     using P = std::pair<const char*, Variante>;
     const auto revisa = [&](std::initializer_list<P> casos) {
@@ -88,20 +88,19 @@ TEST_F(RecordsetPrueba, ValoresDeCadaClaseDeColumna) {
             P{"MiU", Variante::largo64(16777215)}, P{"En", Variante(std::int32_t{-2147483647 - 1})},
             P{"EnU", Variante::largo64(4294967295LL)},
             P{"Bi", Variante::largo64(std::numeric_limits<std::int64_t>::min())},
-            P{"BiU", Variante::decimal(QStringLiteral("18446744073709551615"))},
-            P{"Fl", Variante(1.5)}, P{"Db", Variante(0.1 + 0.2)}});
-    revisa({P{"De", Variante::decimal(QStringLiteral("-1234.5000"))}, P{"B1", Variante(true)},
-            P{"B8", Variante::binario(QByteArray("\xA5"))}, P{"Ch", Variante(QStringLiteral("ab"))},
-            P{"Enm", Variante(QStringLiteral("dos"))}, P{"Co", Variante(QStringLiteral("a,b"))},
-            P{"Vc", Variante(QStringLiteral("O'Higgins \"Güero\" \\ 🌹"))},
-            P{"Lt", Variante(QStringLiteral("muy largo"))},
+            P{"BiU", Variante::decimal("18446744073709551615")}, P{"Fl", Variante(1.5)},
+            P{"Db", Variante(0.1 + 0.2)}});
+    revisa({P{"De", Variante::decimal("-1234.5000")}, P{"B1", Variante(true)},
+            P{"B8", Variante::binario(QByteArray("\xA5"))}, P{"Ch", Variante("ab")},
+            P{"Enm", Variante("dos")}, P{"Co", Variante("a,b")},
+            P{"Vc", Variante("O'Higgins \"Güero\" \\ 🌹")}, P{"Lt", Variante("muy largo")},
             P{"Tb", Variante::binario(QByteArray("\x00\xFF", 2))},
             P{"Bn", Variante::binario(QByteArray("\x00\x27\x0A\xFF", 4))},
             P{"Vb", Variante::binario(QByteArray("\x5C\x00", 2))},
-            P{"Fe", Variante(QDate(2024, 2, 29))}, P{"Ho", Variante(QStringLiteral("13:05:09"))},
+            P{"Fe", Variante(QDate(2024, 2, 29))}, P{"Ho", Variante("13:05:09")},
             P{"Fh", Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7)))},
             P{"Fh6", Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7, 123)))}});
-    EXPECT_EQ(rs->campo(QStringLiteral("Fh6")).textoServidor(), "2024-03-05 09:41:07.123456");
+    EXPECT_EQ(rs->campo("Fh6").textoServidor(), "2024-03-05 09:41:07.123456");
     EXPECT_EQ(v("Ts").tipo(), T::Fecha);
 
     rs->siguiente();  // every column NULL but the key
@@ -109,26 +108,25 @@ TEST_F(RecordsetPrueba, ValoresDeCadaClaseDeColumna) {
         EXPECT_TRUE(rs->campo(i).esNulo()) << qPrintable(rs->campo(i).nombre());
 
     rs->siguiente();  // dates the calendar cannot hold stay the server's text
-    EXPECT_EQ(v("Fe"), Variante(QStringLiteral("0000-00-00")));
-    EXPECT_EQ(v("Fh"), Variante(QStringLiteral("0000-00-00 00:00:00")));
+    EXPECT_EQ(v("Fe"), Variante("0000-00-00"));
+    EXPECT_EQ(v("Fh"), Variante("0000-00-00 00:00:00"));
 }
 
 TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
-    auto rs = abre(QStringLiteral("Select * from datos1.sistema order by Dato"));
+    auto rs = abre("Select * from datos1.sistema order by Dato");
     EXPECT_EQ(rs->cuentaRegistros(), 5);
     EXPECT_FALSE(rs->bof());
-    const auto dato = [&] { return rs->campo(QStringLiteral("dato")).valor().texto(); };
+    const auto dato = [&] { return rs->campo("dato").valor().texto(); };
     EXPECT_EQ(dato(), "FA-");
 
-    rs->busca(QStringLiteral("Dato = 'FA-B'"));
+    rs->busca("Dato = 'FA-B'");
     EXPECT_EQ(dato(), "FA-B");
-    rs->busca(QStringLiteral("Dato = 'FA-B'"));  // the current row counts
+    rs->busca("Dato = 'FA-B'");  // the current row counts
     EXPECT_EQ(dato(), "FA-B");
     rs->siguiente();
-    rs->busca(QStringLiteral("Dato = 'FA-A'"));  // only forward: not found
+    rs->busca("Dato = 'FA-A'");  // only forward: not found
     EXPECT_TRUE(rs->eof());
-    EXPECT_EQ(numeroDeError([&] { rs->busca(QStringLiteral("Dato = 'FA-A'")); }),
-              errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->busca("Dato = 'FA-A'"); }), errores::SinRegistroActual);
     EXPECT_EQ(numeroDeError([&] { rs->siguiente(); }), errores::SinRegistroActual);
     EXPECT_EQ(numeroDeError([&] { rs->campo(0).valor(); }), errores::SinRegistroActual);
 
@@ -141,10 +139,8 @@ TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
         rs->busca(criterio);
         EXPECT_EQ(dato(), encontrado) << qPrintable(criterio);
     }
-    EXPECT_EQ(numeroDeError([&] { rs->busca(QStringLiteral("Dato")); }),
-              errores::ArgumentoIncorrecto);
-    EXPECT_EQ(numeroDeError([&] { rs->busca(QStringLiteral("Nada = 'x'")); }),
-              errores::CampoInexistente);
+    EXPECT_EQ(numeroDeError([&] { rs->busca("Dato"); }), errores::ArgumentoIncorrecto);
+    EXPECT_EQ(numeroDeError([&] { rs->busca("Nada = 'x'"); }), errores::CampoInexistente);
 
     rs->ultimo();
     EXPECT_EQ(dato(), "NC-A");
@@ -155,16 +151,14 @@ TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
 }
 
 TEST_F(RecordsetPrueba, SinFilasYCerrado) {
-    auto rs = abre(QStringLiteral("Select * from conf where 1=0"));
+    auto rs = abre("Select * from conf where 1=0");
     EXPECT_TRUE(rs->eof());
     EXPECT_TRUE(rs->bof());
     EXPECT_EQ(rs->cuentaRegistros(), 0);
     EXPECT_EQ(numeroDeError([&] { rs->primero(); }), errores::SinRegistroActual);
-    EXPECT_EQ(numeroDeError([&] { rs->campo(QStringLiteral("Dato")).valor(); }),
-              errores::SinRegistroActual);
-    EXPECT_EQ(rs->campo(QStringLiteral("DATO")).tipo(), 200);
-    EXPECT_EQ(numeroDeError([&] { rs->campo(QStringLiteral("NoHay")); }),
-              errores::CampoInexistente);
+    EXPECT_EQ(numeroDeError([&] { rs->campo("Dato").valor(); }), errores::SinRegistroActual);
+    EXPECT_EQ(rs->campo("DATO").tipo(), 200);
+    EXPECT_EQ(numeroDeError([&] { rs->campo("NoHay"); }), errores::CampoInexistente);
     for (int fuera : {4, -1})
         EXPECT_EQ(numeroDeError([&] { rs->campo(fuera); }), errores::CampoInexistente) << fuera;
 
@@ -176,29 +170,29 @@ TEST_F(RecordsetPrueba, SinFilasYCerrado) {
     EXPECT_EQ(numeroDeError([&] { rs->cierra(); }), errores::RecordsetCerrado);
 
     auto sinConexion = Recordset::crea();
-    EXPECT_EQ(numeroDeError([&] { sinConexion->abre(QStringLiteral("Select 1"), nullptr); }),
+    EXPECT_EQ(numeroDeError([&] { sinConexion->abre("Select 1", nullptr); }),
               errores::ConexionCerrada);
 }
 
 TEST_F(RecordsetPrueba, ActualizarPorLaLlavePrimaria) {
-    cnn_->ejecuta(QStringLiteral("CREATE TABLE conf2 LIKE conf"));
-    cnn_->ejecuta(QStringLiteral("INSERT INTO conf2 SELECT * FROM conf"));
-    auto rs = abre(QStringLiteral("Select * from conf2 order by Dato"));
+    cnn_->ejecuta("CREATE TABLE conf2 LIKE conf");
+    cnn_->ejecuta("INSERT INTO conf2 SELECT * FROM conf");
+    auto rs = abre("Select * from conf2 order by Dato");
     const auto enServidor = [&](const char* dato) {
         return prueba::valorSQL(
             *cnn_, QStringLiteral("SELECT HEX(Contenido) FROM conf2 WHERE Dato='%1'").arg(dato));
     };
 
-    rs->busca(QStringLiteral("Dato = 'FOLIOREPARTO'"));
-    CampoBdD& contenido = rs->campo(QStringLiteral("Contenido"));
+    rs->busca("Dato = 'FOLIOREPARTO'");
+    CampoBdD& contenido = rs->campo("Contenido");
     contenido.asigna(Variante(std::int32_t{42}));
     EXPECT_EQ(contenido.valor(), Variante(std::int32_t{42}));  // visible before it is written
     EXPECT_EQ(enServidor("FOLIOREPARTO"), QByteArray("41").toHex().toUpper());
     rs->actualiza();
     EXPECT_EQ(enServidor("FOLIOREPARTO"), QByteArray("42").toHex().toUpper());
-    EXPECT_EQ(contenido.valor(), Variante(QStringLiteral("42")));
+    EXPECT_EQ(contenido.valor(), Variante("42"));
 
-    const QString dificil = QStringLiteral("l'a \"b\" \\ 🌹");
+    const QString dificil = "l'a \"b\" \\ 🌹";
     rs->primero();
     contenido.asigna(Variante(dificil));
     rs->siguiente();  // moving writes what was assigned
@@ -206,54 +200,51 @@ TEST_F(RecordsetPrueba, ActualizarPorLaLlavePrimaria) {
     rs->primero();
     EXPECT_EQ(contenido.valor().texto(), dificil);
 
-    rs->busca(QStringLiteral("Dato = 'TASAIVA'"));
+    rs->busca("Dato = 'TASAIVA'");
     contenido.asigna(Variante::nulo());
     rs->actualiza();
-    EXPECT_EQ(prueba::cuentaSQL(
-                  *cnn_, QStringLiteral("SELECT COUNT(*) FROM conf2 WHERE Contenido IS NULL")),
-              1);
+    EXPECT_EQ(prueba::cuentaSQL(*cnn_, "SELECT COUNT(*) FROM conf2 WHERE Contenido IS NULL"), 1);
 
     rs->reconsulta();
-    EXPECT_EQ(rs->campo(QStringLiteral("Dato")).valor().texto(), "EMPRESA");
+    EXPECT_EQ(rs->campo("Dato").valor().texto(), "EMPRESA");
     EXPECT_EQ(contenido.valor().texto(), dificil);
 
     // The row is gone: the update finds nothing.
-    cnn_->ejecuta(QStringLiteral("DELETE FROM conf2 WHERE Dato='EMPRESA'"));
-    contenido.asigna(Variante(QStringLiteral("x")));
+    cnn_->ejecuta("DELETE FROM conf2 WHERE Dato='EMPRESA'");
+    contenido.asigna(Variante("x"));
     EXPECT_EQ(numeroDeError([&] { rs->actualiza(); }), errores::FilaNoLocalizada);
     rs->reconsulta();
     EXPECT_EQ(rs->cuentaRegistros(), 4);
 
     // Without the key among the columns there is nothing to key the update by.
-    auto sinLlave = abre(QStringLiteral("Select Contenido, Tipo from conf2"));
-    sinLlave->campo(0).asigna(Variante(QStringLiteral("y")));
+    auto sinLlave = abre("Select Contenido, Tipo from conf2");
+    sinLlave->campo(0).asigna(Variante("y"));
     EXPECT_EQ(numeroDeError([&] { sinLlave->actualiza(); }), errores::NoActualizable);
-    auto calculado = abre(QStringLiteral("Select Dato, concat(Contenido, '') as C from conf2"));
-    calculado->campo(1).asigna(Variante(QStringLiteral("y")));
+    auto calculado = abre("Select Dato, concat(Contenido, '') as C from conf2");
+    calculado->campo(1).asigna(Variante("y"));
     EXPECT_EQ(numeroDeError([&] { calculado->actualiza(); }), errores::NoActualizable);
 }
 
 TEST_F(RecordsetPrueba, ActualizarFechasYNumeros) {
-    auto rs = abre(QStringLiteral("Select Id, Fe, Fh, De, B1, Bn from todos where Id=2"));
-    rs->campo(QStringLiteral("Fe")).asigna(Variante(QDate(2001, 2, 3)));
-    rs->campo(QStringLiteral("Fh")).asigna(Variante(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6))));
-    rs->campo(QStringLiteral("De")).asigna(Variante::decimal(QStringLiteral("12.3456")));
-    rs->campo(QStringLiteral("B1")).asigna(Variante(true));
-    rs->campo(QStringLiteral("Bn")).asigna(Variante::binario(QByteArray("\x27\x5C\x00\x01", 4)));
+    auto rs = abre("Select Id, Fe, Fh, De, B1, Bn from todos where Id=2");
+    rs->campo("Fe").asigna(Variante(QDate(2001, 2, 3)));
+    rs->campo("Fh").asigna(Variante(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6))));
+    rs->campo("De").asigna(Variante::decimal("12.3456"));
+    rs->campo("B1").asigna(Variante(true));
+    rs->campo("Bn").asigna(Variante::binario(QByteArray("\x27\x5C\x00\x01", 4)));
     rs->actualiza();
     EXPECT_EQ(prueba::valorSQL(
                   *cnn_, QStringLiteral("SELECT CONCAT_WS('|', Fe, Fh, De, B1+0, HEX(Bn)) FROM "
                                         "todos WHERE Id=2")),
               "2001-02-03|2001-02-03 04:05:06|12.3456|1|275C0001");
-    EXPECT_EQ(rs->campo(QStringLiteral("Fh")).valor(),
-              Variante(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6))));
+    EXPECT_EQ(rs->campo("Fh").valor(), Variante(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6))));
     cnn_->ejecuta(
         QStringLiteral("UPDATE todos SET Fe=NULL, Fh=NULL, De=NULL, B1=NULL, Bn=NULL "
                        "WHERE Id=2"));
 }
 
 TEST_F(RecordsetPrueba, EjecutarSentenciasQueDevuelvenFilas) {
-    auto tablas = cnn_->ejecuta(QStringLiteral("Show tables"));
+    auto tablas = cnn_->ejecuta("Show tables");
     ASSERT_TRUE(tablas);
     QStringList nombres;
     for (tablas->primero(); !tablas->eof(); tablas->siguiente())
@@ -261,8 +252,8 @@ TEST_F(RecordsetPrueba, EjecutarSentenciasQueDevuelvenFilas) {
     EXPECT_TRUE(nombres.contains("todos"));
     EXPECT_TRUE(nombres.contains("conf"));
     EXPECT_EQ(tablas->campo(0).tipo(), 200);
-    auto creacion = cnn_->ejecuta(QStringLiteral("Show create table conf"));
+    auto creacion = cnn_->ejecuta("Show create table conf");
     ASSERT_TRUE(creacion);
     EXPECT_TRUE(creacion->campo(1).valor().texto().startsWith("CREATE TABLE `conf`"));
-    EXPECT_EQ(cnn_->ejecuta(QStringLiteral("UPDATE conf SET Tipo=Tipo WHERE 1=0")), nullptr);
+    EXPECT_EQ(cnn_->ejecuta("UPDATE conf SET Tipo=Tipo WHERE 1=0"), nullptr);
 }

@@ -17,19 +17,19 @@ using prueba::PlataformaPrueba;
 
 namespace {
 
-const QString kBase = QStringLiteral("prueba_almacen");
+const QString kBase = "prueba_almacen";
 
 class Almacen : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         cnn_ = prueba::basePropia(kBase);
-        cnn_->ejecuta(QStringLiteral("CREATE TABLE configuracion LIKE datos1.configuracion"));
-        cnn_->ejecuta(QStringLiteral("CREATE TABLE memos LIKE datos1.memos"));
+        cnn_->ejecuta("CREATE TABLE configuracion LIKE datos1.configuracion");
+        cnn_->ejecuta("CREATE TABLE memos LIKE datos1.memos");
     }
     static void TearDownTestSuite() { cnn_.reset(); }
 
     void SetUp() override {
-        cnn_->ejecuta(QStringLiteral("DELETE FROM configuracion"));
+        cnn_->ejecuta("DELETE FROM configuracion");
         cnn_->ejecuta(QStringLiteral(
             "INSERT INTO configuracion (Dato, Contenido, Tipo) VALUES ('TEXTO', 'hola', 'C'), "
             "('CADENA', ' dos  blancos ', 'S'), ('NULO', NULL, 'T'), ('NUMERO', '1,250.5', 'N'), "
@@ -38,14 +38,14 @@ class Almacen : public ::testing::Test {
             "('RARO', 'x', 'Z'), ('FOLIO', '41', 'N'), ('CERO', '0', 'N'), "
             "('MALO', 'abc', 'C')"));
         tabla_ = Recordset::crea();
-        tabla_->abre(QStringLiteral("Select * from configuracion"), cnn_);
+        tabla_->abre("Select * from configuracion", cnn_);
     }
 
     static QString guardado(const QString& dato) {
         const auto v = prueba::valorSQL(
             *cnn_,
             QStringLiteral("SELECT Contenido FROM configuracion WHERE Dato = '%1'").arg(dato));
-        return v ? QString::fromUtf8(*v) : QStringLiteral("<NULL>");
+        return v ? QString::fromUtf8(*v) : "<NULL>";
     }
     static long long cuenta(const QString& sql) { return prueba::cuentaSQL(*cnn_, sql); }
 
@@ -64,13 +64,13 @@ class Almacen : public ::testing::Test {
 };
 
 TEST_F(Almacen, LeeDatoConvierteCadaTipo) {
-    QString clave = QStringLiteral("texto");
-    EXPECT_EQ(tesk().LeeDato(clave, tabla_), Variante(QStringLiteral("hola")));
+    QString clave = "texto";
+    EXPECT_EQ(tesk().LeeDato(clave, tabla_), Variante("hola"));
     EXPECT_EQ(clave, "TEXTO");
     // Blank or NULL dates, an unknown type, a missing key, a closed record set: empty text.
     using P = std::pair<const char*, Variante>;
     for (const auto& [dato, valor] :
-         {P{"Cadena", Variante(QStringLiteral(" dos  blancos "))}, P{"NULO", Variante::nulo()},
+         {P{"Cadena", Variante(" dos  blancos ")}, P{"NULO", Variante::nulo()},
           P{"NUMERO", Variante(1250.5)}, P{"FECHA", Variante(QDate(2024, 3, 5))},
           P{"BANDERA", Variante(true)}, P{"BANDERA0", Variante(false)},
           P{"BANDERAV", Variante(false)}, P{"FECHAV", Variante(QString())},
@@ -84,7 +84,7 @@ TEST_F(Almacen, LeeDatoConvierteCadaTipo) {
 TEST_F(Almacen, GrabaDatoEscribeSegunElTipoYRelee) {
     // The key, the value, the text stored and the value read back.
     using C = std::tuple<QString, Variante, QString, Variante>;
-    const QString nombre = QStringLiteral("PANADERÍA L'ESPIGA \"X\" \\");
+    const QString nombre = "PANADERÍA L'ESPIGA \"X\" \\";
     for (const auto& [dato, valor, texto, leido] :
          {C{"texto", Variante(nombre), nombre, Variante(nombre)},
           C{"NUMERO", Variante(1250.5), "1250.5", Variante(1250.5)},
@@ -93,7 +93,7 @@ TEST_F(Almacen, GrabaDatoEscribeSegunElTipoYRelee) {
           C{"BANDERA0", Variante(std::int16_t{5}), "1", Variante(true)},
           C{"FECHAV", Variante(QDate(2009, 12, 1)), "01/dic/2009", Variante(QDate(2009, 12, 1))},
           C{"FECHA", Variante::nulo(), "", Variante(QString())},
-          C{"RARO", Variante(QStringLiteral("y")), "", Variante(QString())}}) {
+          C{"RARO", Variante("y"), "", Variante(QString())}}) {
         QString clave = dato;
         EXPECT_EQ(tesk().GrabaDato(clave, valor, tabla_), texto) << qPrintable(dato);
         EXPECT_EQ(clave, dato.toUpper());
@@ -103,25 +103,25 @@ TEST_F(Almacen, GrabaDatoEscribeSegunElTipoYRelee) {
     }
 
     // A missing key stores nothing; values the type cannot take fail and store nothing.
-    EXPECT_EQ(graba("NOEXISTE", Variante(QStringLiteral("z"))), "");
+    EXPECT_EQ(graba("NOEXISTE", Variante("z")), "");
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM configuracion"), 14);
-    EXPECT_THROW(graba("BANDERA", Variante(QStringLiteral("abc"))), ErrorTESK);
+    EXPECT_THROW(graba("BANDERA", Variante("abc")), ErrorTESK);
     EXPECT_THROW(graba("CADENA", Variante::nulo()), ErrorTESK);
-    EXPECT_THROW(graba("FECHA", Variante(QStringLiteral("no es fecha"))), ErrorTESK);
+    EXPECT_THROW(graba("FECHA", Variante("no es fecha")), ErrorTESK);
     EXPECT_EQ(guardado("BANDERA"), "0");
     EXPECT_EQ(guardado("CADENA"), " dos  blancos ");
 }
 
 TEST_F(Almacen, IniciaDatoSoloInsertaLoQueFalta) {
     QString tabla;
-    QString clave = QStringLiteral("texto");
+    QString clave = "texto";
     EXPECT_EQ(tesk().IniciaDato(clave, "otro", "c", "x", tabla_, cnn_, tabla), "");
     EXPECT_EQ(guardado("TEXTO"), "hola");
     EXPECT_EQ(tabla, "configuracion");
 
     // 150 characters of accented comment: the first 100 are stored.
     const QString comentario = QStringLiteral("Número de séptima ").repeated(9).left(150);
-    QString nueva = QStringLiteral("serie-b");
+    QString nueva = "serie-b";
     EXPECT_EQ(tesk().IniciaDato(nueva, "17", "n", comentario, tabla_, cnn_, tabla),
               "Insert into configuracion (Dato, Contenido, Tipo, Comentario) values "
               "('SERIE-B', '17', 'N', '" +
@@ -135,8 +135,8 @@ TEST_F(Almacen, IniciaDatoSoloInsertaLoQueFalta) {
     EXPECT_EQ(lee("SERIE-B"), Variante(17.0));
 
     // Quotes and backslashes stay whole; the table name is written back in lower case.
-    QString rara = QStringLiteral("o'neil \\ \"q\"");
-    QString nombreTabla = QStringLiteral("CONFIGURACION");
+    QString rara = "o'neil \\ \"q\"";
+    QString nombreTabla = "CONFIGURACION";
     tesk().IniciaDato(rara, "L'ESPIGA \\ \"G\"", "c", "it's", tabla_, cnn_, nombreTabla);
     EXPECT_EQ(nombreTabla, "configuracion");
     EXPECT_EQ(prueba::valorSQL(*cnn_,
@@ -144,14 +144,14 @@ TEST_F(Almacen, IniciaDatoSoloInsertaLoQueFalta) {
                                "configuracion WHERE Dato LIKE 'O%'"),
               QByteArray("O'NEIL \\ \"Q\"|L'ESPIGA \\ \"G\"|it's"));
     tabla_->reconsulta();
-    EXPECT_EQ(lee(rara), Variante(QStringLiteral("L'ESPIGA \\ \"G\"")));
+    EXPECT_EQ(lee(rara), Variante("L'ESPIGA \\ \"G\""));
 
     // An empty table holds no setting yet: the first one goes in.
-    cnn_->ejecuta(QStringLiteral("CREATE OR REPLACE TABLE vacia LIKE configuracion"));
+    cnn_->ejecuta("CREATE OR REPLACE TABLE vacia LIKE configuracion");
     auto vacia = Recordset::crea();
-    vacia->abre(QStringLiteral("Select * from vacia"), cnn_);
-    QString primero = QStringLiteral("primero");
-    QString otraTabla = QStringLiteral("Vacia");
+    vacia->abre("Select * from vacia", cnn_);
+    QString primero = "primero";
+    QString otraTabla = "Vacia";
     EXPECT_EQ(tesk().IniciaDato(primero, "1", "N", "", vacia, cnn_, otraTabla),
               "Insert into vacia (Dato, Contenido, Tipo, Comentario) values ('PRIMERO', '1', "
               "'N', '');");
@@ -160,28 +160,27 @@ TEST_F(Almacen, IniciaDatoSoloInsertaLoQueFalta) {
 }
 
 TEST_F(Almacen, ObtenFolioSumaUnoYGuarda) {
-    QString folio = QStringLiteral("folio");
+    QString folio = "folio";
     EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 42);
     EXPECT_EQ(folio, "FOLIO");
     EXPECT_EQ(guardado("FOLIO"), "42");
     EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 43);
-    QString cero = QStringLiteral("CERO");
+    QString cero = "CERO";
     EXPECT_EQ(tesk().ObtenFolio(cero, tabla_), 1);
     EXPECT_EQ(guardado("CERO"), "1");
 
     // A missing counter, or one that is no number, fails: nothing is stored and the row is not
     // left locked.
-    QString falta = QStringLiteral("no-hay");
+    QString falta = "no-hay";
     EXPECT_THROW(tesk().ObtenFolio(falta, tabla_), ErrorTESK);
-    QString malo = QStringLiteral("malo");
+    QString malo = "malo";
     EXPECT_THROW(tesk().ObtenFolio(malo, tabla_), ErrorTESK);
     EXPECT_EQ(guardado("MALO"), "abc");
     auto otra = prueba::conecta(kBase);
-    otra->ejecuta(QStringLiteral("SET innodb_lock_wait_timeout = 1"));
-    otra->ejecuta(QStringLiteral("START TRANSACTION"));
-    EXPECT_NO_THROW(otra->ejecuta(
-        QStringLiteral("SELECT * FROM configuracion WHERE Dato = 'MALO' FOR UPDATE")));
-    otra->ejecuta(QStringLiteral("ROLLBACK"));
+    otra->ejecuta("SET innodb_lock_wait_timeout = 1");
+    otra->ejecuta("START TRANSACTION");
+    EXPECT_NO_THROW(otra->ejecuta("SELECT * FROM configuracion WHERE Dato = 'MALO' FOR UPDATE"));
+    otra->ejecuta("ROLLBACK");
     EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 44);
     EXPECT_EQ(guardado("FOLIO"), "44");
 }
@@ -197,9 +196,9 @@ TEST_F(Almacen, DosConexionesNuncaObtienenElMismoFolio) {
         try {
             auto cnn = prueba::conecta(kBase);
             auto tabla = Recordset::crea();
-            tabla->abre(QStringLiteral("Select * from configuracion"), cnn);
+            tabla->abre("Select * from configuracion", cnn);
             for (int i = 0; i < kPorConexion; ++i) {
-                QString dato = QStringLiteral("FOLIO");
+                QString dato = "FOLIO";
                 res.folios.push_back(tesk().ObtenFolio(dato, tabla));
             }
         } catch (const ErrorTESK& e) {
@@ -230,9 +229,9 @@ class Memos : public Almacen {
   protected:
     void SetUp() override {
         Almacen::SetUp();
-        cnn_->ejecuta(QStringLiteral("DELETE FROM memos"));
+        cnn_->ejecuta("DELETE FROM memos");
         rst_ = Recordset::crea();
-        rst_->abre(QStringLiteral("Select * from memos where Llave = ''"), cnn_);
+        rst_->abre("Select * from memos where Llave = ''", cnn_);
     }
 
     // Lengths of the stored pieces of a key, in order.
@@ -248,8 +247,8 @@ class Memos : public Almacen {
     }
 
     QString roundTrip(const QString& llave, const QString& texto) {
-        tesk().GrabaMemo(llave, texto, cnn_, QStringLiteral("memos"), rst_);
-        return tesk().LeerMemo(llave, cnn_, QStringLiteral("MEMOS"), rst_);
+        tesk().GrabaMemo(llave, texto, cnn_, "memos", rst_);
+        return tesk().LeerMemo(llave, cnn_, "MEMOS", rst_);
     }
 
     std::shared_ptr<Recordset> rst_;
@@ -266,24 +265,24 @@ QString textoLargo(int largo) {
 
 TEST_F(Memos, TextosDeTodosLosLargosVuelvenIguales) {
     const QString largo = textoLargo(10000);
-    EXPECT_EQ(roundTrip(QStringLiteral("LARGO"), largo), largo);
-    EXPECT_EQ(piezas(QStringLiteral("LARGO")), QList<int>(40, 250));
+    EXPECT_EQ(roundTrip("LARGO", largo), largo);
+    EXPECT_EQ(piezas("LARGO"), QList<int>(40, 250));
     EXPECT_TRUE(rst_->estaAbierto());
     EXPECT_TRUE(rst_->eof());
 
     const QString t250 = textoLargo(250);
-    EXPECT_EQ(roundTrip(QStringLiteral("A"), t250), t250);
-    EXPECT_EQ(piezas(QStringLiteral("A")), QList<int>({250}));
+    EXPECT_EQ(roundTrip("A", t250), t250);
+    EXPECT_EQ(piezas("A"), QList<int>({250}));
     const QString t251 = textoLargo(251);
-    EXPECT_EQ(roundTrip(QStringLiteral("B"), t251), t251);
-    EXPECT_EQ(piezas(QStringLiteral("B")), QList<int>({250, 1}));
+    EXPECT_EQ(roundTrip("B", t251), t251);
+    EXPECT_EQ(piezas("B"), QList<int>({250, 1}));
 
     // Writing again replaces: an empty text leaves no rows under the key, the others stay.
-    EXPECT_EQ(roundTrip(QStringLiteral("B"), QString()), "");
-    EXPECT_TRUE(piezas(QStringLiteral("B")).isEmpty());
-    EXPECT_EQ(piezas(QStringLiteral("A")).size(), 1);
-    EXPECT_EQ(tesk().LeerMemo(QStringLiteral("LARGO"), cnn_, QStringLiteral("memos"), rst_), largo);
-    EXPECT_EQ(tesk().LeerMemo(QStringLiteral("NADA"), cnn_, QStringLiteral("memos"), rst_), "");
+    EXPECT_EQ(roundTrip("B", QString()), "");
+    EXPECT_TRUE(piezas("B").isEmpty());
+    EXPECT_EQ(piezas("A").size(), 1);
+    EXPECT_EQ(tesk().LeerMemo("LARGO", cnn_, "memos", rst_), largo);
+    EXPECT_EQ(tesk().LeerMemo("NADA", cnn_, "memos", rst_), "");
 
     EXPECT_EQ(plataforma_.textos(), QStringList());
     EXPECT_FALSE(plataforma_.ocupado());
@@ -291,15 +290,15 @@ TEST_F(Memos, TextosDeTodosLosLargosVuelvenIguales) {
 }
 
 TEST_F(Memos, LlavesConComillasYCaracteresFueraDelPlanoBasico) {
-    const QString llave = QStringLiteral("O'Brien \"x\" \\");
+    const QString llave = "O'Brien \"x\" \\";
     const QString texto = QStringLiteral("Dijo: 'no' \"sí\" \\n \\' ") + textoLargo(300);
     EXPECT_EQ(roundTrip(llave, texto), texto);
     EXPECT_EQ(piezas(llave).size(), 2);
 
     // A rose (two UTF-16 units) across the 250th place goes whole into the second piece.
     const QString rosa = QString(249, QLatin1Char('a')) + QStringLiteral("🌹") + "fin";
-    EXPECT_EQ(roundTrip(QStringLiteral("ROSA"), rosa), rosa);
-    EXPECT_EQ(piezas(QStringLiteral("ROSA")), QList<int>({249, 4}));
+    EXPECT_EQ(roundTrip("ROSA", rosa), rosa);
+    EXPECT_EQ(piezas("ROSA"), QList<int>({249, 4}));
     EXPECT_EQ(plataforma_.textos(), QStringList());
 }
 
@@ -310,9 +309,8 @@ TEST_F(Memos, FallosLleganAlLlamador) {
                        "Registro int, Contenido varchar(10), PRIMARY KEY (Llave, "
                        "Registro)) CHARSET utf8mb4"));
     auto cortos = Recordset::crea();
-    cortos->abre(QStringLiteral("Select * from memos_cortos"), cnn_);
-    tesk().GrabaMemo(QStringLiteral("K"), textoLargo(260), cnn_, QStringLiteral("memos_cortos"),
-                     cortos);
+    cortos->abre("Select * from memos_cortos", cnn_);
+    tesk().GrabaMemo("K", textoLargo(260), cnn_, "memos_cortos", cortos);
     ASSERT_EQ(plataforma_.mensajes().size(), 1);
     EXPECT_TRUE(plataforma_.textos().first().startsWith(
         "Uno de los valores enviados para grabarse en la tabla 'memos_cortos' es incorrecto: "));
@@ -320,18 +318,14 @@ TEST_F(Memos, FallosLleganAlLlamador) {
     EXPECT_FALSE(plataforma_.ocupado());
 
     // A table that does not exist fails at the deletion, with the pointer restored.
-    EXPECT_THROW(tesk().GrabaMemo(QStringLiteral("K"), "x", cnn_, QStringLiteral("no_hay"), cortos),
-                 ErrorTESK);
+    EXPECT_THROW(tesk().GrabaMemo("K", "x", cnn_, "no_hay", cortos), ErrorTESK);
     EXPECT_FALSE(plataforma_.ocupado());
 
     // A NULL piece cannot be glued; a record set that is not open cannot be read again.
-    cnn_->ejecuta(QStringLiteral("INSERT INTO memos VALUES ('N', 1, 'a'), ('N', 2, NULL)"));
-    EXPECT_THROW(tesk().LeerMemo(QStringLiteral("N"), cnn_, QStringLiteral("memos"), rst_),
-                 ErrorTESK);
+    cnn_->ejecuta("INSERT INTO memos VALUES ('N', 1, 'a'), ('N', 2, NULL)");
+    EXPECT_THROW(tesk().LeerMemo("N", cnn_, "memos", rst_), ErrorTESK);
     rst_->cierra();
-    EXPECT_EQ(prueba::numeroDeError([&] {
-                  tesk().LeerMemo(QStringLiteral("A"), cnn_, QStringLiteral("memos"), rst_);
-              }),
+    EXPECT_EQ(prueba::numeroDeError([&] { tesk().LeerMemo("A", cnn_, "memos", rst_); }),
               errores::RecordsetCerrado);
 }
 

@@ -13,12 +13,12 @@ using prueba::PlataformaPrueba;
 
 namespace {
 
-const QString kRechazo = QStringLiteral("Uno de los valores enviados para grabarse en la tabla '");
+const QString kRechazo = "Uno de los valores enviados para grabarse en la tabla '";
 
 class Constructores : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        cnn_ = prueba::basePropia(QStringLiteral("prueba_constructores"));
+        cnn_ = prueba::basePropia("prueba_constructores");
         cnn_->ejecuta(QStringLiteral(
             "CREATE TABLE notas (Llave char(4) NOT NULL, Registro int NOT NULL, Contenido "
             "varchar(60), PRIMARY KEY (Llave, Registro)) CHARSET utf8mb4"));
@@ -36,7 +36,7 @@ class Constructores : public ::testing::Test {
     static long long cuenta(const QString& sql) { return prueba::cuentaSQL(*cnn_, sql); }
     static QString valor(const QString& sql) {
         const auto v = prueba::valorSQL(*cnn_, sql);
-        return v ? QString::fromUtf8(*v) : QStringLiteral("<NULL>");
+        return v ? QString::fromUtf8(*v) : "<NULL>";
     }
 
     // The builders with the value list taken by copy, on the suite's connection unless told.
@@ -60,34 +60,34 @@ TEST_F(Constructores, LosTresEjemplosTalCualYEjecutados) {
     const QList<QStringList> matriz{{"Id", "int not null auto_increment", ""},
                                     {"Nombre", "varchar(40)", "''"},
                                     {"PRIMARY KEY (Id)", "", ""}};
-    EXPECT_EQ(tesk().CreaTabla(cnn_, QStringLiteral("Clientes"), matriz),
+    EXPECT_EQ(tesk().CreaTabla(cnn_, "Clientes", matriz),
               "Create table clientes (Id INT NOT NULL AUTO_INCREMENT,Nombre VARCHAR(40) default "
               "'',PRIMARY KEY (Id));");
-    cnn_->ejecuta(QStringLiteral("ALTER TABLE clientes ADD Saldo double"));
-    cnn_->ejecuta(QStringLiteral("INSERT INTO clientes (Id, Nombre, Saldo) VALUES (7, 'EVA', 0)"));
+    cnn_->ejecuta("ALTER TABLE clientes ADD Saldo double");
+    cnn_->ejecuta("INSERT INTO clientes (Id, Nombre, Saldo) VALUES (7, 'EVA', 0)");
 
     // The record set is empty before the insert and shows the row after it.
-    auto notas = abre(QStringLiteral("Select * from notas"));
+    auto notas = abre("Select * from notas");
     EXPECT_EQ(agrega(notas, "Notas", {"Llave", "Registro", "Contenido"}, {"A1", "1", "hola"}),
               "Insert into notas (Llave,Registro,Contenido) values ('A1',1,'hola');");
     ASSERT_FALSE(notas->eof());
-    EXPECT_EQ(notas->campo(QStringLiteral("Contenido")).valor().texto(), "hola");
+    EXPECT_EQ(notas->campo("Contenido").valor().texto(), "hola");
 
-    auto clientes = abre(QStringLiteral("Select * from clientes"));
+    auto clientes = abre("Select * from clientes");
     EXPECT_EQ(actualiza(clientes, "clientes", {"Nombre", "Saldo"}, {"ANA", "10.5"}, "Id=7"),
               "Update clientes set Nombre='ANA',Saldo=10.5 where Id=7;");
-    EXPECT_EQ(clientes->campo(QStringLiteral("Nombre")).valor().texto(), "ANA");
+    EXPECT_EQ(clientes->campo("Nombre").valor().texto(), "ANA");
     EXPECT_EQ(valor("SELECT Saldo FROM clientes WHERE Id = 7"), "10.5");
     EXPECT_EQ(plataforma_.textos(), QStringList());
 }
 
 TEST_F(Constructores, ColumnaDeFechaAhoraOTextoQueNoEsFecha) {
-    auto eventos = abre(QStringLiteral("Select * from eventos where Id = -1"));
+    auto eventos = abre("Select * from eventos where Id = -1");
     // The statement and the date entry as rewritten in the list.
     const auto agrega = [&](const QString& nombre, const QString& fecha) {
         QStringList valores{nombre, fecha};
-        const QString s = tesk().AgregaRegistro(cnn_, eventos, QStringLiteral("eventos"),
-                                                {"Nombre", "Fecha"}, valores);
+        const QString s =
+            tesk().AgregaRegistro(cnn_, eventos, "eventos", {"Nombre", "Fecha"}, valores);
         return s + QLatin1Char('|') + valores[1];
     };
     for (const char* ahora : {"now", " Now() ", "NOWHERE"})
@@ -114,7 +114,7 @@ TEST_F(Constructores, ColumnaDeFechaAhoraOTextoQueNoEsFecha) {
 }
 
 TEST_F(Constructores, ListasVaciasYListasDeDistintoLargo) {
-    auto rs = abre(QStringLiteral("Select * from eventos"));
+    auto rs = abre("Select * from eventos");
     const long long antes = rs->cuentaRegistros();
     EXPECT_EQ(agrega(rs, "Eventos", {}, {}), "Insert into eventos () values ();");
     EXPECT_EQ(rs->cuentaRegistros(), antes + 1);
@@ -127,7 +127,7 @@ TEST_F(Constructores, ListasVaciasYListasDeDistintoLargo) {
 
     // Different lengths: one message each, nothing executed, the record set not re-read.
     plataforma_.limpia();
-    cnn_->ejecuta(QStringLiteral("INSERT INTO eventos () VALUES ()"));
+    cnn_->ejecuta("INSERT INTO eventos () VALUES ()");
     EXPECT_EQ(agrega(rs, "eventos", {"Id", "Nombre"}, {"y"}), "");
     EXPECT_EQ(actualiza(rs, "eventos", {}, {"y"}), "");
     EXPECT_EQ(rs->cuentaRegistros(), antes + 1);
@@ -140,7 +140,7 @@ TEST_F(Constructores, ListasVaciasYListasDeDistintoLargo) {
 }
 
 TEST_F(Constructores, FallosDejanMensajeYLaSentenciaSigue) {
-    auto notas = abre(QStringLiteral("Select * from notas where Llave = 'F'"));
+    auto notas = abre("Select * from notas where Llave = 'F'");
     // An empty value for an integer column; then a column the record set lacks.
     const QString rechazada =
         agrega(notas, "Notas", {"Llave", "Registro", "Contenido"}, {"F", "", "x"});
@@ -153,7 +153,7 @@ TEST_F(Constructores, FallosDejanMensajeYLaSentenciaSigue) {
 
     // Any other failure (a closed connection) has a text for each builder.
     plataforma_.limpia();
-    auto cerrada = prueba::conecta(QStringLiteral("prueba_constructores"));
+    auto cerrada = prueba::conecta("prueba_constructores");
     cerrada->cierra();
     agrega(notas, "Notas", {"Contenido"}, {"z"}, cerrada);
     EXPECT_EQ(actualiza(notas, "Notas", {"Contenido"}, {"z"}, "Llave='G'", cerrada),
@@ -166,23 +166,22 @@ TEST_F(Constructores, FallosDejanMensajeYLaSentenciaSigue) {
 }
 
 TEST_F(Constructores, ComillasYDiagonalesNoRompenLaSentencia) {
-    auto eventos = abre(QStringLiteral("Select * from eventos where Id = -1"));
-    const QString nombre = QStringLiteral("TALLER \"EL GÜERO\" L'ESPIGA \\ 100% _ 🌹");
+    auto eventos = abre("Select * from eventos where Id = -1");
+    const QString nombre = "TALLER \"EL GÜERO\" L'ESPIGA \\ 100% _ 🌹";
     EXPECT_EQ(agrega(eventos, "eventos", {"Nombre"}, {nombre}),
               "Insert into eventos (Nombre) values ('TALLER \\\"EL GÜERO\\\" L\\'ESPIGA \\\\ 100% "
               "_ 🌹');");
-    const QString id =
-        QString::number(tesk().LastId(cnn_, QStringLiteral("eventos"), QStringLiteral("Id")));
+    const QString id = QString::number(tesk().LastId(cnn_, "eventos", "Id"));
     EXPECT_EQ(valor("SELECT Nombre FROM eventos WHERE Id = " + id), nombre);
 
-    const QString otro = QStringLiteral("O'Higgins \\' OR 1=1 -- \"");
+    const QString otro = "O'Higgins \\' OR 1=1 -- \"";
     actualiza(eventos, "eventos", {"Nombre"}, {otro}, "Id=" + id);
     EXPECT_EQ(valor("SELECT Nombre FROM eventos WHERE Id = " + id), otro);
     EXPECT_EQ(plataforma_.textos(), QStringList());
 
     // A quote in a value written bare cannot open a text: unescaped, this "number" would make
     // the statement insert a second row.
-    auto notas = abre(QStringLiteral("Select * from notas where Llave = 'H'"));
+    auto notas = abre("Select * from notas where Llave = 'H'");
     EXPECT_EQ(
         agrega(notas, "notas", {"Llave", "Registro", "Contenido"}, {"H", "1,'a'),('I',2", "c"}),
         "Insert into notas (Llave,Registro,Contenido) values "
@@ -193,13 +192,13 @@ TEST_F(Constructores, ComillasYDiagonalesNoRompenLaSentencia) {
 
 TEST_F(Constructores, LastIdTrasInsertarYSinFila) {
     // A connection that has inserted nothing: no row has the key last_insert_id() gives.
-    auto nueva = prueba::conecta(QStringLiteral("prueba_constructores"));
-    EXPECT_EQ(tesk().LastId(nueva, QStringLiteral("eventos"), QStringLiteral("Id")), 0);
+    auto nueva = prueba::conecta("prueba_constructores");
+    EXPECT_EQ(tesk().LastId(nueva, "eventos", "Id"), 0);
 
-    auto eventos = abre(QStringLiteral("Select * from eventos where Id = -1"));
+    auto eventos = abre("Select * from eventos where Id = -1");
     for (const char* nombre : {"primero", "segundo"})
         agrega(eventos, "eventos", {"Nombre"}, {nombre}, nueva);
-    const std::int32_t id = tesk().LastId(nueva, QStringLiteral("eventos"), QStringLiteral("Id"));
+    const std::int32_t id = tesk().LastId(nueva, "eventos", "Id");
     EXPECT_EQ(id, cuenta("SELECT MAX(Id) FROM eventos WHERE Nombre = 'segundo'"));
 
     EXPECT_EQ(prueba::numeroDeError([&] { tesk().LastId(nueva, "noexiste", "Id"); }),
@@ -212,16 +211,15 @@ TEST_F(Constructores, CreaTablaLlavesOmisionesYFallo) {
                                     {"Nombre", "varchar(20)", "   "},
                                     {"Cuenta", "int"},
                                     {"unique key (Nombre)", "ignorado", "ignorado"}};
-    EXPECT_EQ(tesk().CreaTabla(cnn_, QStringLiteral("CATALOGO"), matriz),
+    EXPECT_EQ(tesk().CreaTabla(cnn_, "CATALOGO", matriz),
               "Create table catalogo (Codigo CHAR(3) default 'ABC',Nombre VARCHAR(20),Cuenta "
               "INT,unique key (Nombre));");
-    cnn_->ejecuta(QStringLiteral("INSERT INTO catalogo (Nombre) VALUES ('n')"));
+    cnn_->ejecuta("INSERT INTO catalogo (Nombre) VALUES ('n')");
     EXPECT_EQ(valor("SELECT CONCAT(Codigo, COALESCE(Cuenta, '-')) FROM catalogo"), "ABC-");
     EXPECT_TRUE(plataforma_.mensajes().isEmpty());
 
     // A column named with the letters "key" is taken for a key clause; the server refuses it.
-    EXPECT_EQ(tesk().CreaTabla(cnn_, QStringLiteral("monos"),
-                               {{"Id", "int", ""}, {"Monkey", "varchar(5)", ""}}),
+    EXPECT_EQ(tesk().CreaTabla(cnn_, "monos", {{"Id", "int", ""}, {"Monkey", "varchar(5)", ""}}),
               "Create table monos (Id INT,Monkey);");
     ASSERT_EQ(plataforma_.mensajes().size(), 1);
     const Mensaje& m = plataforma_.mensajes().first();
