@@ -40,29 +40,23 @@ QString errorArchivo(const QString& ruta) {
 }  // namespace
 
 TEST(Diseno, PapelMargenesYLetra) {
-    {
-        const auto d =
-            leeDisenoDeTexto("<reporte><detalle alto='5'/></reporte>", "/x/Mi reporte.rpt");
-        EXPECT_EQ(d->nombre, "Mi reporte");            // the file's name when the layout gives none
-        EXPECT_EQ(d->pagina(), QSizeF(215.9, 279.4));  // Letter, upright
-        EXPECT_EQ(d->margenes, QMarginsF(10, 10, 10, 10));
-    }
-    {
-        const auto d = leeDisenoDeTexto(
-            "<reporte nombre='Ancho' papel='a4' orientacion='horizontal' margen-izquierdo='25.5'>"
-            "<letra familia='DejaVu Serif' tamano='11' negrita='sí'/>"
-            "<detalle alto='5'><texto x='0' y='0' ancho='10' alto='5' "
-            "cursiva='si'>x</texto></detalle></reporte>",
-            "/x/a.rpt");
-        EXPECT_EQ(d->nombre, "Ancho");
-        EXPECT_EQ(d->pagina(), QSizeF(297, 210));
-        EXPECT_DOUBLE_EQ(d->anchoUtil(), 297 - 25.5 - 10);
-        ASSERT_EQ(d->estilos.size(), 1u);
-        EXPECT_EQ(d->estilos[0].familia, "DejaVu Serif");
-        EXPECT_EQ(d->estilos[0].puntos, 11);
-        EXPECT_TRUE(d->estilos[0].negrita);
-        EXPECT_TRUE(d->estilos[0].cursiva);
-    }
+    const auto d = leeDisenoDeTexto("<reporte><detalle alto='5'/></reporte>", "/x/Mi reporte.rpt");
+    EXPECT_EQ(d->nombre, "Mi reporte");            // the file's name when the layout gives none
+    EXPECT_EQ(d->pagina(), QSizeF(215.9, 279.4));  // Letter, upright
+    EXPECT_EQ(d->margenes, QMarginsF(10, 10, 10, 10));
+    const auto a4 = leeDisenoDeTexto(
+        "<reporte nombre='Ancho' papel='a4' orientacion='horizontal' margen-izquierdo='25.5'>"
+        "<letra familia='DejaVu Serif' tamano='11' negrita='sí'/><detalle alto='5'>"
+        "<texto x='0' y='0' ancho='10' alto='5' cursiva='si'>x</texto></detalle></reporte>",
+        "/x/a.rpt");
+    EXPECT_EQ(a4->nombre, "Ancho");
+    EXPECT_EQ(a4->pagina(), QSizeF(297, 210));
+    EXPECT_DOUBLE_EQ(a4->anchoUtil(), 297 - 25.5 - 10);
+    ASSERT_EQ(a4->estilos.size(), 1u);
+    const auto& estilo = a4->estilos[0];
+    EXPECT_EQ(estilo.familia, "DejaVu Serif");
+    EXPECT_EQ(estilo.puntos, 11);
+    EXPECT_TRUE(estilo.negrita && estilo.cursiva);
 }
 
 TEST(Diseno, ElPdfTieneElTamanoDelPapel) {
