@@ -23,12 +23,10 @@ using namespace quilmaro::reporte;
 namespace {
 
 int vistasAbiertas() {
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<VistaPrevia*>(w) && w->isVisible())
-            ++n;
-    }
-    return n;
+    const QWidgetList v = QApplication::topLevelWidgets();
+    return static_cast<int>(std::count_if(v.begin(), v.end(), [](QWidget* w) {
+        return qobject_cast<VistaPrevia*>(w) && w->isVisible();
+    }));
 }
 
 void cierraVistas() {
@@ -144,7 +142,7 @@ TEST_F(Control, NavegacionZoomYEsc) {
     ASSERT_NE(vista, nullptr);
     vista->siguiente();
     EXPECT_EQ(vista->paginaActual(), 2);
-    vista->irAPagina(99);
+    vista->irAPagina(99);  // out of range: the last
     EXPECT_EQ(vista->paginaActual(), 3);
     vista->anterior();
     EXPECT_EQ(vista->paginaActual(), 2);
