@@ -15,6 +15,7 @@
 #include "forms/main/ArchivoLista.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Documento.h"
+#include "reports/Reportes.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -80,6 +81,13 @@ class ServidorMuereEnReporte : public PruebaVentana {
         return filas;
     }
 
+    static QProgressDialog* avanceVisible() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible())
+                return d;
+        return nullptr;
+    }
+
     static inline std::unique_ptr<ServidorPropio> servidor_;
     std::optional<VariableDeEntorno> socket_;
 };
@@ -113,7 +121,7 @@ TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
     EXPECT_GT(avanceAlMorir, 0);
     EXPECT_LT(avanceAlMorir, kFacturas);
     EXPECT_FALSE(plataforma.terminado());
-    // One clear message, and no report made of part of the list; the progress dialog gone.
+    // One clear message, and no report made of part of the list.
     ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
     const Mensaje& m = plataforma.mensajes()[0];
     EXPECT_TRUE(m.texto.contains(QStringLiteral("servidor"))) << qPrintable(m.texto);
@@ -121,15 +129,27 @@ TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
     EXPECT_EQ(m.icono, Icono::Critico);
     EXPECT_FALSE(v->crpReport()->ultimoDocumento());
     EXPECT_EQ(listaSinTemporales(*v), antes);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        EXPECT_FALSE(qobject_cast<QProgressDialog*>(w) && w->isVisible());
+    EXPECT_FALSE(avanceVisible());
 
     // The server comes back (its crash recovery undoes the half-done copy). The next run asks
-    // nothing, removes what the dead run could not, and shows every listed invoice.
+    // nothing, removes what the dead run could not, and shows every listed invoice; while they
+    // are copied, in three statements, the progress dialog is up and the window gets its events.
     ASSERT_EQ(servidor_->inicia(), 0);
     EXPECT_EQ(tablasDeTrabajo(), 1);  // created before the copy; the dead server kept it
+    static_assert(kFacturas > 2 * kFacturasPorSentencia && kFacturas > frmReporte::kFilasConAvance);
+    int pasesConAvance = 0, maximo = 0;
+    plataforma.alProcesarEventos = [&] {
+        if (auto* d = avanceVisible()) {
+            ++pasesConAvance;
+            maximo = d->maximum();
+        }
+    };
     plataforma.limpia();
     v->cmdReporte_Click();
+    plataforma.alProcesarEventos = nullptr;
+    EXPECT_GE(pasesConAvance, 3);
+    EXPECT_EQ(maximo, kFacturas);
+    EXPECT_FALSE(avanceVisible());
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
     ASSERT_TRUE(v->crpReport()->ultimoDocumento());
     QString texto;
