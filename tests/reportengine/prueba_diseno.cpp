@@ -86,86 +86,81 @@ TEST(Diseno, ArchivoQueFaltaOQueNoSeLee) {
     EXPECT_EQ(errorArchivo(falta), "Error en el diseño «" + falta + "»: el archivo está vacío.");
 }
 
-// Each case: a layout and part of its message.
+// Each case reads "layout => part of its message"; <d> opens a report with a 5 mm detail band
+// and </d> closes both.
 TEST(Diseno, Errores) {
-    const QString d = "<reporte><detalle alto='5'>";
-    const QString fin = "</detalle></reporte>";
-    const std::vector<std::pair<QString, QString>> casos = {
+    const QStringList casos = {
         // Badly formed XML, with line and column.
-        {d + "\n<campo ancho='9' alto='5'>\"a\" & \"b\"</campo>", "línea 2"},
-        {"<reporte>\n<detalle alto='5'>", "el archivo termina antes de cerrar todas las etiquetas"},
-        {"<reporte/>\n<otro/>", "línea 2"},
-        {"<reporte>&nada;</reporte>", "la entidad «&nada;» no existe"},
-        {"<reporte a='1' a='2'/>", "el atributo «a» está repetido"},
+        "<d>\n<campo ancho='9' alto='5'>\"a\" & \"b\"</campo> => línea 2",
+        "<reporte>\n<detalle alto='5'> => el archivo termina antes de cerrar todas las etiquetas",
+        "<reporte/>\n<otro/> => línea 2",
+        "<reporte>&nada;</reporte> => la entidad «&nada;» no existe",
+        "<reporte a='1' a='2'/> => el atributo «a» está repetido",
         // Unknown elements and attributes.
-        {"<reporte>\n\n<bnda alto='3'/></reporte>",
-         "línea 3, columna 1: elemento desconocido <bnda>"},
-        {d + "\n<campo x='0' anchi='3' alto='5'>A</campo>" + fin,
-         "línea 2, columna 1: <campo> no admite el atributo «anchi» (admite: x, y, ancho, alto,"},
-        {d + "<circulo/>" + fin, "elemento desconocido <circulo> dentro de una banda"},
-        {"<reporte><encabezado-grupo alto='5'/></reporte>",
-         "<encabezado-grupo> va dentro de un <grupo>"},
-        {"<reporte>hola</reporte>", "texto fuera de lugar: «hola»"},
+        "<reporte>\n\n<bnda alto='3'/></reporte> => línea 3, columna 1: elemento desconocido "
+        "<bnda>",
+        "<d>\n<campo x='0' anchi='3' alto='5'>A</campo></d> => línea 2, columna 1: <campo> no "
+        "admite el atributo «anchi» (admite: x, y, ancho, alto,",
+        "<d><circulo/></d> => elemento desconocido <circulo> dentro de una banda",
+        "<reporte><encabezado-grupo alto='5'/></reporte> => <encabezado-grupo> va dentro de un "
+        "<grupo>",
+        "<reporte>hola</reporte> => texto fuera de lugar: «hola»",
         // Values that do not serve.
-        {"<reporte><detalle alto='5mm'/></reporte>",
-         "el atributo «alto» debe ser un número (en milímetros, con punto decimal), no «5mm»"},
-        {"<reporte><detalle/></reporte>", "a <detalle> le falta el atributo «alto»"},
-        {"<reporte papel='tabloide'/>",
-         "el atributo «papel» no admite «tabloide» (admite: carta, oficio, a4)"},
-        {"<reporte><detalle alto='-1'/></reporte>", "no puede ser negativo"},
-        {d + "<texto ancho='5' alto='5' negrita='quizá'>x</texto>" + fin,
-         "debe ser «si» o «no», no «quizá»"},
-        {d + "<texto ancho='5' alto='5' color='azulito'>x</texto>" + fin,
-         "el color «azulito» no se entiende"},
-        {d + "<campo ancho='5' alto='5'> </campo>" + fin, "<campo> sin expresión"},
+        "<reporte><detalle alto='5mm'/></reporte> => el atributo «alto» debe ser un número (en "
+        "milímetros, con punto decimal), no «5mm»",
+        "<reporte><detalle/></reporte> => a <detalle> le falta el atributo «alto»",
+        "<reporte papel='tabloide'/> => el atributo «papel» no admite «tabloide» (admite: carta, "
+        "oficio, a4)",
+        "<reporte><detalle alto='-1'/></reporte> => no puede ser negativo",
+        "<d><texto ancho='5' alto='5' negrita='quizá'>x</texto></d> => debe ser «si» o «no», no "
+        "«quizá»",
+        "<d><texto ancho='5' alto='5' color='azulito'>x</texto></d> => el color «azulito» no se "
+        "entiende",
+        "<d><campo ancho='5' alto='5'> </campo></d> => <campo> sin expresión",
         // A paper of astronomical size used to be read, and painting its page (preview, PNG)
         // turned its size in pixels into an int out of range.
-        {"<reporte ancho='1e300' alto='100'/>", "el papel puede medir a lo más 2000 mm por lado"},
-        {"<reporte ancho='100' alto='2000.5'/>", "el papel puede medir a lo más 2000 mm por lado"},
+        "<reporte ancho='1e300' alto='100'/> => el papel puede medir a lo más 2000 mm por lado",
+        "<reporte ancho='100' alto='2000.5'/> => el papel puede medir a lo más 2000 mm por lado",
         // Everything must fit in its band and on the page.
-        {d + "\n<texto x='0' y='2' ancho='5' alto='4'>x</texto>" + fin,
-         "línea 2, columna 1: el elemento baja hasta 6 mm y la banda mide 5 mm de alto"},
-        {d + "<linea x1='0' y1='0' x2='200' y2='0'/>" + fin,
-         "el elemento llega a 200 mm y entre los márgenes solo hay 195.9 mm"},
-        {"<reporte><detalle alto='300'/></reporte>",
-         "la banda mide 300 mm de alto y entre los márgenes solo caben 259.4 mm"},
-        {"<reporte ancho='100' alto='100'><encabezado-pagina alto='50'/><pie-pagina alto='30'/>"
-         "<detalle alto='5'/></reporte>",
-         "los encabezados y pies de página ocupan toda la página"},
-        {"<reporte ancho='100' alto='100'><encabezado-pagina alto='40'/>\n<detalle alto='45'/>"
-         "</reporte>",
-         "línea 2, columna 1: la banda mide 45 mm y entre encabezados y pies de página solo "
-         "quedan 40 mm"},
-        {"<reporte ancho='100' alto='100' margen-superior='46' margen-inferior='45'/>",
-         "los márgenes no dejan espacio para imprimir"},
-        {"<reporte><encabezado-pagina alto='5' paginas='ultima'/></reporte>",
-         "«ultima» y «no-ultima» solo se usan en <pie-pagina>"},
-        {"<reporte><pie-pagina alto='5'><campo ancho='5' alto='5' crece='si'>A</campo>"
-         "</pie-pagina></reporte>",
-         "un texto de <pie-pagina> no puede crecer"},
+        "<d>\n<texto x='0' y='2' ancho='5' alto='4'>x</texto></d> => línea 2, columna 1: el "
+        "elemento baja hasta 6 mm y la banda mide 5 mm de alto",
+        "<d><linea x1='0' y1='0' x2='200' y2='0'/></d> => el elemento llega a 200 mm y entre los "
+        "márgenes solo hay 195.9 mm",
+        "<reporte><detalle alto='300'/></reporte> => la banda mide 300 mm de alto y entre los "
+        "márgenes solo caben 259.4 mm",
+        "<reporte ancho='100' alto='100'><encabezado-pagina alto='50'/><pie-pagina alto='30'/>"
+        "<detalle alto='5'/></reporte> => los encabezados y pies de página ocupan toda la página",
+        "<reporte ancho='100' alto='100'><encabezado-pagina alto='40'/>\n<detalle alto='45'/>"
+        "</reporte> => línea 2, columna 1: la banda mide 45 mm y entre encabezados y pies de "
+        "página solo quedan 40 mm",
+        "<reporte ancho='100' alto='100' margen-superior='46' margen-inferior='45'/> => los "
+        "márgenes no dejan espacio para imprimir",
+        "<reporte><encabezado-pagina alto='5' paginas='ultima'/></reporte> => «ultima» y "
+        "«no-ultima» solo se usan en <pie-pagina>",
+        "<reporte><pie-pagina alto='5'><campo ancho='5' alto='5' crece='si'>A</campo>"
+        "</pie-pagina></reporte> => un texto de <pie-pagina> no puede crecer",
         // Sources declared wrong.
-        {"<reporte><fuente numero='0' nombre='e'/></reporte>",
-         "una fuente local necesita el atributo «tabla»"},
-        {"<reporte><fuente numero='1' nombre='f' tabla='x'/></reporte>",
-         "quite el atributo «tabla»"},
-        {"<reporte><fuente numero='1' nombre='f'/><fuente numero='1' nombre='g'/></reporte>",
-         "la fuente número 1 ya está declarada"},
-        {"<reporte><fuente numero='1' nombre='f' detalle='si'/>"
-         "<fuente numero='2' nombre='g' detalle='si'/></reporte>",
-         "solo una fuente puede dar el detalle (ya lo da «f»)"},
-        {"<reporte><fuente numero='2' nombre='c' enlace='Cliente' con='facturas.Cliente'/>"
-         "</reporte>",
-         "«con» nombra la fuente «facturas», que no está declarada antes"},
-        {"<reporte><fuente numero='1' nombre='f' detalle='si'/>"
-         "<fuente numero='2' nombre='c' enlace='Cliente'/></reporte>",
-         "para unir una fuente se necesitan «enlace» y «con»"},
-        {"<reporte><fuente numero='1' nombre='mal nombre'/></reporte>",
-         "solo puede llevar letras"}};
-    for (const auto& [xml, mensaje] : casos) {
-        SCOPED_TRACE(qPrintable(xml));
+        "<reporte><fuente numero='0' nombre='e'/></reporte> => una fuente local necesita el "
+        "atributo «tabla»",
+        "<reporte><fuente numero='1' nombre='f' tabla='x'/></reporte> => quite el atributo «tabla»",
+        "<reporte><fuente numero='1' nombre='f'/><fuente numero='1' nombre='g'/></reporte> => la "
+        "fuente número 1 ya está declarada",
+        "<reporte><fuente numero='1' nombre='f' detalle='si'/><fuente numero='2' nombre='g' "
+        "detalle='si'/></reporte> => solo una fuente puede dar el detalle (ya lo da «f»)",
+        "<reporte><fuente numero='2' nombre='c' enlace='Cliente' con='facturas.Cliente'/>"
+        "</reporte> => «con» nombra la fuente «facturas», que no está declarada antes",
+        "<reporte><fuente numero='1' nombre='f' detalle='si'/><fuente numero='2' nombre='c' "
+        "enlace='Cliente'/></reporte> => para unir una fuente se necesitan «enlace» y «con»",
+        "<reporte><fuente numero='1' nombre='mal nombre'/></reporte> => solo puede llevar letras"};
+    for (QString c : casos) {
+        SCOPED_TRACE(qPrintable(c));
+        const qsizetype i = c.indexOf(" => ");
+        const QString xml = c.left(i)
+                                .replace("<d>", "<reporte><detalle alto='5'>")
+                                .replace("</d>", "</detalle></reporte>");
         const QString m = error(xml.toUtf8());
         EXPECT_TRUE(m.startsWith("Error en el diseño «/disenos/guia.rpt»")) << qPrintable(m);
-        EXPECT_TRUE(m.contains(mensaje)) << qPrintable(m);
+        EXPECT_TRUE(m.contains(c.mid(i + 4))) << qPrintable(m);
     }
     // Whole messages.
     EXPECT_EQ(
