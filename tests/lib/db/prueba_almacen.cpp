@@ -187,37 +187,32 @@ TEST_F(Almacen, ObtenFolioSumaUnoYGuarda) {
 
 TEST_F(Almacen, DosConexionesNuncaObtienenElMismoFolio) {
     constexpr int kPorConexion = 200;
-    struct Resultado {
-        std::vector<std::int32_t> folios;
-        QString fallo;
-    };
-    Resultado r[2];
-    const auto saca = [](Resultado& res) {
+    std::vector<std::int32_t> folios[2];
+    QString fallo[2];
+    const auto saca = [&](int n) {
         try {
             auto cnn = prueba::conecta(kBase);
             auto tabla = Recordset::crea();
             tabla->abre("Select * from configuracion", cnn);
             for (int i = 0; i < kPorConexion; ++i) {
                 QString dato = "FOLIO";
-                res.folios.push_back(tesk().ObtenFolio(dato, tabla));
+                folios[n].push_back(tesk().ObtenFolio(dato, tabla));
             }
         } catch (const ErrorTESK& e) {
-            res.fallo = e.descripcion();
+            fallo[n] = e.descripcion();
         }
     };
-    std::thread a(saca, std::ref(r[0]));
-    std::thread b(saca, std::ref(r[1]));
+    std::thread a(saca, 0), b(saca, 1);
     a.join();
     b.join();
 
     QSet<std::int32_t> todos;
-    for (const Resultado& res : r) {
-        ASSERT_EQ(res.fallo, "");
-        ASSERT_EQ(res.folios.size(), static_cast<size_t>(kPorConexion));
-        for (size_t i = 1; i < res.folios.size(); ++i)
-            EXPECT_LT(res.folios[i - 1], res.folios[i]);
-        for (std::int32_t f : res.folios)
-            todos.insert(f);
+    for (int n : {0, 1}) {
+        ASSERT_EQ(fallo[n], "");
+        ASSERT_EQ(folios[n].size(), static_cast<size_t>(kPorConexion));
+        for (size_t i = 1; i < folios[n].size(); ++i)
+            EXPECT_LT(folios[n][i - 1], folios[n][i]);
+        todos.unite(QSet<std::int32_t>(folios[n].begin(), folios[n].end()));
     }
     EXPECT_EQ(todos.size(), 2 * kPorConexion);
     EXPECT_EQ(*std::min_element(todos.begin(), todos.end()), 42);
