@@ -47,37 +47,30 @@ QStringList archivosAbiertos() {
 
 }  // namespace
 
-TEST(Datos, UnionPorClaveComoLaLeeUnaPersona) {
+// Keys match as a person reads them (case, blanks, 7 and "7"); only the first match counts; a
+// NULL key matches nothing; a source joined to a joined source follows it.
+TEST(Datos, UnionPorClaveComoLaLeeUnaPersonaYEnCadena) {
     const QByteArray fuentes =
         "<fuente numero='1' nombre='f' detalle='si'/>"
-        "<fuente numero='2' nombre='c' enlace='Clave' con='f.Cliente'/>";
+        "<fuente numero='2' nombre='c' enlace='Clave' con='f.Cliente'/>"
+        "<fuente numero='3' nombre='z' enlace='Zona' con='c.Zona'/>";
     TablaPrueba f{1, {"Cliente"}, {}};
     for (const Variante& v : {Variante("c001"), Variante(" C001 "), Variante(std::int32_t{7}),
                               Variante("7"), Variante::nulo(), Variante("C999"), Variante("C002")})
         f.filas.append({v});
-    TablaPrueba c{2, {"Clave", "Nombre"}, {}};
-    c.filas = {{Variante("C001"), Variante("Primero")},
-               {Variante("C001"), Variante("Repetido")},  // only the first match counts
-               {Variante(7.0), Variante("Siete")},
-               {Variante::nulo(), Variante("Sin clave")},
-               {Variante("c002"), Variante("Segundo")}};
-    // Every detail row stays, matched or not, in its own order.
-    EXPECT_EQ(columna(fuentes, "c.Nombre", {f, c}),
-              (QStringList{"Primero", "Primero", "Siete", "Siete", "", "", "Segundo"}));
-}
-
-TEST(Datos, UnionEnCadena) {
-    const QByteArray fuentes =
-        "<fuente numero='1' nombre='f' detalle='si'/>"
-        "<fuente numero='2' nombre='c' enlace='Cliente' con='f.Cliente'/>"
-        "<fuente numero='3' nombre='z' enlace='Zona' con='c.Zona'/>";
-    TablaPrueba f{1, {"Cliente"}, {{Variante("A")}, {Variante("B")}, {Variante("X")}}};
-    TablaPrueba c{
-        2, {"Cliente", "Zona"}, {{Variante("A"), Variante("N")}, {Variante("B"), Variante("S")}}};
+    TablaPrueba c{2, {"Clave", "Nombre", "Zona"}, {}};
+    c.filas = {{Variante("C001"), Variante("Primero"), Variante("N")},
+               {Variante("C001"), Variante("Repetido"), Variante("S")},
+               {Variante(7.0), Variante("Siete"), Variante("S")},
+               {Variante::nulo(), Variante("Sin clave"), Variante("N")},
+               {Variante("c002"), Variante("Segundo"), Variante("X")}};
     TablaPrueba z{3,
                   {"Zona", "Ruta"},
                   {{Variante("S"), Variante("Ruta sur")}, {Variante("N"), Variante("Ruta norte")}}};
-    EXPECT_EQ(columna(fuentes, "z.Ruta", {f, c, z}), (QStringList{"Ruta norte", "Ruta sur", ""}));
+    // Every detail row stays, matched or not, in its own order.
+    EXPECT_EQ(columna(fuentes, "c.Nombre & \"/\" & z.Ruta", {f, c, z}),
+              (QStringList{"Primero/Ruta norte", "Primero/Ruta norte", "Siete/Ruta sur",
+                           "Siete/Ruta sur", "/", "/", "Segundo/"}));
 }
 
 TEST(Datos, OrdenDelDetalle) {

@@ -186,6 +186,4 @@ TEST(Formatos, ValoresSegunSuClase) {
     EXPECT_EQ(formateaValor(Variante(QDateTime(QDate(2024, 11, 1), QTime(13, 5))), "dd/mmm/yy"),
               "01/nov/24");
     EXPECT_EQ(formateaValor(Variante::nulo(), "dd/mmm/yy"), "");
-    EXPECT_TRUE(esPatronFecha("dd/mmm/yyyy"));
-    EXPECT_FALSE(esPatronFecha("##,###,##0.00"));
 }

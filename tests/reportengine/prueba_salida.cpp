@@ -146,6 +146,28 @@ TEST_F(Salida, GuiaEnPdfEImpresaConCadaFacturaUnaVezEnOrdenYAcentosIntactos) {
         ASSERT_GE(c.size(), 7);
         EXPECT_EQ(c[c.size() - 5], "yes") << qPrintable(f);  // the "emb" column
     }
+    // Poppler's picture of page 1 and ours show every text in the same place.
+    QProcess ppm;
+    ppm.start("pdftoppm",
+              {"-png", "-r", "100", "-f", "1", "-l", "1", "-singlefile", pdf, dir_.filePath("p1")});
+    ASSERT_TRUE(ppm.waitForFinished(60000));
+    ASSERT_EQ(ppm.exitCode(), 0);
+    const QImage poppler(dir_.filePath("p1.png"));
+    const QImage nuestra = imagenDePagina(*doc, 0, 100);
+    ASSERT_EQ(poppler.size(), nuestra.size());
+    int comparados = 0;
+    for (const ElementoPagina& e : doc->paginas[0].elementos) {
+        if (e.tipo != ElementoPagina::Tipo::Texto || e.texto.trimmed().isEmpty())
+            continue;
+        const QRect zona = enPx(e.caja.adjusted(-0.5, 0, 0.5, 0), 100);
+        const QRect a = tinta(poppler, zona), b = tinta(nuestra, zona);
+        ASSERT_FALSE(a.isEmpty() || b.isEmpty()) << qPrintable(e.texto);
+        SCOPED_TRACE(qPrintable(e.texto));
+        mismaCaja(a, b, 2);
+        ++comparados;
+    }
+    EXPECT_GT(comparados, 100);
+
     // The printer path writes the same pages, and only those of the range asked for.
     auto imprimeEn = [&](const QString& archivo, int desde, int hasta) {
         QPrinter impresora(QPrinter::HighResolution);
@@ -201,7 +223,6 @@ TEST_F(Salida, ImagenesADosResolucionesPonenCadaCosaEnElMismoLugar) {
     const auto doc = generaDesdeTexto(xml, {});
     const QImage baja = imagenDePagina(*doc, 0, 72);
     const QImage alta = imagenDePagina(*doc, 0, 300);
-    EXPECT_EQ(baja.size(), QSize(425, 283));  // 150 x 100 mm at 72 ppi
     // Regions (mm) around each item, with room to spare.
     const QRectF zonas[] = {{8, 8, 34, 14}, {65, 12, 10, 46}, {88, 28, 44, 14}, {88, 48, 44, 14}};
     for (const QRectF& z : zonas) {
@@ -225,32 +246,6 @@ TEST_F(Salida, ImagenesADosResolucionesPonenCadaCosaEnElMismoLugar) {
     EXPECT_LE(t.right(), 130.05);
     EXPECT_GT(t.right(), 129);
     EXPECT_NEAR(t.top(), 50, 0.3);
-}
-
-TEST_F(Salida, PdfEImagenMuestranCadaTextoEnElMismoLugar) {
-    const auto doc = genera(0, 30);
-    const QString pdf = dir_.filePath("guia.pdf");
-    exportaPdf(*doc, pdf);
-    QProcess p;
-    p.start("pdftoppm",
-            {"-png", "-r", "100", "-f", "1", "-l", "1", "-singlefile", pdf, dir_.filePath("p1")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    ASSERT_EQ(p.exitCode(), 0);
-    const QImage poppler(dir_.filePath("p1.png"));
-    const QImage nuestra = imagenDePagina(*doc, 0, 100);
-    ASSERT_EQ(poppler.size(), nuestra.size());
-    int comparados = 0;
-    for (const ElementoPagina& e : doc->paginas[0].elementos) {
-        if (e.tipo != ElementoPagina::Tipo::Texto || e.texto.trimmed().isEmpty())
-            continue;
-        const QRect zona = enPx(e.caja.adjusted(-0.5, 0, 0.5, 0), 100);
-        const QRect a = tinta(poppler, zona), b = tinta(nuestra, zona);
-        ASSERT_FALSE(a.isEmpty() || b.isEmpty()) << qPrintable(e.texto);
-        SCOPED_TRACE(qPrintable(e.texto));
-        mismaCaja(a, b, 2);
-        ++comparados;
-    }
-    EXPECT_GT(comparados, 100);
 }
 
 TEST_F(Salida, UnPdfQueNoSePuedeEscribirNoDejaNada) {
