@@ -10,6 +10,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -17,6 +19,7 @@
 #include <QProcess>
 #include <QString>
 #include <QThread>
+#include <cstring>
 
 #include "../db/ServidorPrueba.h"
 
@@ -67,7 +70,9 @@ class ServidorPropio {
     }
     // Stops it in order, as an administrator would; 0 on success.
     int detiene() const { return ejecutaScript(QStringLiteral("mariadb-stop.sh"), {dir_}); }
-    // Kills it outright, as a crash or a power cut on the server would; 0 once it is gone.
+    // Kills it outright, as a crash or a power cut on the server would; 0 once it is gone, its
+    // connections closed: the socket refuses new ones. (The process's command line empties
+    // before its threads have closed their files, so that is no sign.)
     int mata() const {
         QFile f(dir_ + QStringLiteral("/mariadb.pid"));
         if (!f.open(QIODevice::ReadOnly))
@@ -75,12 +80,10 @@ class ServidorPropio {
         const QString pid = QString::fromLatin1(f.readAll()).trimmed();
         if (ejecuta(QStringLiteral("kill"), {QStringLiteral("-KILL"), pid}) != 0)
             return -1;
-        // Gone once the process is (a zombie has no command line).
         for (int i = 0; i < 100; ++i) {
-            QFile cmd(QStringLiteral("/proc/%1/cmdline").arg(pid));
-            if (!cmd.open(QIODevice::ReadOnly) || cmd.readAll().isEmpty())
+            if (!aceptaConexiones())
                 return 0;
-            QThread::msleep(100);
+            QThread::msleep(50);
         }
         return -1;
     }
@@ -95,6 +98,21 @@ class ServidorPropio {
     }
 
   private:
+    // Whether something listens on its socket.
+    bool aceptaConexiones() const {
+        const QByteArray ruta = QFile::encodeName(socket());
+        sockaddr_un dir{};
+        dir.sun_family = AF_UNIX;
+        if (static_cast<size_t>(ruta.size()) >= sizeof dir.sun_path)
+            return false;
+        std::memcpy(dir.sun_path, ruta.constData(), static_cast<size_t>(ruta.size()));
+        const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (s < 0)
+            return false;
+        const bool conecta = ::connect(s, reinterpret_cast<sockaddr*>(&dir), sizeof dir) == 0;
+        ::close(s);
+        return conecta;
+    }
     // The project's source folder (the scripts folder's parent).
     static QString raiz() {
         return QDir(qEnvironmentVariable("QUILMARO_SCRIPTS") + QStringLiteral("/.."))
