@@ -280,20 +280,16 @@ TEST(Paginacion, UnaBandaMasAltaQueLaPaginaSeCortaAlFinalDeEsta) {
     // "antes" on page 1; the long note alone on page 2, cut at the footer's top (85 mm);
     // "después" on page 3.
     ASSERT_EQ(doc->cuentaPaginas(), 3);
-    const auto segunda = bandas(*doc, 1, TipoBanda::Detalle);
-    ASSERT_EQ(segunda.size(), 1u);
-    EXPECT_EQ(segunda[0].fila, 1);
-    EXPECT_DOUBLE_EQ(segunda[0].y + segunda[0].alto, 85);
-    const QStringList textos = textosEnY(*doc, 1, 10);
-    ASSERT_EQ(textos.size(), 1);
-    EXPECT_TRUE(textos[0].startsWith("palabra1 palabra2"));
-    EXPECT_TRUE(textos[0].endsWith(QChar(0x2026)));
-    EXPECT_FALSE(textos[0].contains("palabra120"));
-    for (const auto& e : doc->paginas[1].elementos) {
-        if (e.texto.startsWith("palabra1 ")) {
-            EXPECT_LE(e.caja.bottom(), 85 + 1e-9);
-        }
-    }
-    EXPECT_EQ(textosEnY(*doc, 1, 85), QStringList{"Página 2"});
+    EXPECT_EQ(plano(*doc, 1), "D 10, PP 85");
+    EXPECT_DOUBLE_EQ(bandas(*doc, 1, TipoBanda::Detalle).at(0).alto, 75);
+    EXPECT_EQ(bandas(*doc, 1, TipoBanda::Detalle).at(0).fila, 1);
     EXPECT_EQ(bandas(*doc, 2, TipoBanda::Detalle).at(0).fila, 2);
+    ASSERT_EQ(textosPagina(*doc, 1).size(), 2);
+    const reporte::ElementoPagina& nota = doc->paginas[1].elementos.front();
+    EXPECT_TRUE(nota.texto.startsWith("palabra1 palabra2") && nota.texto.endsWith(QChar(0x2026)))
+        << qPrintable(nota.texto);
+    EXPECT_FALSE(nota.texto.contains("palabra120"));
+    EXPECT_DOUBLE_EQ(nota.caja.top(), 10);
+    EXPECT_LE(nota.caja.bottom(), 85 + 1e-9);
+    EXPECT_EQ(textosEnY(*doc, 1, 85), QStringList{"Página 2"});
 }
