@@ -224,25 +224,60 @@ void libTESK::GrabaMemo(const QString& stLlave, const QString& stContenido,
     const CursorOcupado ocupado;
     if (!cnnBdD)
         throw ErrorBdD::propio(errores::SinObjeto);
-    cnnBdD->ejecuta(QStringLiteral("Delete from ") + stTabla + QStringLiteral(" where Llave = '") +
-                    cnnBdD->escapa(stLlave) + QLatin1Char('\''));
+    // All the pieces or none: the old text is deleted first, so a piece the server refuses
+    // (AgregaRegistro shows why) would otherwise leave the memo cut short or gone. Inside the
+    // caller's own transaction the memo's work is undone to a savepoint instead.
+    const auto llave =
+        QStringLiteral(" where Llave = '") + cnnBdD->escapa(stLlave) + QLatin1Char('\'');
+    std::shared_ptr<Recordset> estado = cnnBdD->ejecuta(QStringLiteral("Select @@in_transaction"));
+    const bool propia = !estado || estado->eof() || estado->campo(0).valor().aDoble() == 0.0;
+    estado.reset();
+    cnnBdD->ejecuta(propia ? QStringLiteral("Start transaction")
+                           : QStringLiteral("Savepoint graba_memo"));
+    const auto deshaz = [&] {
+        try {
+            cnnBdD->ejecuta(propia ? QStringLiteral("Rollback")
+                                   : QStringLiteral("Rollback to savepoint graba_memo"));
+        } catch (const ErrorTESK&) {
+            // A server gone away has undone it already.
+        }
+    };
+    try {
+        cnnBdD->ejecuta(QStringLiteral("Delete from ") + stTabla + llave);
 
-    const QStringList campos{QStringLiteral("Llave"), QStringLiteral("Registro"),
-                             QStringLiteral("Contenido")};
-    const qsizetype total = stContenido.size();
-    qsizetype posicion = 0;
-    int registro = 1;
-    while (posicion < total) {
-        plataforma().procesaEventos();
-        qsizetype n = std::min(kTramoMemo, total - posicion);
-        // A character outside the basic plane takes two units: it goes whole into the next piece.
-        if (n > 1 && posicion + n < total && stContenido.at(posicion + n - 1).isHighSurrogate() &&
-            stContenido.at(posicion + n).isLowSurrogate())
-            --n;
-        QStringList valores{stLlave, QString::number(registro), stContenido.mid(posicion, n)};
-        AgregaRegistro(cnnBdD, rstTabla, stTabla, campos, valores);
-        posicion += n;
-        ++registro;
+        const QStringList campos{QStringLiteral("Llave"), QStringLiteral("Registro"),
+                                 QStringLiteral("Contenido")};
+        const qsizetype total = stContenido.size();
+        qsizetype posicion = 0;
+        int registro = 1;
+        while (posicion < total) {
+            plataforma().procesaEventos();
+            qsizetype n = std::min(kTramoMemo, total - posicion);
+            // A character outside the basic plane takes two units: it goes whole into the next
+            // piece.
+            if (n > 1 && posicion + n < total &&
+                stContenido.at(posicion + n - 1).isHighSurrogate() &&
+                stContenido.at(posicion + n).isLowSurrogate())
+                --n;
+            QStringList valores{stLlave, QString::number(registro), stContenido.mid(posicion, n)};
+            AgregaRegistro(cnnBdD, rstTabla, stTabla, campos, valores);
+            posicion += n;
+            ++registro;
+        }
+        std::shared_ptr<Recordset> cuenta =
+            cnnBdD->ejecuta(QStringLiteral("Select count(*) from ") + stTabla + llave);
+        const bool completo =
+            cuenta && !cuenta->eof() && cuenta->campo(0).valor().aDoble() == registro - 1;
+        cuenta.reset();
+        if (!completo) {
+            deshaz();
+            return;
+        }
+        cnnBdD->ejecuta(propia ? QStringLiteral("Commit")
+                               : QStringLiteral("Release savepoint graba_memo"));
+    } catch (...) {
+        deshaz();
+        throw;
     }
 }
 

@@ -298,19 +298,35 @@ TEST_F(Memos, LlavesConComillasYCaracteresFueraDelPlanoBasico) {
 }
 
 TEST_F(Memos, FallosLleganAlLlamador) {
-    // A piece that the table refuses is reported by the insert and the others are written.
+    // A piece that the table refuses is reported by the insert, and the memo stays as it was:
+    // the old text whole, none of the new pieces (the second one fits).
     cnn_->ejecuta(
         QStringLiteral("CREATE TABLE IF NOT EXISTS memos_cortos (Llave varchar(30), "
                        "Registro int, Contenido varchar(10), PRIMARY KEY (Llave, "
                        "Registro)) CHARSET utf8mb4"));
     auto cortos = Recordset::crea();
     cortos->abre("Select * from memos_cortos", cnn_);
+    tesk().GrabaMemo("K", "VIEJO", cnn_, "memos_cortos", cortos);
     tesk().GrabaMemo("K", textoLargo(260), cnn_, "memos_cortos", cortos);
     ASSERT_EQ(plataforma_.mensajes().size(), 1);
     EXPECT_TRUE(plataforma_.textos().first().startsWith(
         "Uno de los valores enviados para grabarse en la tabla 'memos_cortos' es incorrecto: "));
-    EXPECT_EQ(prueba::cuentaSQL(*cnn_, "SELECT COUNT(*) FROM memos_cortos"), 1);
+    EXPECT_EQ(tesk().LeerMemo("K", cnn_, "memos_cortos", cortos), "VIEJO");
     EXPECT_FALSE(plataforma_.ocupado());
+
+    // Inside the caller's transaction the memo never commits the caller's work: a failed memo
+    // undoes only its own, a good one joins the caller's, and the caller's rollback takes
+    // everything back.
+    plataforma_.limpia();
+    cnn_->ejecuta("START TRANSACTION");
+    cnn_->ejecuta("INSERT INTO memos_cortos VALUES ('OTRA', 1, 'del que')");
+    tesk().GrabaMemo("K", textoLargo(260), cnn_, "memos_cortos", cortos);
+    tesk().GrabaMemo("L", "corto", cnn_, "memos_cortos", cortos);
+    EXPECT_EQ(plataforma_.mensajes().size(), 1);
+    EXPECT_EQ(prueba::cuentaSQL(*cnn_, "SELECT COUNT(*) FROM memos_cortos"), 3);
+    cnn_->ejecuta("ROLLBACK");
+    EXPECT_EQ(prueba::cuentaSQL(*cnn_, "SELECT COUNT(*) FROM memos_cortos"), 1);
+    EXPECT_EQ(tesk().LeerMemo("K", cnn_, "memos_cortos", cortos), "VIEJO");
 
     // A table that does not exist fails at the deletion, with the pointer restored.
     EXPECT_THROW(tesk().GrabaMemo("K", "x", cnn_, "no_hay", cortos), ErrorTESK);
