@@ -90,10 +90,12 @@ QString formateaNumero(double valor, const QString& patron) {
     const QLocale loc = regional();
     if (agrupar)
         parteEntera = agrupa(parteEntera, loc.groupSeparator());
-    QString salida = prefijo;
+    // The sign stands before the whole amount, its text included: "-$4,611.00", as amounts
+    // are written here (and as spreadsheets format them), not "$-4,611.00".
+    QString salida;
     if (negativo)
         salida += QLatin1Char('-');
-    salida += parteEntera;
+    salida += prefijo + parteEntera;
     if (!parteDecimal.isEmpty())
         salida += loc.decimalPoint() + parteDecimal;
     salida += sufijo;

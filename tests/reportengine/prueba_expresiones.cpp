@@ -78,6 +78,8 @@ TEST(Expresiones, Valores) {
         R"(Formato(F + 30, "dd/mmm/yyyy") => 04/abr/2009)", "F - (F - 7) => 7",
         R"(Formato(Hoy(), "d/m/yyyy") => 5/3/2024)", "F => 05/03/2009",
         R"(Formato("2009-12-25", "dd/mmm/yy") => 25/dic/09)",
+        // A negative amount's sign before the pattern's text.
+        R"(Formato(-A * 461.1, "$#,##0.00") => -$4,611.00)", R"(Formato(-A, "$0 MN") => -$10 MN)",
         // Amounts in words; the words of Numeros end in a blank.
         "Moneda(1234.56) => UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N.",
         "Moneda(Total) => NOVENTA Y NUEVE PESOS 50/100 M. N.", "Moneda(N) => ",
