@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -36,6 +37,14 @@ inline std::shared_ptr<Conexion> preparaBaseVentana(const QString& base) {
                      .arg(base));
     return cnn;
 }
+
+#ifdef PROGRAMA_DIR
+// The program folder: the template database and the layouts, as the build puts them.
+inline void copiaPrograma(const QTemporaryDir& carpeta) {
+    for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
+}
+#endif
 
 // A window on its own database and program folder; the platform answers message boxes from a
 // queue and passes queued Tabs on to the real window system.

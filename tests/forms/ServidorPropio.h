@@ -22,6 +22,7 @@
 #include <cstring>
 
 #include "../db/ServidorPrueba.h"
+#include "AyudaVentana.h"
 
 namespace quilmaro::prueba {
 
@@ -152,6 +153,31 @@ class ServidorPropio {
     QString dir_;
     QString puerto_;
     int bloqueo_ = -1;
+};
+
+// A window test on a server of the test program's own: started once for the suite, started
+// again before each test (one may have stopped it), its socket the one the window connects to,
+// and the program folder filled.
+class PruebaVentanaServidorPropio : public PruebaVentana {
+  protected:
+    static void SetUpTestSuite() { servidor_ = std::make_unique<ServidorPropio>(); }
+    static void TearDownTestSuite() { servidor_.reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(servidor_->valido())
+            << "the test's own server did not start in " << servidor_->carpeta().toStdString();
+        PruebaVentana::SetUp();
+        ASSERT_EQ(servidor_->inicia(), 0);
+        socket_.emplace("MYSQL_UNIX_PORT", servidor_->socket().toUtf8());
+        copiaPrograma(carpeta);
+    }
+    void TearDown() override {
+        plataforma.alProcesarEventos = nullptr;
+        plataforma.alMostrarMensaje = nullptr;
+        socket_.reset();
+    }
+
+    static inline std::unique_ptr<ServidorPropio> servidor_;
+    std::optional<VariableDeEntorno> socket_;
 };
 
 }  // namespace quilmaro::prueba

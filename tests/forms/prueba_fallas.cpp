@@ -52,12 +52,6 @@ void agrega(frmReporte& v, int numero, const QString& serie) {
     v.cmdAgregar_Click();
 }
 
-// The program folder: the template database and the layouts, as the build puts them.
-void copiaPrograma(const QTemporaryDir& carpeta) {
-    for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
-        ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
-}
-
 #define SIN_MENSAJES() \
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"))
 
@@ -66,17 +60,10 @@ void copiaPrograma(const QTemporaryDir& carpeta) {
 // fixture's server is shared with other programs and must stay up), loaded with the test
 // databases as the fixture loads them.
 
-class ServidorCaido : public PruebaVentana {
+class ServidorCaido : public PruebaVentanaServidorPropio {
   protected:
-    static void SetUpTestSuite() { servidor_ = std::make_unique<ServidorPropio>(); }
-    static void TearDownTestSuite() { servidor_.reset(); }
     void SetUp() override {
-        ASSERT_TRUE(servidor_->valido())
-            << "the test's own server did not start in " << servidor_->carpeta().toStdString();
-        PruebaVentana::SetUp();
-        ASSERT_EQ(servidor_->inicia(), 0);
-        socket_.emplace("MYSQL_UNIX_PORT", servidor_->socket().toUtf8());
-        copiaPrograma(carpeta);
+        PruebaVentanaServidorPropio::SetUp();
         plataforma.alMostrarMensaje = [this](const Mensaje&) { tope(); };
     }
     // A message box with no answer queued answers its default button, Yes for the retry
@@ -86,13 +73,6 @@ class ServidorCaido : public PruebaVentana {
         if (plataforma.mensajes().size() > 12)
             plataforma.responde(Respuesta::No);
     }
-    void TearDown() override {
-        plataforma.alMostrarMensaje = nullptr;
-        socket_.reset();
-    }
-
-    static inline std::unique_ptr<ServidorPropio> servidor_;
-    std::optional<VariableDeEntorno> socket_;
 };
 
 TEST_F(ServidorCaido, DetenidoOMuertoLaVentanaPreguntaYNoPierdeNada) {

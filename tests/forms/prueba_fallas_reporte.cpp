@@ -25,10 +25,10 @@ namespace {
 // More invoices than one copy statement takes, so that the copy has a middle.
 constexpr int kFacturas = 600;
 
-class ServidorMuereEnReporte : public PruebaVentana {
+class ServidorMuereEnReporte : public PruebaVentanaServidorPropio {
   protected:
     static void SetUpTestSuite() {
-        servidor_ = std::make_unique<ServidorPropio>();
+        PruebaVentanaServidorPropio::SetUpTestSuite();
         if (servidor_->valido())
             servidor_->conecta("datos1")->ejecuta(
                 QStringLiteral(
@@ -37,15 +37,10 @@ class ServidorMuereEnReporte : public PruebaVentana {
                     "'C0002', 'MISCELÁNEA DOÑA LUPE', seq, seq * 0.16, 0 FROM seq_1_to_%1")
                     .arg(kFacturas));
     }
-    static void TearDownTestSuite() { servidor_.reset(); }
     void SetUp() override {
-        ASSERT_TRUE(servidor_->valido())
-            << "the test's own server did not start in " << servidor_->carpeta().toStdString();
-        PruebaVentana::SetUp();
-        ASSERT_EQ(servidor_->inicia(), 0);
-        socket_.emplace("MYSQL_UNIX_PORT", servidor_->socket().toUtf8());
-        for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
-            ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
+        PruebaVentanaServidorPropio::SetUp();
+        if (HasFatalFailure())
+            return;
         // The list of the series-Z invoices, newest first, as a saved list the window reads.
         auto rs = servidor_->conecta("datos1")->ejecuta(
             "SELECT Factura, ID FROM facturas WHERE Serie='Z' ORDER BY Factura DESC");
@@ -56,12 +51,6 @@ class ServidorMuereEnReporte : public PruebaVentana {
         ASSERT_EQ(registros.size(), kFacturas);
         ASSERT_TRUE(escribeBytes(carpeta.filePath(kArchivoLista), lista::escribe(registros)));
     }
-    void TearDown() override {
-        plataforma.alProcesarEventos = nullptr;
-        plataforma.alMostrarMensaje = nullptr;
-        socket_.reset();
-    }
-
     // Working tables on the server.
     long long tablasDeTrabajo() {
         return cuentaSQL(*servidor_->conecta("datos1"),
@@ -87,9 +76,6 @@ class ServidorMuereEnReporte : public PruebaVentana {
                 return d;
         return nullptr;
     }
-
-    static inline std::unique_ptr<ServidorPropio> servidor_;
-    std::optional<VariableDeEntorno> socket_;
 };
 
 }  // namespace
