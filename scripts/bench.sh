@@ -48,6 +48,8 @@ done
 "$build/bin/bench_arranque" bench1 15 1000
 for extra in "$build"/bin/bench_*; do
   case "$(basename "$extra")" in bench_reportes | bench_agregar | bench_arranque) continue ;; esac
-  [ -x "$extra" ] && echo "# $(basename "$extra"): run it by hand (see its header)"
+  if [ -x "$extra" ]; then
+    echo "# $(basename "$extra"): run it by hand (see its header)"
+  fi
 done
 rm -rf "$programa"

@@ -23,7 +23,9 @@ for p in "${PACKAGES[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps: run as root to install: ${missing[*]}" >&2
@@ -34,14 +36,20 @@ echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 # The database server and CUPS are started privately by the project's scripts;
 # keep the package scripts from starting the system services.
-policy=/usr/sbin/policy-rc.d
+# A policy file the machine already has is left as it is. The EXIT trap must not change the
+# script's status: it ends with a command that succeeds whatever the branch.
+policy=${QUILMARO_POLICY_RC:-/usr/sbin/policy-rc.d}
 made_policy=0
 if [ ! -e "$policy" ]; then
   printf '#!/bin/sh\nexit 101\n' >"$policy"
   chmod +x "$policy"
   made_policy=1
 fi
-cleanup() { [ "$made_policy" -eq 1 ] && rm -f "$policy"; }
+cleanup() {
+  if [ "$made_policy" -eq 1 ]; then
+    rm -f "$policy"
+  fi
+}
 trap cleanup EXIT
 
 apt-get update -qq

@@ -83,7 +83,9 @@ fi
 echo "$puerto" >"$dir/puerto"
 
 usuario=()
-[ "$(id -u)" -eq 0 ] && usuario=(--user=root)
+if [ "$(id -u)" -eq 0 ]; then
+  usuario=(--user=root)
+fi
 
 comunes=(
   --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci
