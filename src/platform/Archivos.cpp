@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 
@@ -19,31 +20,14 @@
 
 namespace quilmaro::archivos {
 
-std::optional<Error> reemplazaAtomico(const QString& destino, const QByteArray& datos,
-                                      const QString& temporal) {
-#ifdef Q_OS_WIN
-    QFile f(temporal);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return errores::deNumero(errores::PermisoDenegado);
-    if (f.write(datos) != datos.size() || !f.flush()) {
-        f.close();
-        QFile::remove(temporal);
-        return errores::deNumero(errores::DiscoLleno);
-    }
-    f.close();
-    if (!MoveFileExW(reinterpret_cast<LPCWSTR>(temporal.utf16()),
-                     reinterpret_cast<LPCWSTR>(destino.utf16()),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        QFile::remove(temporal);
-        return errores::deNumero(errores::AccesoRuta);
-    }
-    return std::nullopt;
-#else
-    const QByteArray rutaTemporal = QFile::encodeName(temporal);
+namespace {
+
+#ifndef Q_OS_WIN
+// Writes datos to the open descriptor, flushes it to the disk and renames the file over destino;
+// on any failure the temporary is removed. Closes fd.
+std::optional<Error> escribeYRenombra(int fd, const QByteArray& rutaTemporal,
+                                      const QString& destino, const QByteArray& datos) {
     const QByteArray rutaDestino = QFile::encodeName(destino);
-    const int fd = ::open(rutaTemporal.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return texto::errorDeSistema(errno);
     auto falla = [&](int e) -> std::optional<Error> {
         ::close(fd);
         ::unlink(rutaTemporal.constData());
@@ -80,7 +64,72 @@ std::optional<Error> reemplazaAtomico(const QString& destino, const QByteArray& 
         ::close(dfd);
     }
     return std::nullopt;
+}
+#else
+std::optional<Error> escribeYRenombra(QFile& f, const QString& temporal, const QString& destino,
+                                      const QByteArray& datos) {
+    if (f.write(datos) != datos.size() || !f.flush()) {
+        f.close();
+        QFile::remove(temporal);
+        return errores::deNumero(errores::DiscoLleno);
+    }
+    f.close();
+    if (!MoveFileExW(reinterpret_cast<LPCWSTR>(temporal.utf16()),
+                     reinterpret_cast<LPCWSTR>(destino.utf16()),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        QFile::remove(temporal);
+        return errores::deNumero(errores::AccesoRuta);
+    }
+    return std::nullopt;
+}
 #endif
+
+}  // namespace
+
+std::optional<Error> reemplazaAtomico(const QString& destino, const QByteArray& datos,
+                                      const QString& temporal) {
+#ifdef Q_OS_WIN
+    QFile f(temporal);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return errores::deNumero(errores::PermisoDenegado);
+    return escribeYRenombra(f, temporal, destino, datos);
+#else
+    const QByteArray rutaTemporal = QFile::encodeName(temporal);
+    const int fd = ::open(rutaTemporal.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return texto::errorDeSistema(errno);
+    return escribeYRenombra(fd, rutaTemporal, destino, datos);
+#endif
+}
+
+std::optional<Error> reemplazaConTemporalUnico(const QString& destino, const QByteArray& datos) {
+    // A name that is taken (by another copy's temporary, or by anything planted there) is
+    // passed over for another.
+    for (int intento = 0; intento < 100; ++intento) {
+        const QString temporal =
+            destino + QStringLiteral(".%1.tmp").arg(QRandomGenerator::system()->generate64(), 16,
+                                                    16, QLatin1Char('0'));
+#ifdef Q_OS_WIN
+        QFile f(temporal);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo::exists(temporal) || QFileInfo(temporal).isSymLink())
+                continue;
+            return errores::deNumero(errores::PermisoDenegado);
+        }
+        return escribeYRenombra(f, temporal, destino, datos);
+#else
+        const QByteArray rutaTemporal = QFile::encodeName(temporal);
+        const int fd = ::open(rutaTemporal.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return texto::errorDeSistema(errno);
+        }
+        return escribeYRenombra(fd, rutaTemporal, destino, datos);
+#endif
+    }
+    return errores::deNumero(errores::AccesoRuta);
 }
 
 bool esOculto(const QString& ruta) {

@@ -16,6 +16,12 @@ namespace quilmaro::archivos {
 std::optional<Error> reemplazaAtomico(const QString& destino, const QByteArray& datos,
                                       const QString& temporal);
 
+// The same, with the temporary file created beside `destino` under a name of its own that no
+// other file holds (created exclusively, so never through a link planted there): two copies of
+// the program replacing the same file at once each write their own whole content, and the file
+// ends up holding one of them.
+std::optional<Error> reemplazaConTemporalUnico(const QString& destino, const QByteArray& datos);
+
 // The hidden mark of the file system for a path's last component.
 bool esOculto(const QString& ruta);
 

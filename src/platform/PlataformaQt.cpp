@@ -1,6 +1,7 @@
 #include "platform/PlataformaQt.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,8 +11,38 @@
 
 namespace quilmaro {
 
+namespace {
+
+// A message box that only its buttons answer: in a Yes/No question Esc, the close box and
+// Alt+F4 do nothing, as in the desktop's own Yes/No boxes, so that a stray key never decides.
+class CajaMensaje final : public QMessageBox {
+  public:
+    CajaMensaje(QWidget* padre, bool soloBotones) : QMessageBox(padre), soloBotones_(soloBotones) {}
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (soloBotones_ && e->matches(QKeySequence::Cancel)) {
+            e->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent* e) override {
+        if (soloBotones_) {
+            e->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(e);
+    }
+
+  private:
+    bool soloBotones_;
+};
+
+}  // namespace
+
 Respuesta PlataformaQt::mensaje(const Mensaje& m) {
-    QMessageBox caja(QApplication::activeWindow());
+    CajaMensaje caja(QApplication::activeWindow(), m.botones == Botones::SiNo);
     caja.setWindowTitle(m.titulo);
     caja.setText(m.texto);
     switch (m.icono) {
@@ -41,7 +72,6 @@ Respuesta PlataformaQt::mensaje(const Mensaje& m) {
     QPushButton* si = caja.addButton(QStringLiteral("&Sí"), QMessageBox::YesRole);
     QPushButton* no = caja.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     caja.setDefaultButton(m.predeterminado == Respuesta::Si ? si : no);
-    caja.setEscapeButton(no);
     caja.exec();
     return caja.clickedButton() == si ? Respuesta::Si : Respuesta::No;
 }

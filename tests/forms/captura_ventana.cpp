@@ -1,5 +1,6 @@
 // Development aid: opens the invoice window on the database of the settings (the demo), lists a
-// few invoices and writes a picture of the window, and optionally runs a report to PDF.
+// few invoices and writes a picture of the window and of the report-to-file dialog, and
+// optionally runs a report to PDF.
 //   captura_ventana <carpeta-programa> <salida.png> [numeros de factura...]
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "forms/export/frmExportarReporte.h"
 #include "forms/main/frmReporte.h"
 #include "platform/PlataformaQt.h"
 #include "reportengine/ControlReporte.h"
@@ -36,6 +38,14 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         if (!v.grab().save(salida))
             codigo = 1;
+        // The report-to-file dialog beside it, as a report's "Exportar…" shows it.
+        quilmaro::frmExportarReporte exportar(&v);
+        exportar.txtArchivo->setText(quilmaro::stRutaPrograma + "Guía de reparto.xls");
+        exportar.show();
+        QApplication::processEvents();
+        if (!exportar.grab().save(QString(salida).replace(".png", "-exportar.png")))
+            codigo = 1;
+        exportar.hide();
         if (qEnvironmentVariableIsSet("CAPTURA_PDF")) {
             for (auto [crp, sufijo] :
                  {std::pair{v.crpReport(), "guia"}, {v.crpReport2(), "cobranza"}}) {

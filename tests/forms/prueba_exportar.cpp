@@ -1,15 +1,23 @@
-// The report-to-file dialog: composition, proposed paths taken apart and rebuilt, the results.
+// The report-to-file dialog: composition, proposed paths taken apart and rebuilt, the results,
+// its keys; and the keys of the window system's message boxes.
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTest>
+#include <QTimer>
 
 #include "PlataformaPrueba.h"
+#include "TextosCortados.h"
 #include "forms/export/frmExportarReporte.h"
+#include "platform/PlataformaQt.h"
 #include "startup/Globales.h"
 
 using namespace quilmaro;
@@ -40,20 +48,38 @@ TEST_F(Exportar, Composicion) {
     EXPECT_EQ(d.windowTitle(), "Imprimir reporte en archivo");
     const int dpi = d.logicalDpiX();
     auto px = [&](int twips) { return qRound(twips * dpi / 1440.0); };
-    EXPECT_EQ(d.size(), QSize(px(5445), px(3690)));
-    EXPECT_EQ(d.cmbTipo->geometry(), QRect(px(2280), px(360), px(2895), px(315)));
-    EXPECT_EQ(d.lblRuta->geometry(), QRect(px(240), px(1440), px(4935), px(285)));
-    EXPECT_EQ(d.cmdAceptar->geometry(), QRect(px(2040), px(3000), px(1215), px(375)));
+    // At least the design size; wider only as far as the captions need, with the right-hand
+    // controls on one edge.
+    EXPECT_GE(d.width(), px(5445));
+    EXPECT_EQ(d.height(), px(3690));
+    EXPECT_EQ(d.lblRuta->geometry().left(), px(240));
+    const int derecho = d.cmbTipo->geometry().right();
+    for (QWidget* w : {static_cast<QWidget*>(d.txtArchivo), static_cast<QWidget*>(d.cmdRuta),
+                       static_cast<QWidget*>(d.lblRuta), static_cast<QWidget*>(d.Command1)})
+        EXPECT_EQ(w->geometry().right(), derecho) << qPrintable(w->objectName());
+    EXPECT_EQ(d.width() - derecho - 1, px(5445) - px(5175));
     EXPECT_EQ(d.cmdAceptar->text(), "&Aceptar");
     EXPECT_EQ(d.Command1->text(), "&Cancelar");
     EXPECT_EQ(d.cmdRuta->text(), "&Examinar");
     EXPECT_EQ(d.Label3->text(), "Ruta en donde se guardará el archivo:");
+    d.show();
+    EXPECT_EQ(prueba::textosCortados(d), QStringList());
+    EXPECT_LT(d.Label3->geometry().right(), d.cmdRuta->x());
+    EXPECT_LT(d.Label1->geometry().right(), d.cmbTipo->x());
 
+    // The entries keep their text; the box and its popup show the descriptions alone, whole.
     const QStringList entradas = frmExportarReporte::entradasTipo();
     ASSERT_EQ(d.cmbTipo->count(), 4);
+    const char* descripciones[] = {"Archivo de texto (*.txt)",
+                                   "Formato de texto enriquecido (*.rtf)", "Excel 5.0 (*.xls)",
+                                   "Word para Windows (*.doc)"};
+    auto* delegado = qobject_cast<QStyledItemDelegate*>(d.cmbTipo->view()->itemDelegate());
+    ASSERT_TRUE(delegado);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(d.cmbTipo->itemText(i), entradas[i]);
         EXPECT_EQ(entradas[i].size(), 68);
+        EXPECT_EQ(delegado->displayText(entradas[i], QLocale()), descripciones[i]);
+        EXPECT_LE(d.fontMetrics().horizontalAdvance(descripciones[i]), d.cmbTipo->width());
     }
     EXPECT_EQ(entradas[0].right(2), " 2");
     EXPECT_EQ(entradas[1].right(2), "15");
@@ -126,4 +152,72 @@ TEST_F(Exportar, Cancelar) {
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.txtArchivo->text(), "");
     EXPECT_EQ(d.lblNumTipo->text(), "");
+}
+
+TEST_F(Exportar, EscYCierreComoCancelar) {
+    // Esc, the close box and Cancelar all leave nothing to export; Enter on a focused button
+    // presses it.
+    const std::function<void(frmExportarReporte&)> formas[] = {
+        [](frmExportarReporte& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](frmExportarReporte& d) { d.close(); },
+        [](frmExportarReporte& d) {
+            d.Command1->setFocus();
+            QTest::keyClick(d.Command1, Qt::Key_Return);
+        },
+    };
+    for (const auto& cierra : formas) {
+        frmExportarReporte d;
+        d.txtArchivo->setText("/home/ana/Reportes/Ventas.xls");
+        d.show();
+        cierra(d);
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(d.txtArchivo->text(), "");
+        EXPECT_EQ(d.lblNumTipo->text(), "");
+    }
+    frmExportarReporte d;
+    d.txtArchivo->setText("/tmp/ventas.rtf");
+    d.show();
+    d.cmdAceptar->setFocus();
+    QTest::keyClick(d.cmdAceptar, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.txtArchivo->text(), "/tmp/ventas.rtf");
+    EXPECT_EQ(d.lblNumTipo->text(), "15");
+}
+
+TEST_F(Exportar, PreguntaSiNoSoloLaContestanSusBotones) {
+    // The real message box: Esc and the close box leave a Yes/No question open; only Sí or No
+    // answer it. A box with Aceptar alone still closes with Esc.
+    PlataformaQt real;
+    struct Caso {
+        Botones botones;
+        const char* boton;  // pressed after Esc and the close box; nullptr: none
+        bool abiertaTrasEsc;
+        Respuesta respuesta;
+    };
+    const Caso casos[] = {{Botones::SiNo, "&Sí", true, Respuesta::Si},
+                          {Botones::SiNo, "&No", true, Respuesta::No},
+                          {Botones::Aceptar, nullptr, false, Respuesta::Aceptar}};
+    for (const Caso& c : casos) {
+        bool abierta = false;
+        QTimer::singleShot(0, [&] {
+            auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(caja);
+            QTest::keyClick(caja, Qt::Key_Escape);
+            caja->close();
+            abierta = caja->isVisible();
+            if (abierta) {
+                for (QAbstractButton* b : caja->buttons())
+                    if (b->text() == QString::fromUtf8(c.boton ? c.boton : ""))
+                        b->click();
+                if (caja->isVisible())  // a failure above must not leave the test waiting
+                    caja->done(0);
+            }
+        });
+        Mensaje m;
+        m.texto = "¿Desea grabar la lista de facturas?";
+        m.botones = c.botones;
+        m.predeterminado = c.botones == Botones::SiNo ? Respuesta::No : Respuesta::Aceptar;
+        EXPECT_EQ(real.mensaje(m), c.respuesta);
+        EXPECT_EQ(abierta, c.abiertaTrasEsc);
+    }
 }

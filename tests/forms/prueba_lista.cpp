@@ -1,7 +1,12 @@
-// The saved list's file layout: bytes written and records read back, damaged files included.
+// The saved list's file layout: bytes written and records read back, damaged files included;
+// identifiers; saving.
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include "CarpetaTemporal.h"
 #include "forms/main/ArchivoLista.h"
 #include "lib/ArchivosTexto.h"
 
@@ -61,4 +66,63 @@ TEST(ArchivoLista, ArchivosDanados) {
         basura += QChar(static_cast<char16_t>("\",\r\n a"[i % 6]));
     for (const QStringList& reg : lista::lee(basura))
         EXPECT_EQ(reg.size(), 7);
+}
+
+TEST(ArchivoLista, IdentificadoresYLineas) {
+    // Only a whole number above zero in decimal digits names an invoice.
+    const struct {
+        const char* campo;
+        qint64 valor;  // 0: none
+    } casos[] = {{"125", 125},
+                 {" 0007 ", 7},
+                 {"999999999999999", 999999999999999},
+                 {"12abc", 0},
+                 {"&H10", 0},
+                 {"1; DROP TABLE x", 0},
+                 {"1.5", 0},
+                 {"-3", 0},
+                 {"+3", 0},
+                 {"0", 0},
+                 {"", 0},
+                 {"1e3", 0},
+                 {"١٢", 0},
+                 {"9999999999999999", 0}};
+    for (const auto& c : casos)
+        EXPECT_EQ(lista::identificador(QString::fromUtf8(c.campo)).value_or(0), c.valor) << c.campo;
+
+    // The line where each record begins, whatever ends the lines and however many blank ones.
+    QList<int> lineas;
+    const auto r = lista::lee(
+        "\"A\",\"1\",\"\",\"\",\"\",\"\",\"5\"\r\n\r\n"
+        "\"B\",\"2\",\"\",\"\",\"DOS\nLINEAS\",\"\",\"6\"\n"
+        "\r\"C\",\"3\",\"\",\"\",\"\",\"\",\"7\"\r\n",
+        &lineas);
+    ASSERT_EQ(r.size(), 3);
+    EXPECT_EQ(lineas, QList<int>({1, 3, 6}));
+}
+
+TEST(ArchivoLista, DosGrabacionesALaVez) {
+    // Two copies saving the same file over and over at once: every save reports success and the
+    // file always holds one of the two lists, whole; no temporary is left beside it.
+    QTemporaryDir carpeta;
+    const QString ruta = carpeta.filePath("LISTAFACTURAS.TXT");
+    QList<QStringList> listas[2];
+    for (int n = 0; n < 400; ++n) {
+        listas[0].append({"A", QString::number(n), "", "", "PRIMERA", "", QString::number(n + 1)});
+        listas[1].append({"B", QString::number(n), "", "", "SEGUNDA", "", QString::number(n + 9)});
+    }
+    std::atomic<int> fallas{0};
+    auto graba = [&](int cual) {
+        for (int i = 0; i < 40; ++i)
+            if (lista::graba(ruta, listas[cual]))
+                ++fallas;
+    };
+    std::thread uno(graba, 0), otro(graba, 1);
+    uno.join();
+    otro.join();
+    EXPECT_EQ(fallas, 0);
+    const QByteArray final = prueba::leeBytes(ruta);
+    EXPECT_TRUE(final == lista::escribe(listas[0]) || final == lista::escribe(listas[1]));
+    EXPECT_EQ(QDir(carpeta.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList({"LISTAFACTURAS.TXT"}));
 }

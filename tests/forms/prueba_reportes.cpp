@@ -170,6 +170,11 @@ TEST_F(Reportes, CadaFacturaUnaVezEnSuPrimerLugarYLasBorradasSeOmiten) {
                                              registro("3", tres),
                                              registro("1", uno)})));
     v->LeeLista();
+    // Reading leaves out, in one message, the identifier that is no record number and the
+    // invoice listed again: the grid shows what the report prints.
+    ASSERT_EQ(plataforma.mensajes().size(), 1);
+    EXPECT_TRUE(plataforma.mensajes()[0].texto.contains("1 OR 1=1"));
+    plataforma.limpia();
     cnn->ejecuta(QString("DELETE FROM facturas WHERE ID=%1").arg(tres));
     v->cmdReporte_Click();
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
@@ -178,7 +183,7 @@ TEST_F(Reportes, CadaFacturaUnaVezEnSuPrimerLugarYLasBorradasSeOmiten) {
     EXPECT_EQ(texto.count("UNO"), 1);
     EXPECT_LT(texto.indexOf("DOS"), texto.indexOf("UNO"));
     EXPECT_FALSE(texto.contains("TRES"));
-    EXPECT_EQ(v->mhgReja->filas(), 6);  // the list keeps them all
+    EXPECT_EQ(v->mhgReja->filas(), 4);  // the list keeps the deleted one
     sinRestos();
 }
 

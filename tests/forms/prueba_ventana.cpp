@@ -1,17 +1,26 @@
 // The invoice-list window against the private server (NECESITA_SERVIDOR): composition, series
-// list, lookup and list, keyboard, saved list, closing.
+// list, lookup and list, keyboard, saved list (unreadable and damaged ones too), cancelled
+// invoices, closing.
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
+#include "TextosCortados.h"
 #include "forms/main/ArchivoLista.h"
+#include "lib/ArchivosTexto.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -103,6 +112,11 @@ TEST_F(Ventana, Composicion) {
     EXPECT_LT(v->Label1->geometry().right(), v->txtFactura->x());
     EXPECT_GE(v->Label1->width(), v->Label1->sizeHint().width());
     EXPECT_EQ(v->Label2->text(), "Pulse SUPR en la factura que desee quitar de la lista");
+    // No caption cut at the design size, which is also the smallest.
+    EXPECT_EQ(v->minimumSize(), v->size());
+    EXPECT_EQ(textosCortados(*v), QStringList());
+    EXPECT_LT(v->Label2->geometry().right(), v->Label3->x());
+    EXPECT_LT(v->Label3->geometry().right(), v->txtReferencia->x());
     EXPECT_EQ(v->cmdReporte->text(), "Guía de &reparto");
     EXPECT_EQ(v->Command1->text(), "&Formato de cobranza");
     EXPECT_EQ(v->cmdGuardar->text(), "&Guardar lista");
@@ -133,6 +147,27 @@ TEST_F(Ventana, Composicion) {
     EXPECT_TRUE(r.isColumnHidden(6));
     EXPECT_EQ(r.alineacion(6), Qt::AlignRight | Qt::AlignVCenter);
     EXPECT_EQ(r.alineacion(5), Qt::AlignLeft | Qt::AlignTop);
+    // The largest amount shows whole in Total (cells keep a margin each side), and a name with a
+    // line break needs no more height than one on one line: it stays on its row.
+    r.fijaTexto(1, 6, "999,999,999.99");
+    const int margen = r.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &r) + 1;
+    EXPECT_GE(r.visualRect(r.model()->index(0, 5)).width() - 2 * margen,
+              r.fontMetrics().horizontalAdvance("999,999,999.99"));
+    EXPECT_LE(r.columnWidth(0) + r.columnWidth(1) + r.columnWidth(2) + r.columnWidth(3) +
+                  r.columnWidth(4) + r.columnWidth(5) + r.verticalHeader()->width(),
+              px(10100));
+    QStyleOptionViewItem opcion;
+    opcion.initFrom(&r);
+    opcion.widget = &r;
+    auto alto = [&](const QString& nombre) {
+        r.fijaTexto(1, 5, nombre);
+        return r.itemDelegate()->sizeHint(opcion, r.model()->index(0, 4)).height();
+    };
+    const int unaLinea = alto("PANADERÍA");
+    for (const char* nombre : {"PANADERÍA\nL'ESPIGA", "PANADERÍA\r\nL'ESPIGA\n", "A\u2028B"})
+        EXPECT_EQ(alto(QString::fromUtf8(nombre)), unaLinea) << nombre;
+    r.fijaTexto(1, 5, "");
+    r.fijaTexto(1, 6, "");
 
     // Enlarged: the grid takes the space, the bottom row stays at the bottom, the top at the top.
     muestra(*v);
@@ -417,4 +452,171 @@ TEST_F(Ventana, CierreBorraTemporalesYTermina) {
     quedan.removeAll("TEMPFIJO.MDB");  // there or not, as chattr allowed
     EXPECT_EQ(quedan, QStringList({"Auxiliar.MDB", "OTRO.MDB", "TEMPORAL.TXT"}));
     EXPECT_FALSE(v->cnnDatos());  // closed and emptied
+}
+
+TEST_F(Ventana, TeclasQueNoPierdenLaLista) {
+    const long long id = factura("A", 41, "2015-06-01", "UNO");
+    auto v = ventana(true);
+    // Number, Enter, series, Enter, Enter: the invoice is listed.
+    v->txtFactura->setFocus();
+    QApplication::processEvents();
+    teclea(v->txtFactura, "41");
+    EXPECT_EQ(pulsa(v->txtFactura, Qt::Key_Return), v->cmbSerie);
+    EXPECT_EQ(pulsa(v->cmbSerie, Qt::Key_Return), v->cmdAgregar);
+    pulsa(v->cmdAgregar, Qt::Key_Return);
+    EXPECT_EQ(v->mhgReja->texto(1, 7), QString::number(id));
+
+    // Esc, wherever the focus is, neither closes the window nor asks anything.
+    for (QWidget* w : {static_cast<QWidget*>(v->txtFactura), static_cast<QWidget*>(v->mhgReja),
+                       static_cast<QWidget*>(v->cmdGuardar), static_cast<QWidget*>(v.get())}) {
+        w->setFocus();
+        pulsa(w, Qt::Key_Escape);
+        EXPECT_TRUE(v->isVisible()) << qPrintable(w->objectName());
+    }
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    EXPECT_FALSE(plataforma.terminado());
+    EXPECT_EQ(v->mhgReja->filas(), 2);
+
+    // Pasted into the number, only what typing would take; anything else beeps and is dropped.
+    const struct {
+        const char* pegado;
+        const char* queda;
+    } pegados[] = {{"12abc", "41"}, {"1; DROP TABLE x", "41"}, {" 7", "41"}, {"٣", "41"},
+                   {"7\n8", "41"},  {"0125", "0125"}};
+    for (const auto& p : pegados) {
+        plataforma.limpia();
+        v->txtFactura->setText("41");
+        v->txtFactura->selectAll();
+        QApplication::clipboard()->setText(QString::fromUtf8(p.pegado));
+        v->txtFactura->paste();
+        EXPECT_EQ(v->txtFactura->text(), p.queda) << p.pegado;
+        EXPECT_EQ(plataforma.pitidos(), QString(p.queda) == "41" ? 1 : 0) << p.pegado;
+    }
+}
+
+TEST_F(Ventana, ListaGuardadaIlegible) {
+    const QString archivo = carpeta.filePath(kArchivoLista);
+    const QString nativo = QDir::toNativeSeparators(archivo);
+    const long long id = factura("A", 3, "2016-01-01", "TRES");
+    const struct {
+        const char* nombre;
+        std::function<bool()> prepara;
+        const char* motivo;
+        bool reemplazable;  // a folder cannot be replaced by a file
+    } casos[] = {
+        {"carpeta", [&] { return QDir().mkpath(archivo + "/dentro"); }, "es una carpeta", false},
+        {"enlace a un archivo que ya no está",
+         [&] { return QFile::link(carpeta.filePath("PERDIDA.TXT"), archivo); },
+         "No se encontró el archivo", true},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        ASSERT_TRUE(c.prepara());
+        auto sigueIgual = [&] {
+            return QFileInfo(archivo).isDir() || QFileInfo(archivo).isSymLink();
+        };
+        plataforma.limpia();
+        auto v = ventana();
+        // One message naming the file and the reason; the window starts empty.
+        ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
+        EXPECT_TRUE(plataforma.mensajes()[0].texto.contains(nativo));
+        EXPECT_TRUE(plataforma.mensajes()[0].texto.contains(c.motivo))
+            << qPrintable(plataforma.mensajes()[0].texto);
+        EXPECT_EQ(fila(*v, 1), kFilaVacia);
+        agrega(*v, "3", "A");
+
+        // Closing, Sí to saving and No to replacing that very file: it stays; the window closes.
+        // "Guardar lista" with the default answer keeps it as well.
+        plataforma.limpia();
+        plataforma.responde({Respuesta::Si, Respuesta::No, Respuesta::Si});
+        EXPECT_TRUE(v->Form_QueryUnload());
+        EXPECT_TRUE(v->cmdGuardar_Click());
+        ASSERT_EQ(plataforma.mensajes().size(), 4);
+        for (int i : {1, 3}) {
+            const Mensaje& q = plataforma.mensajes()[i];
+            EXPECT_TRUE(q.texto.contains(nativo) && q.texto.contains(c.motivo))
+                << qPrintable(q.texto);
+            EXPECT_EQ(q.botones, Botones::SiNo);
+            EXPECT_EQ(q.predeterminado, Respuesta::No);
+        }
+        EXPECT_TRUE(sigueIgual());
+
+        // Sí to both replaces it with the window's list (or says why it cannot).
+        plataforma.limpia();
+        plataforma.responde({Respuesta::Si, Respuesta::Si});
+        EXPECT_EQ(v->cmdGuardar_Click(), c.reemplazable);
+        if (c.reemplazable) {
+            EXPECT_EQ(plataforma.mensajes().size(), 2);
+            EXPECT_EQ(lista::lee(texto::decodifica(leeBytes(archivo))).value(0).value(6),
+                      QString::number(id));
+            QFile::remove(archivo);
+        } else {
+            ASSERT_EQ(plataforma.mensajes().size(), 3);
+            EXPECT_TRUE(plataforma.mensajes()[2].texto.startsWith("No se pudo grabar"));
+            EXPECT_TRUE(sigueIgual());
+            QDir(archivo).removeRecursively();
+        }
+    }
+}
+
+TEST_F(Ventana, RenglonesQueNoNombranFacturaYEnlacePlantado) {
+    const QString uno = QString::number(factura("A", 1, "2017-01-01", "UNO"));
+    const QString dos = QString::number(factura("A", 2, "2017-01-02", "DOS"));
+    const QString archivo = carpeta.filePath(kArchivoLista);
+    auto renglon = [](const QString& n, const QString& id) {
+        return QStringList{"A", n, "", "", "", "", id};
+    };
+    ASSERT_TRUE(escribeBytes(
+        archivo, lista::escribe({renglon("1", uno), renglon("9", "1; DROP TABLE x"),
+                                 renglon("9", "&H10"), renglon("2", dos), renglon("9", "12abc"),
+                                 renglon("1", uno), QStringList()})));
+    // A link planted where a temporary of a fixed name would go, towards another file.
+    const QString otro = carpeta.filePath("OTRO.TXT");
+    ASSERT_TRUE(escribeBytes(otro, "no tocar"));
+    ASSERT_TRUE(QFile::link(otro, archivo + ".nuevo"));
+
+    auto v = ventana();
+    ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
+    const QString& aviso = plataforma.mensajes()[0].texto;
+    for (const char* dejado : {"renglón 2 ", "renglón 3 ", "renglón 5 ", "renglón 6 "})
+        EXPECT_TRUE(aviso.contains(dejado)) << dejado << " " << qPrintable(aviso);
+    for (const char* tomado : {"renglón 1 ", "renglón 4 ", "renglón 7"})
+        EXPECT_FALSE(aviso.contains(tomado)) << tomado;
+    ASSERT_EQ(v->mhgReja->filas(), 3);
+    EXPECT_EQ(v->mhgReja->texto(1, 7), uno);
+    EXPECT_EQ(v->mhgReja->texto(2, 7), dos);
+
+    // Saving does not write through the link.
+    plataforma.responde(Respuesta::Si);
+    EXPECT_TRUE(v->cmdGuardar_Click());
+    EXPECT_EQ(leeBytes(otro), "no tocar");
+    EXPECT_FALSE(QFileInfo(archivo).isSymLink());
+    EXPECT_EQ(leeBytes(archivo), lista::escribe({renglon("1", uno), renglon("2", dos)}));
+}
+
+TEST_F(Ventana, FacturaCancelada) {
+    const long long cancelada = factura("A", 50, "2018-01-01", "CANCELADA");
+    cnn->ejecuta(QString("UPDATE facturas SET Cancelada=1 WHERE ID=%1").arg(cancelada));
+    auto v = ventana();
+    // Warned and asked; No (the default) leaves it out, Sí lists it.
+    for (Respuesta r : {Respuesta::No, Respuesta::Si}) {
+        plataforma.limpia();
+        plataforma.responde(r);
+        agrega(*v, "50", "A");
+        ASSERT_EQ(plataforma.mensajes().size(), 1);
+        const Mensaje& m = plataforma.mensajes()[0];
+        EXPECT_TRUE(m.texto.startsWith("La factura A-50 está cancelada")) << qPrintable(m.texto);
+        EXPECT_EQ(m.botones, Botones::SiNo);
+        EXPECT_EQ(m.predeterminado, Respuesta::No);
+        EXPECT_EQ(v->mhgReja->texto(1, 7), r == Respuesta::Si ? QString::number(cancelada) : "");
+    }
+    // An invoice not cancelled, and a server without the column: listed as always.
+    factura("A", 51, "2018-01-02", "VIGENTE");
+    cnn->ejecuta("ALTER TABLE facturas DROP COLUMN Cancelada");
+    factura("A", 52, "2018-01-03", "OTRA");
+    plataforma.limpia();
+    agrega(*v, "51", "A");
+    agrega(*v, "52", "A");
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    EXPECT_EQ(v->mhgReja->filas(), 4);
 }

@@ -1,12 +1,15 @@
 #include "forms/comun/FiltroTeclado.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+#include <QValidator>
 
 #include "lib/libTESK.h"
+#include "platform/Plataforma.h"
 
 namespace quilmaro {
 
@@ -46,12 +49,91 @@ int codigoTecla(int teclaQt) {
     }
 }
 
+namespace {
+
+// Judges what an edit of the clerk's puts into the field (a paste, a drop, an input method's
+// text) by the template, as typing it would be judged; the text set by the program is its own.
+class ValidadorPlantilla final : public QValidator {
+  public:
+    ValidadorPlantilla(QLineEdit* caja, QString plantilla)
+        : QValidator(caja), caja_(caja), plantilla_(std::move(plantilla)), previo_(caja->text()) {
+        // Emitted after each change has been judged: previo_ is the text before the next one.
+        connect(caja, &QLineEdit::textChanged, this, [this](const QString& t) { previo_ = t; });
+    }
+
+    State validate(QString& entrada, int&) const override {
+        // An edit of the clerk's leaves the field modified; a text set by the program does not.
+        if (!caja_->isModified())
+            return Acceptable;
+        // What the edit put in lies between what the old and the new text share at each end.
+        const QString& antes = previo_;
+        qsizetype inicio = 0;
+        while (inicio < antes.size() && inicio < entrada.size() &&
+               antes.at(inicio) == entrada.at(inicio))
+            ++inicio;
+        qsizetype fin = 0;
+        while (fin < antes.size() - inicio && fin < entrada.size() - inicio &&
+               antes.at(antes.size() - 1 - fin) == entrada.at(entrada.size() - 1 - fin))
+            ++fin;
+        const QString puesto = entrada.mid(inicio, entrada.size() - inicio - fin);
+        libTESK& lib = libTESK::instancia();
+        for (const QChar c : puesto) {
+            std::int16_t codigo = c.isPrint() && c.unicode() < 0x8000
+                                      ? static_cast<std::int16_t>(c.unicode())
+                                      : std::int16_t{0};
+            if (codigo == 0) {
+                plataforma().beep();
+                return Invalid;
+            }
+            lib.Enter(codigo, plantilla_);  // beeps itself when it refuses
+            if (codigo != c.unicode())
+                return Invalid;
+        }
+        return Acceptable;
+    }
+
+  private:
+    QLineEdit* caja_;
+    QString plantilla_;
+    QString previo_;
+};
+
+// Presses its button on Enter.
+class EnterEnBoton final : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        if (evento->type() != QEvent::KeyPress)
+            return false;
+        auto* tecla = static_cast<QKeyEvent*>(evento);
+        if ((tecla->key() != Qt::Key_Return && tecla->key() != Qt::Key_Enter) ||
+            (tecla->modifiers() & ~Qt::KeypadModifier))
+            return false;
+        auto* boton = static_cast<QAbstractButton*>(objeto);
+        if (boton->isEnabled())
+            boton->click();
+        return true;
+    }
+};
+
+}  // namespace
+
+void enterPulsaBoton(QAbstractButton* boton) {
+    boton->installEventFilter(new EnterEnBoton(boton));
+}
+
 FiltroTeclado::FiltroTeclado(QWidget* campo, Opciones opciones)
     : QObject(campo), opciones_(std::move(opciones)) {}
 
 FiltroTeclado* FiltroTeclado::instala(QWidget* campo, const Opciones& opciones) {
     auto* f = new FiltroTeclado(campo, opciones);
     campo->installEventFilter(f);
+    if (auto* caja = qobject_cast<QLineEdit*>(campo);
+        caja &&
+        (opciones.plantilla == QLatin1String("9") || opciones.plantilla == QLatin1String("T")))
+        caja->setValidator(new ValidadorPlantilla(caja, opciones.plantilla));
     return f;
 }
 

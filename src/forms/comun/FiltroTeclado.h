@@ -1,10 +1,13 @@
 #pragma once
 // Wires an entry field to the program's keyboard: arrows and Enter move between fields, the
 // field's template filters or converts what is typed, entering the field selects its text.
+// Text pasted or dropped into a field whose template refuses characters ("9", "T") is taken
+// only when typing it would have been: otherwise the field beeps and keeps its text.
 
 #include <QObject>
 #include <QString>
 
+class QAbstractButton;
 class QWidget;
 
 namespace quilmaro {
@@ -28,6 +31,9 @@ class FiltroTeclado : public QObject {
     Opciones opciones_;
     bool reenviando_ = false;
 };
+
+// Enter (or the keypad's Enter) on the button while it has the focus presses it, as Space does.
+void enterPulsaBoton(QAbstractButton* boton);
 
 // Virtual-key number of a Qt key (38 up, 40 down, ...); 0 for keys the program does not name.
 int codigoTecla(int teclaQt);

@@ -6,6 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyledItemDelegate>
+#include <algorithm>
 #include <cmath>
 
 #include "forms/comun/FiltroTeclado.h"
@@ -26,7 +30,36 @@ QString carpetaDelPrograma() {
     return c;
 }
 
+// The type list: the entries keep their whole text (the caller reads the code at their end), the
+// box and its popup show the descriptions alone.
+class ListaTipos final : public QComboBox {
+  public:
+    explicit ListaTipos(QWidget* padre) : QComboBox(padre) {
+        setItemDelegate(new Descripciones(this));
+    }
+
+  protected:
+    void initStyleOption(QStyleOptionComboBox* opcion) const override {
+        QComboBox::initStyleOption(opcion);
+        opcion->currentText = frmExportarReporte::descripcionTipo(opcion->currentText);
+    }
+
+  private:
+    class Descripciones final : public QStyledItemDelegate {
+      public:
+        using QStyledItemDelegate::QStyledItemDelegate;
+        QString displayText(const QVariant& valor, const QLocale& regional) const override {
+            return frmExportarReporte::descripcionTipo(
+                QStyledItemDelegate::displayText(valor, regional));
+        }
+    };
+};
+
 }  // namespace
+
+QString frmExportarReporte::descripcionTipo(const QString& entrada) {
+    return entrada.left(std::max<qsizetype>(entrada.size() - 2, 0)).trimmed();
+}
 
 QStringList frmExportarReporte::entradasTipo() {
     const QString blancos(30, QLatin1Char(' '));
@@ -47,7 +80,7 @@ frmExportarReporte::frmExportarReporte(QWidget* parent) : QDialog(parent) {
     setFont(letra);
 
     Label1 = new QLabel(QStringLiteral("Formato o tipo de archivo:"), this);
-    cmbTipo = new QComboBox(this);
+    cmbTipo = new ListaTipos(this);
     cmdRuta = new QPushButton(QStringLiteral("&Examinar"), this);
     Label3 = new QLabel(QStringLiteral("Ruta en donde se guardará el archivo:"), this);
     lblRuta = new QLabel(this);
@@ -89,6 +122,8 @@ frmExportarReporte::frmExportarReporte(QWidget* parent) : QDialog(parent) {
                          twips(l.alto, true));
     }
     setFixedSize(twips(kAnchoTwips, false), twips(kAltoTwips, true));
+    Form_Load();
+    ajustaAnchos();
 
     for (QLabel* l : {Label1, Label3, lblRuta, Label2, lblNumTipo})
         l->setFocusPolicy(Qt::NoFocus);
@@ -100,6 +135,7 @@ frmExportarReporte::frmExportarReporte(QWidget* parent) : QDialog(parent) {
     for (QPushButton* b : {cmdRuta, cmdAceptar, Command1}) {
         b->setAutoDefault(false);
         b->setDefault(false);
+        enterPulsaBoton(b);
     }
 
     FiltroTeclado::instala(cmbTipo, {QStringLiteral("!"), false, false});
@@ -108,8 +144,40 @@ frmExportarReporte::frmExportarReporte(QWidget* parent) : QDialog(parent) {
     connect(cmdAceptar, &QPushButton::clicked, this, [this] { cmdAceptar_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(cmdRuta, &QPushButton::clicked, this, [this] { cmdRuta_Click(); });
+}
 
-    Form_Load();
+void frmExportarReporte::ajustaAnchos() {
+    // The fields start past the longest caption on their left; they end where the longest
+    // description fits, and the path's caption must end before Examinar. Everything at the right
+    // follows that edge, and the dialog grows by as much.
+    const int hueco = twips(120, false);
+    auto pide = [](const QWidget* w) { return w->sizeHint().width(); };
+    const int inicio = std::max(
+        cmbTipo->x(), std::max(Label1->x() + pide(Label1), Label2->x() + pide(Label2)) + hueco);
+    int textoMasLargo = 0;
+    for (const QString& e : entradasTipo())
+        textoMasLargo =
+            std::max(textoMasLargo, cmbTipo->fontMetrics().horizontalAdvance(descripcionTipo(e)));
+    QStyleOptionComboBox opcion;
+    opcion.initFrom(cmbTipo);
+    const int anchoLista =
+        cmbTipo->style()
+            ->sizeFromContents(QStyle::CT_ComboBox, &opcion,
+                               QSize(textoMasLargo, cmbTipo->fontMetrics().height()), cmbTipo)
+            .width();
+    const int derechoAntes = cmbTipo->x() + cmbTipo->width();
+    const int derecho = std::max(
+        {derechoAntes, inicio + anchoLista, Label3->x() + pide(Label3) + hueco + cmdRuta->width()});
+    const int extra = derecho - derechoAntes;
+    for (QWidget* campo : {static_cast<QWidget*>(cmbTipo), static_cast<QWidget*>(txtArchivo)})
+        campo->setGeometry(inicio, campo->y(), derecho - inicio, campo->height());
+    for (QWidget* w : {static_cast<QWidget*>(cmdRuta), static_cast<QWidget*>(cmdAceptar),
+                       static_cast<QWidget*>(Command1)})
+        w->move(w->x() + extra, w->y());
+    lblRuta->resize(lblRuta->width() + extra, lblRuta->height());
+    for (QLabel* l : {Label1, Label2, Label3})
+        l->resize(std::max(l->width(), pide(l)), l->height());
+    setFixedSize(width() + extra, height());
 }
 
 int frmExportarReporte::twips(int t, bool vertical) const {
@@ -190,6 +258,10 @@ void frmExportarReporte::cmdAceptar_Click() {
     txtArchivo->setText(ruta);
     setResult(QDialog::Accepted);
     done(QDialog::Accepted);
+}
+
+void frmExportarReporte::reject() {
+    Command1_Click();
 }
 
 void frmExportarReporte::Command1_Click() {

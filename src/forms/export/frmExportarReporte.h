@@ -24,6 +24,8 @@ class frmExportarReporte : public QDialog {
     void cmdAceptar_Click();
     void Command1_Click();
     void cmdRuta_Click();
+    // Esc and the close box: as Cancelar.
+    void reject() override;
     // The four characters after the first "*" of the chosen entry (".txt", ".rtf", ...).
     QString ExtensionTipo() const;
 
@@ -44,12 +46,16 @@ class frmExportarReporte : public QDialog {
 
     // The list entries: 36-character description, 30 blanks, two-character code.
     static QStringList entradasTipo();
+    // What the list shows of an entry: its description, without the blanks and the code.
+    static QString descripcionTipo(const QString& entrada);
 
   protected:
     void showEvent(QShowEvent* e) override;
 
   private:
     int twips(int t, bool vertical) const;
+    // Widens captions, fields and the dialog where a caption needs more than its design width.
+    void ajustaAnchos();
 };
 
 }  // namespace quilmaro

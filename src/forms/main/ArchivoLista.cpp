@@ -1,6 +1,11 @@
 #include "forms/main/ArchivoLista.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+
 #include "lib/ArchivosTexto.h"
+#include "platform/Archivos.h"
 
 namespace quilmaro::lista {
 
@@ -28,6 +33,7 @@ class Lector {
     explicit Lector(const QString& t) : t_(t) {}
 
     bool alFinal() const { return i_ >= t_.size(); }
+    qsizetype posicion() const { return i_; }
 
     // Skips blank lines and blanks before a record.
     void saltaVacios() {
@@ -86,19 +92,65 @@ class Lector {
 
 }  // namespace
 
-QList<QStringList> lee(const QString& contenido) {
+QList<QStringList> lee(const QString& contenido, QList<int>* lineas) {
     QList<QStringList> registros;
     Lector l(contenido);
+    // Line count up to `contados` (CR LF, CR and LF each end a line).
+    int linea = 1;
+    qsizetype contados = 0;
     while (true) {
         l.saltaVacios();
         if (l.alFinal())
             break;
+        if (lineas) {
+            for (; contados < l.posicion(); ++contados) {
+                const QChar c = contenido.at(contados);
+                if (c == QLatin1Char('\n') ||
+                    (c == QLatin1Char('\r') && (contados + 1 >= contenido.size() ||
+                                                contenido.at(contados + 1) != QLatin1Char('\n'))))
+                    ++linea;
+            }
+            lineas->append(linea);
+        }
         QStringList r;
         for (int c = 0; c < kCampos; ++c)
             r.append(l.alFinal() ? QString() : l.campo());
         registros.append(r);
     }
     return registros;
+}
+
+std::optional<qint64> identificador(const QString& campo) {
+    const QString t = campo.trimmed();
+    if (t.isEmpty() || t.size() > 15)
+        return std::nullopt;
+    qint64 valor = 0;
+    for (const QChar c : t) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        valor = valor * 10 + (c.unicode() - '0');
+    }
+    if (valor <= 0)
+        return std::nullopt;
+    return valor;
+}
+
+std::optional<Error> leeArchivo(const QString& ruta, QByteArray& datos) {
+    if (QFileInfo(ruta).isDir())
+        return Error{errores::AccesoRuta, QStringLiteral("es una carpeta, no un archivo")};
+    QFile f(ruta);
+    errno = 0;
+    if (!f.open(QIODevice::ReadOnly))
+        return texto::errorDeSistema(errno ? errno : ENOENT);
+    errno = 0;
+    datos = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return texto::errorDeSistema(errno ? errno : EIO);
+    return std::nullopt;
+}
+
+std::optional<Error> graba(const QString& ruta, const QList<QStringList>& registros) {
+    return archivos::reemplazaConTemporalUnico(ruta, escribe(registros));
 }
 
 }  // namespace quilmaro::lista

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <charconv>
 
@@ -24,10 +25,27 @@ class EncabezadoFilas final : public QHeaderView {
     }
 };
 
+// Every cell on one line: a line break inside a text (a name captured with one) shows as a blank
+// instead of drawing the text's second line over the next row.
+class DelegadoUnaLinea final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& valor, const QLocale& regional) const override {
+        QString t = QStyledItemDelegate::displayText(valor, regional);
+        for (QChar& c : t) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator)
+                c = QLatin1Char(' ');
+        }
+        return t;
+    }
+};
+
 }  // namespace
 
 Reja::Reja(QWidget* parent) : QTableWidget(1, 0, parent) {
     setVerticalHeader(new EncabezadoFilas(this));
+    setItemDelegate(new DelegadoUnaLinea(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

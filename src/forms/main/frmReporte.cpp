@@ -6,12 +6,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include "db/Conexion.h"
@@ -68,7 +72,33 @@ struct frmReporte::Estado {
     std::shared_ptr<Recordset> rstFactura;
     reporte::ControlReporte* crpReport = nullptr;
     reporte::ControlReporte* crpReport2 = nullptr;
+    // Why the saved list could not be read, while the window does not hold what it contains.
+    std::optional<Error> listaIlegible;
 };
+
+namespace {
+
+// Whether anything at all (a file, a folder, a link, even a broken one) stands under the name.
+bool hayEntrada(const QString& ruta) {
+    const QFileInfo fi(ruta);
+    return fi.exists() || fi.isSymLink();
+}
+
+// Name of the cancellation flag column of facturas, on servers whose invoices have one.
+const QString kColumnaCancelada = QStringLiteral("Cancelada");
+
+// Whether the record set's current invoice is marked cancelled (false without the column).
+bool estaCancelada(const Recordset& rs) {
+    for (int i = 0; i < rs.cuentaCampos(); ++i) {
+        if (rs.campo(i).nombre().compare(kColumnaCancelada, Qt::CaseInsensitive) != 0)
+            continue;
+        const Variante v = rs.campo(i).valor();
+        return !v.esNulo() && v.aDoble() != 0.0;
+    }
+    return false;
+}
+
+}  // namespace
 
 frmReporte::frmReporte(QWidget* parent) : QDialog(parent), estado_(std::make_unique<Estado>()) {
     setObjectName(QStringLiteral("frmReporte"));
@@ -144,10 +174,12 @@ void frmReporte::construyeControles() {
     cmdBorrar = new QPushButton(QStringLiteral("&Borrar todas"), this);
     cmdBorrar->setObjectName(QStringLiteral("cmdBorrar"));
 
-    // Buttons act on click or Space, never on Enter from an entry field.
+    // Buttons act on click, or on Space or Enter while they have the focus; never on Enter from
+    // an entry field.
     for (QPushButton* b : {cmdAgregar, cmdLeer, cmdGuardar, cmdReporte, Command1, cmdBorrar}) {
         b->setAutoDefault(false);
         b->setDefault(false);
+        enterPulsaBoton(b);
     }
     // Labels never take the focus.
     for (QLabel* l : {Label1, Label4, Label2, Label3})
@@ -212,6 +244,15 @@ void frmReporte::colocaControles() {
     coloca(optDispos[0], kOpt0, true);
     coloca(optDispos[1], kOpt1, true);
     coloca(cmdBorrar, kCmdBorrar, true);
+    // The hint under the grid is the longest caption: where it needs more room than its design
+    // width, the reference and its caption move right, the field keeping its right edge.
+    const int faltaAyuda = Label2->x() + Label2->sizeHint().width() + twipsX(120) - Label3->x();
+    if (faltaAyuda > 0) {
+        Label3->move(Label3->x() + faltaAyuda, Label3->y());
+        const QRect r = txtReferencia->geometry();
+        const int izquierda = std::min(r.left() + faltaAyuda, r.right() - twipsX(1500));
+        txtReferencia->setGeometry(izquierda, r.y(), r.right() - izquierda + 1, r.height());
+    }
     // A caption longer than its design width (another font, another scale) may use the room up
     // to the next control on its row rather than being cut.
     const std::pair<QWidget*, QWidget*> vecinos[] = {
@@ -263,6 +304,18 @@ void frmReporte::preparaReja() {
     const int anchos[8] = {600, 900, 1100, 1100, 1500, 3800, 1100, 0};
     for (int c = 0; c < 8; ++c)
         r.fijaAnchoColumna(c, anchos[c]);
+    // The Total column shows the largest amount whole (cells keep a margin on each side); the
+    // room comes from the name's column, so the grid keeps its width.
+    constexpr int kTotal = 6 - 1, kNombre = 5 - 1;  // model columns
+    const int margen = 2 * (r.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &r) + 1);
+    const int necesario =
+        r.fontMetrics().horizontalAdvance(formateaImporte(999999999.99)) + margen + 2;
+    const int falta = necesario - r.columnWidth(kTotal);
+    if (falta > 0) {
+        r.setColumnWidth(kTotal, necesario);
+        r.setColumnWidth(kNombre,
+                         std::max(r.columnWidth(kNombre) - falta, r.columnWidth(kNombre) / 2));
+    }
 }
 
 void frmReporte::Form_Load() {
@@ -313,7 +366,7 @@ void frmReporte::Form_Activate() {
     libTESK::instancia().CierraTabla(rst);
     cmbSerie->addItem(QString());
     cmbSerie->setCurrentIndex(0);
-    if (libTESK::instancia().HayArchivo(stArchivoLista))
+    if (hayEntrada(stArchivoLista))
         LeeLista();
     Reenumera();
     txtFactura->setFocus();
@@ -329,6 +382,8 @@ void frmReporte::closeEvent(QCloseEvent* e) {
     e->accept();
     Form_Unload();
 }
+
+void frmReporte::reject() {}
 
 bool frmReporte::Form_QueryUnload() {
     return cmdGuardar_Click();
@@ -446,6 +501,16 @@ void frmReporte::AgregaFactura() {
             }
             ++n;
         }
+        if (agregar && estaCancelada(rs)) {
+            const QString serie = textoCampo(rs, "Serie");
+            const QString numero = textoCampo(rs, "Factura");
+            agregar = muestraMensaje(
+                          QStringLiteral("La factura %1 está cancelada. ¿Desea agregarla "
+                                         "a la lista de todos modos?")
+                              .arg(serie.isEmpty() ? numero : serie + QLatin1Char('-') + numero),
+                          QStringLiteral("Atención"), Botones::SiNo, Icono::Exclamacion,
+                          Respuesta::No) == Respuesta::Si;
+        }
         if (agregar) {
             const Variante fecha = rs.campo(QStringLiteral("Fecha")).valor();
             QString textoFecha;
@@ -528,11 +593,11 @@ bool frmReporte::cmdGuardar_Click() {
                        QStringLiteral("Grabar"), Botones::SiNo, Icono::Pregunta,
                        Respuesta::No) != Respuesta::Si)
         return true;
+    if (!puedeReemplazarLista())
+        return true;
     // The new list is written beside the old one and then takes its place, so a failure
     // leaves the old file whole; the list in the window stays as it is in any case.
-    const QByteArray datos = lista::escribe(registrosDeLaReja());
-    if (auto e = archivos::reemplazaAtomico(stArchivoLista, datos,
-                                            stArchivoLista + QStringLiteral(".nuevo"))) {
+    if (auto e = lista::graba(stArchivoLista, registrosDeLaReja())) {
         muestraMensaje(QStringLiteral("No se pudo grabar la lista de facturas en %1: %2 (No. %3). "
                                       "La lista sigue en la ventana y el archivo anterior no "
                                       "cambió.")
@@ -541,7 +606,28 @@ bool frmReporte::cmdGuardar_Click() {
                        QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
         return false;
     }
+    estado_->listaIlegible.reset();
     return true;
+}
+
+bool frmReporte::puedeReemplazarLista() {
+    std::optional<Error> motivo;
+    if (hayEntrada(stArchivoLista)) {
+        QByteArray datos;
+        motivo = lista::leeArchivo(stArchivoLista, datos);
+    }
+    if (!motivo)
+        motivo = estado_->listaIlegible;
+    if (!motivo)
+        return true;
+    return muestraMensaje(QStringLiteral("La lista de facturas guardada en %1 no se pudo leer: %2 "
+                                         "(No. %3). Si la reemplaza con la lista de la ventana, "
+                                         "las facturas que tenga se perderán. ¿Desea reemplazar "
+                                         "ese archivo?")
+                              .arg(QDir::toNativeSeparators(stArchivoLista), motivo->descripcion)
+                              .arg(motivo->numero),
+                          QStringLiteral("Atención"), Botones::SiNo, Icono::Exclamacion,
+                          Respuesta::No) == Respuesta::Si;
 }
 
 void frmReporte::cmdLeer_Click() {
@@ -555,35 +641,83 @@ void frmReporte::cmdLeer_Click() {
                 QStringLiteral("Atención"), Botones::SiNo, Icono::Pregunta,
                 Respuesta::No) == Respuesta::Si;
     }
-    if (leer && libTESK::instancia().HayArchivo(stArchivoLista))
+    if (leer && hayEntrada(stArchivoLista))
         LeeLista();
     vuelveAFactura();
 }
 
 void frmReporte::LeeLista() {
-    mhgReja->fijaFilas(1);
-    QFile f(stArchivoLista);
-    if (f.open(QIODevice::ReadOnly)) {
-        const QByteArray datos = f.readAll();
-        // Pending events run while a long list is read, but at most every kPaseDeEventosMs: each
-        // pass repaints the growing grid, and a pass per row made a 1,000-row list take seconds.
-        QElapsedTimer desdeElPase;
-        desdeElPase.start();
-        for (const QStringList& r : lista::lee(texto::decodifica(datos))) {
-            if (desdeElPase.hasExpired(kPaseDeEventosMs)) {
-                plataforma().procesaEventos();
-                desdeElPase.restart();
-            }
-            // Cell by cell: a tab inside a field must not move the fields after it.
+    QByteArray datos;
+    if (auto e = lista::leeArchivo(stArchivoLista, datos)) {
+        // The window keeps what it holds, and the file is kept from being replaced unasked.
+        estado_->listaIlegible = e;
+        muestraMensaje(QStringLiteral("No se pudo leer la lista de facturas guardada en %1: %2 "
+                                      "(No. %3). Ese archivo no se reemplazará sin que usted lo "
+                                      "confirme.")
+                           .arg(QDir::toNativeSeparators(stArchivoLista), e->descripcion)
+                           .arg(e->numero),
+                       QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+        if (mhgReja->filas() == 1)
             mhgReja->agregaFila(QString());
-            const int fila = mhgReja->filas() - 1;
-            for (int c = 0; c < lista::kCampos; ++c)
-                mhgReja->fijaTexto(fila, c + 1, r.value(c));
+        return;
+    }
+    estado_->listaIlegible.reset();
+    mhgReja->fijaFilas(1);
+    QList<int> lineas;
+    const QList<QStringList> registros = lista::lee(texto::decodifica(datos), &lineas);
+    // Only rows that name an invoice by its identifier are listed, once each: the reports take
+    // exactly the listed invoices.
+    QStringList dejados;
+    QHash<qint64, int> lineaDe;
+    // Pending events run while a long list is read, but at most every kPaseDeEventosMs: each
+    // pass repaints the growing grid, and a pass per row made a 1,000-row list take seconds.
+    QElapsedTimer desdeElPase;
+    desdeElPase.start();
+    for (qsizetype i = 0; i < registros.size(); ++i) {
+        const QStringList& r = registros.at(i);
+        if (std::all_of(r.begin(), r.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
+            continue;  // the saved form of the empty list
+        const auto id = lista::identificador(r.value(lista::kCampos - 1));
+        if (!id) {
+            QString campo = r.value(lista::kCampos - 1).simplified();
+            if (campo.size() > 30)
+                campo = campo.left(30) + QStringLiteral("…");
+            dejados.append(
+                QStringLiteral("renglón %1 (identificador «%2»)").arg(lineas.at(i)).arg(campo));
+            continue;
         }
+        if (lineaDe.contains(*id)) {
+            dejados.append(QStringLiteral("renglón %1 (repite la factura del renglón %2)")
+                               .arg(lineas.at(i))
+                               .arg(lineaDe.value(*id)));
+            continue;
+        }
+        lineaDe.insert(*id, lineas.at(i));
+        if (desdeElPase.hasExpired(kPaseDeEventosMs)) {
+            plataforma().procesaEventos();
+            desdeElPase.restart();
+        }
+        // Cell by cell: a tab inside a field must not move the fields after it.
+        mhgReja->agregaFila(QString());
+        const int fila = mhgReja->filas() - 1;
+        for (int c = 0; c < lista::kCampos; ++c)
+            mhgReja->fijaTexto(fila, c + 1, r.value(c));
     }
     if (mhgReja->filas() == 1)
         mhgReja->agregaFila(QString());
     mhgReja->fijaFilasFijas(1);
+    if (!dejados.isEmpty()) {
+        // One message, however many rows: the first ones named, the rest counted.
+        constexpr qsizetype kNombrados = 10;
+        QString cuales = dejados.mid(0, kNombrados).join(QStringLiteral("; "));
+        if (dejados.size() > kNombrados)
+            cuales += QStringLiteral(" y %1 más").arg(dejados.size() - kNombrados);
+        muestraMensaje(QStringLiteral("De la lista de facturas guardada en %1 se dejaron fuera los "
+                                      "renglones que no nombran una factura por su número de "
+                                      "registro, o que la repiten: %2.")
+                           .arg(QDir::toNativeSeparators(stArchivoLista), cuales),
+                       QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
+    }
 }
 
 void frmReporte::cmdReporte_Click() {

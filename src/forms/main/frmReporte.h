@@ -59,6 +59,10 @@ class frmReporte : public QDialog {
     // Delete key on the grid's current row.
     void quitaFilaActual();
 
+    // Esc never closes the window: closing goes through the close box, which asks to save the
+    // list and cleans up (Form_QueryUnload, Form_Unload).
+    void reject() override;
+
     // Looks up the invoice in the last lookup's record set and adds it to the list.
     void AgregaFactura();
 
@@ -120,6 +124,9 @@ class frmReporte : public QDialog {
     // The window's connection, opened anew when the server dropped it; false when the server
     // cannot be reached and the clerk chose not to try again (the window stays as it is).
     bool conexionViva();
+    // Whether the saved list may be replaced: a file there that cannot be read (or could not be
+    // read when the window took the list) is replaced only when the clerk confirms it.
+    bool puedeReemplazarLista();
 
     std::unique_ptr<Estado> estado_;
 };
