@@ -13,7 +13,8 @@ PACKAGES=(
   libgtest-dev
   poppler-utils
   cups cups-client cups-bsd printer-driver-cups-pdf
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-symbola
+  qt6-translations-l10n
   xvfb xauth
 )
 

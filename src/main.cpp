@@ -5,10 +5,12 @@
 #include "forms/main/frmReporte.h"
 #include "platform/PlataformaQt.h"
 #include "startup/Principal.h"
+#include "startup/Traducciones.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(quilmaro::kTituloPrograma);
+    quilmaro::cargaTraduccionesQt();
     quilmaro::PlataformaQt plataforma;
     quilmaro::instalaPlataforma(&plataforma);
     quilmaro::Main(QCoreApplication::applicationDirPath(), [] {

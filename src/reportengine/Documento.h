@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "lib/Variante.h"
 #include "reportengine/Diseno.h"
 
 namespace quilmaro::reporte {
@@ -24,6 +25,12 @@ struct ElementoPagina {
     QRgb color = 0xff000000;
     QRgb relleno = 0;
     QString texto;  // laid out: one line per '\n'
+    // A field's value before formatting and laying out, its display format and its expression
+    // as written: exports write numbers and dates as such, texts whole, and name the columns.
+    // Empty for static texts and page numbers.
+    Variante valor;
+    QString formato;
+    QString expresion;
 };
 
 // Where a band landed, for checking the pagination.

@@ -1,13 +1,18 @@
 #include "reportengine/Exportacion.h"
 
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 #include "lib/ArchivosTexto.h"
 #include "lib/Regional.h"
 #include "reportengine/ErrorReporte.h"
+#include "reportengine/Formatos.h"
+#include "reportengine/Tipografia.h"
 
 namespace quilmaro::reporte {
 
@@ -18,24 +23,8 @@ constexpr double kToleranciaLinea = 1.5;
 // Width of one character of the text file, in millimetres (about 14 characters an inch).
 constexpr double kAnchoCaracter = 1.8;
 
-QString unaLinea(const QString& t) {
-    QString s = t;
-    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return s;
-}
-
-std::vector<const ElementoPagina*> textosEntre(const PaginaDocumento& p, double arriba,
-                                               double abajo) {
-    std::vector<const ElementoPagina*> t;
-    for (const ElementoPagina& e : p.elementos) {
-        if (e.tipo != ElementoPagina::Tipo::Texto || e.texto.trimmed().isEmpty())
-            continue;
-        const double y = e.caja.top();
-        if (y >= arriba - 0.01 && y < abajo - 0.01)
-            t.push_back(&e);
-    }
-    std::sort(t.begin(), t.end(), [](auto* a, auto* b) { return a->caja.left() < b->caja.left(); });
-    return t;
+int columnaDe(double mm) {
+    return static_cast<int>(std::lround(mm / kAnchoCaracter));
 }
 
 QByteArray comoTexto(const Documento& doc) {
@@ -43,15 +32,22 @@ QByteArray comoTexto(const Documento& doc) {
     for (std::size_t n = 0; n < doc.paginas.size(); ++n) {
         if (n > 0)
             salida.append(QStringLiteral("\f"));
-        for (const LineaTexto& l : lineasDePagina(doc.paginas[n])) {
+        for (const LineaTexto& l : lineasDePagina(doc, doc.paginas[n])) {
             QString linea;
-            for (const auto& [x, texto] : l.piezas) {
-                const int columna = static_cast<int>(std::lround(x / kAnchoCaracter));
-                if (linea.size() < columna)
-                    linea += QString(columna - linea.size(), QLatin1Char(' '));
-                else if (!linea.isEmpty())
-                    linea += QLatin1Char(' ');
-                linea += unaLinea(texto);
+            for (const PiezaTexto& p : l.piezas) {
+                // Each text in the column its box starts, ends or centres in, as printed, so
+                // that figures aligned on the right stay aligned in the file.
+                const auto largo = static_cast<int>(p.texto.size());
+                int columna = columnaDe(p.x);
+                if (p.alineacion == Qt::AlignRight)
+                    columna = columnaDe(p.x + p.ancho) - largo;
+                else if (p.alineacion == Qt::AlignHCenter)
+                    columna = columnaDe(p.x + p.ancho / 2) - largo / 2;
+                // A text that does not fit before the next one pushes it, never overwrites it.
+                columna =
+                    std::max(columna, linea.isEmpty() ? 0 : static_cast<int>(linea.size()) + 1);
+                linea += QString(columna - linea.size(), QLatin1Char(' '));
+                linea += p.texto;
             }
             salida.append(linea);
         }
@@ -59,7 +55,8 @@ QByteArray comoTexto(const Documento& doc) {
     return texto::codificaLineas(salida);
 }
 
-// Rich text: each line a paragraph with tab stops where its texts start.
+// Rich text: each printed line a paragraph, its texts at tab stops where they stand on the page
+// (left, centre or right, as printed).
 QByteArray comoRtf(const Documento& doc) {
     auto escapa = [](const QString& s) {
         QByteArray b;
@@ -68,8 +65,8 @@ QByteArray comoRtf(const Documento& doc) {
             if (u == '\\' || u == '{' || u == '}') {
                 b += '\\';
                 b += static_cast<char>(u);
-            } else if (u == '\n') {
-                b += "\\line ";
+            } else if (u == '\t') {
+                b += "\\tab ";
             } else if (u < 0x80) {
                 b += static_cast<char>(u);
             } else {
@@ -90,26 +87,146 @@ QByteArray comoRtf(const Documento& doc) {
     for (std::size_t n = 0; n < doc.paginas.size(); ++n) {
         if (n > 0)
             r += "\\page\r\n";
-        for (const LineaTexto& l : lineasDePagina(doc.paginas[n])) {
+        for (const LineaTexto& l : lineasDePagina(doc, doc.paginas[n])) {
             r += "\\pard\\plain\\f0\\fs16";
-            for (const auto& pieza : l.piezas)
-                if (pieza.first > 0.5)
-                    r += "\\tx" + twips(pieza.first);
-            r += ' ';
-            for (const auto& [x, t] : l.piezas) {
-                if (x > 0.5)
-                    r += "\\tab ";
-                r += escapa(t);
+            QByteArray texto;
+            for (std::size_t i = 0; i < l.piezas.size(); ++i) {
+                const PiezaTexto& p = l.piezas[i];
+                // The first text of a line starting at the margin needs no tab.
+                if (i > 0 || p.alineacion != Qt::AlignLeft || p.x > 0.5) {
+                    if (p.alineacion == Qt::AlignRight)
+                        r += "\\tqr";
+                    else if (p.alineacion == Qt::AlignHCenter)
+                        r += "\\tqc";
+                    r += "\\tx" + twips(p.ancla());
+                    texto += "\\tab ";
+                }
+                texto += escapa(p.texto);
             }
-            r += "\\par\r\n";
+            r += ' ' + texto + "\\par\r\n";
         }
     }
     r += "}\r\n";
     return r;
 }
 
-// A spreadsheet of the detail rows (the XML workbook format spreadsheet programs open).
+// --- The spreadsheet ---------------------------------------------------------------------------
+
+const QRegularExpression& reEtiqueta() {
+    // "Fecha: 05/mar/2024": a label, a colon and the value.
+    static const QRegularExpression re(QStringLiteral("^([^\\d:()\"]{1,40}):\\s+"));
+    return re;
+}
+
+// The format an expression gives its value itself: Formato(x, "dd/mmm/yyyy") at its end.
+QString formatoDeExpresion(const QString& expresion) {
+    static const QRegularExpression re(
+        QStringLiteral("Formato\\s*\\(.*,\\s*\"([^\"]*)\"\\s*\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return re.match(expresion).captured(1);
+}
+
+// A column name from an expression: a function the whole value comes from ("Moneda"), else the
+// fields it reads ("Serie Factura"), without their source's name.
+QString tituloDeExpresion(const QString& expresion) {
+    static const QRegularExpression re(QStringLiteral(
+        "\"[^\"]*\"|([\\p{L}_][\\p{L}\\p{N}_]*\\.)?([\\p{L}_][\\p{L}\\p{N}_]*)(\\s*\\()?"));
+    QStringList campos;
+    bool primero = true;
+    for (auto it = re.globalMatch(expresion); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(2).isEmpty())
+            continue;  // a quoted text
+        if (!m.captured(3).isEmpty()) {
+            if (primero)
+                return m.captured(2);
+        } else if (!campos.contains(m.captured(2))) {
+            campos << m.captured(2);
+        }
+        primero = false;
+    }
+    return campos.join(QLatin1Char(' '));
+}
+
+struct Columna {
+    double orden_y = 0;  // from the band's top, where first seen
+    double x = 0, ancho = 0, arriba = 0;
+    QString titulo;
+    QString prefijo;  // label written inside every value, left out of the cells
+};
+
+// A date written by a database (year-month-day, maybe with a time) or as the regional settings
+// write it.
+std::optional<QDate> leeFechaTexto(const QString& texto) {
+    const QString t = texto.trimmed();
+    const QDate iso = QDate::fromString(t.left(10), Qt::ISODate);
+    if (iso.isValid() &&
+        (t.size() == 10 || t.at(10) == QLatin1Char(' ') || t.at(10) == QLatin1Char('T')))
+        return iso;
+    return leeFechaRegional(t);
+}
+
+CeldaHoja celdaDe(const ElementoPagina& e, const QString& prefijo) {
+    CeldaHoja c;
+    const Variante& v = e.valor;
+    if (v.esNulo() || v.esVacio())
+        return c;
+    QString formato = e.formato;
+    if (formato.isEmpty())
+        formato = formatoDeExpresion(e.expresion);
+    if (v.tipo() == Variante::Tipo::Fecha) {
+        c.tipo = CeldaHoja::Tipo::Fecha;
+        c.fecha = v.fecha().date();
+        c.formato = esPatronFecha(formato) ? formato : QStringLiteral("dd/mm/yyyy");
+        return c;
+    }
+    if (v.esNumero() && v.tipo() != Variante::Tipo::Booleano) {
+        c.tipo = CeldaHoja::Tipo::Numero;
+        c.numero = v.aDoble();
+        if (!esPatronFecha(formato))
+            c.formato = formato;
+        return c;
+    }
+    QString t = v.aTexto();
+    if (!prefijo.isEmpty() && t.startsWith(prefijo))
+        t = t.mid(prefijo.size());
+    // A text the layout formats as a number or a date is one.
+    if (!formato.isEmpty()) {
+        if (esPatronFecha(formato)) {
+            if (const auto f = leeFechaTexto(t)) {
+                c.tipo = CeldaHoja::Tipo::Fecha;
+                c.fecha = *f;
+                c.formato = formato;
+                return c;
+            }
+        } else if (double d = 0; leeNumero(t.trimmed(), &d) && std::isfinite(d)) {
+            c.tipo = CeldaHoja::Tipo::Numero;
+            c.numero = d;
+            c.formato = formato;
+            return c;
+        }
+    }
+    c.tipo = CeldaHoja::Tipo::Texto;
+    c.texto = t;
+    return c;
+}
+
+QString sinDosPuntos(QString s) {
+    s = s.simplified();
+    while (s.endsWith(QLatin1Char(':')))
+        s.chop(1);
+    return s.trimmed();
+}
+
 QByteArray comoHoja(const Documento& doc) {
+    const std::vector<std::vector<CeldaHoja>> tabla = tablaDeDetalle(doc);
+    // One style per format, named in the order first used.
+    std::map<QString, QString> estilos;
+    for (const auto& fila : tabla)
+        for (const CeldaHoja& c : fila)
+            if (!c.formato.isEmpty() && !estilos.count(c.formato))
+                estilos.emplace(c.formato, QStringLiteral("f%1").arg(estilos.size() + 1));
+
     QByteArray datos;
     QXmlStreamWriter x(&datos);
     x.setAutoFormatting(true);
@@ -120,27 +237,64 @@ QByteArray comoHoja(const Documento& doc) {
     x.writeDefaultNamespace(ns);
     x.writeNamespace(ns, QStringLiteral("ss"));
     x.writeStartElement(ns, QStringLiteral("Workbook"));
+    x.writeStartElement(ns, QStringLiteral("Styles"));
+    x.writeStartElement(ns, QStringLiteral("Style"));
+    x.writeAttribute(ns, QStringLiteral("ID"), QStringLiteral("titulo"));
+    x.writeEmptyElement(ns, QStringLiteral("Font"));
+    x.writeAttribute(ns, QStringLiteral("Bold"), QStringLiteral("1"));
+    x.writeEndElement();
+    for (const auto& [formato, id] : estilos) {
+        x.writeStartElement(ns, QStringLiteral("Style"));
+        x.writeAttribute(ns, QStringLiteral("ID"), id);
+        x.writeEmptyElement(ns, QStringLiteral("NumberFormat"));
+        x.writeAttribute(ns, QStringLiteral("Format"), formato);
+        x.writeEndElement();
+    }
+    x.writeEndElement();
     x.writeStartElement(ns, QStringLiteral("Worksheet"));
     QString nombre = doc.nombre.isEmpty() ? QStringLiteral("Reporte") : doc.nombre.left(31);
     for (QChar c : QStringLiteral("[]:*?/\\"))
         nombre.remove(c);
     x.writeAttribute(ns, QStringLiteral("Name"), nombre);
     x.writeStartElement(ns, QStringLiteral("Table"));
-    const QLocale loc = regional();
-    for (const QStringList& fila : filasDeDetalle(doc)) {
+    // Columns wide enough for their longest text (in points, about 6 a character).
+    const std::size_t columnas = tabla.empty() ? 0 : tabla.front().size();
+    for (std::size_t j = 0; j < columnas; ++j) {
+        qsizetype largo = 6;
+        for (const auto& fila : tabla)
+            largo = std::max(largo, fila[j].tipo == CeldaHoja::Tipo::Texto ? fila[j].texto.size()
+                                                                           : qsizetype{12});
+        x.writeEmptyElement(ns, QStringLiteral("Column"));
+        x.writeAttribute(ns, QStringLiteral("Width"),
+                         QString::number(std::min<qsizetype>(largo, 80) * 6 + 6));
+    }
+    for (std::size_t i = 0; i < tabla.size(); ++i) {
         x.writeStartElement(ns, QStringLiteral("Row"));
-        for (const QString& celda : fila) {
+        for (const CeldaHoja& c : tabla[i]) {
             x.writeStartElement(ns, QStringLiteral("Cell"));
-            x.writeStartElement(ns, QStringLiteral("Data"));
-            bool numero = false;
-            const double v = loc.toDouble(celda.trimmed(), &numero);
-            // Codes with leading zeros ("C0018") stay texts.
-            const bool esNumero =
-                numero && !celda.trimmed().startsWith(QLatin1Char('0')) && std::isfinite(v);
-            x.writeAttribute(ns, QStringLiteral("Type"),
-                             esNumero ? QStringLiteral("Number") : QStringLiteral("String"));
-            x.writeCharacters(esNumero ? QString::number(v, 'g', 17) : celda);
-            x.writeEndElement();
+            if (i == 0)
+                x.writeAttribute(ns, QStringLiteral("StyleID"), QStringLiteral("titulo"));
+            else if (!c.formato.isEmpty())
+                x.writeAttribute(ns, QStringLiteral("StyleID"), estilos.at(c.formato));
+            if (c.tipo != CeldaHoja::Tipo::Vacia) {
+                x.writeStartElement(ns, QStringLiteral("Data"));
+                switch (c.tipo) {
+                    case CeldaHoja::Tipo::Numero:
+                        x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("Number"));
+                        // The decimal value the figure stands for, without binary noise.
+                        x.writeCharacters(QString::number(c.numero, 'g', 15));
+                        break;
+                    case CeldaHoja::Tipo::Fecha:
+                        x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("DateTime"));
+                        x.writeCharacters(c.fecha.toString(QStringLiteral("yyyy-MM-dd")) +
+                                          QStringLiteral("T00:00:00.000"));
+                        break;
+                    default:
+                        x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("String"));
+                        x.writeCharacters(c.texto);
+                }
+                x.writeEndElement();
+            }
             x.writeEndElement();
         }
         x.writeEndElement();
@@ -154,6 +308,14 @@ QByteArray comoHoja(const Documento& doc) {
 
 }  // namespace
 
+double PiezaTexto::ancla() const {
+    if (alineacion == Qt::AlignRight)
+        return x + ancho;
+    if (alineacion == Qt::AlignHCenter)
+        return x + ancho / 2;
+    return x;
+}
+
 std::optional<FormatoArchivo> formatoDeCodigo(const QString& codigo) {
     if (codigo == QLatin1String(" 2"))
         return FormatoArchivo::Texto;
@@ -166,47 +328,173 @@ std::optional<FormatoArchivo> formatoDeCodigo(const QString& codigo) {
     return std::nullopt;
 }
 
-std::vector<LineaTexto> lineasDePagina(const PaginaDocumento& pagina) {
-    std::vector<const ElementoPagina*> textos;
-    for (const ElementoPagina& e : pagina.elementos)
-        if (e.tipo == ElementoPagina::Tipo::Texto && !e.texto.trimmed().isEmpty())
-            textos.push_back(&e);
-    std::stable_sort(textos.begin(), textos.end(),
-                     [](auto* a, auto* b) { return a->caja.top() < b->caja.top(); });
+std::vector<LineaTexto> lineasDePagina(const Documento& doc, const PaginaDocumento& pagina) {
+    const Tipografia tipos(doc.estilos);
+    std::vector<std::pair<double, PiezaTexto>> piezas;
+    for (const ElementoPagina& e : pagina.elementos) {
+        if (e.tipo != ElementoPagina::Tipo::Texto || e.texto.trimmed().isEmpty())
+            continue;
+        const EstiloTexto& est = doc.estilos[static_cast<size_t>(e.indice)];
+        const QStringList lineas = e.texto.split(QLatin1Char('\n'));
+        for (qsizetype i = 0; i < lineas.size(); ++i) {
+            if (lineas[i].trimmed().isEmpty())
+                continue;
+            PiezaTexto p;
+            p.x = e.caja.left();
+            p.ancho = e.caja.width();
+            p.alineacion = est.horizontal & Qt::AlignHorizontal_Mask;
+            if (p.alineacion != Qt::AlignRight && p.alineacion != Qt::AlignHCenter)
+                p.alineacion = Qt::AlignLeft;
+            p.texto = lineas[i];
+            piezas.emplace_back(
+                e.caja.top() + static_cast<double>(i) * tipos.interlineado(e.indice), std::move(p));
+        }
+    }
+    std::stable_sort(piezas.begin(), piezas.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<LineaTexto> lineas;
-    for (const ElementoPagina* e : textos) {
-        if (lineas.empty() || e->caja.top() - lineas.back().y > kToleranciaLinea)
-            lineas.push_back({e->caja.top(), {}});
-        // A right-aligned text starts where its text does, not where its box does.
-        double x = e->caja.left();
-        lineas.back().piezas.emplace_back(x, e->texto);
+    for (auto& [y, p] : piezas) {
+        if (lineas.empty() || y - lineas.back().y > kToleranciaLinea)
+            lineas.push_back({y, {}});
+        lineas.back().piezas.push_back(std::move(p));
     }
     for (LineaTexto& l : lineas)
         std::stable_sort(l.piezas.begin(), l.piezas.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+                         [](const auto& a, const auto& b) { return a.ancla() < b.ancla(); });
     return lineas;
 }
 
-std::vector<QStringList> filasDeDetalle(const Documento& doc) {
-    std::vector<QStringList> filas;
-    auto textosDe = [](const PaginaDocumento& p, const BandaColocada& b) {
-        QStringList t;
-        for (const ElementoPagina* e : textosEntre(p, b.y, b.y + b.alto))
-            t.append(unaLinea(e->texto));
-        return t;
+std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc) {
+    auto dentro = [](const ElementoPagina& e, const BandaColocada& b) {
+        return e.tipo == ElementoPagina::Tipo::Texto && e.caja.top() >= b.y - 0.01 &&
+               e.caja.top() < b.y + b.alto - 0.01;
     };
-    if (!doc.paginas.empty()) {
-        for (const BandaColocada& b : doc.paginas.front().bandas)
-            if (b.tipo == TipoBanda::EncabezadoColumnas) {
-                filas.push_back(textosDe(doc.paginas.front(), b));
-                break;
+    // A column is a field of a detail band: the band, the expression and where it stands. The
+    // band's height may change from row to row (texts that grow), so the height is no part of it.
+    using Clave = std::tuple<int, QString, long>;
+    std::map<Clave, Columna> columnas;
+    struct Fila {
+        std::map<Clave, const ElementoPagina*> campos;
+    };
+    std::vector<Fila> filas;
+    const PaginaDocumento* conTitulos = nullptr;
+    const BandaColocada* titulos = nullptr;
+    std::vector<const ElementoPagina*> etiquetas;  // labels of the first row of each band
+    std::map<int, bool> bandaVista;
+    for (const PaginaDocumento& p : doc.paginas) {
+        for (const BandaColocada& b : p.bandas) {
+            if (b.tipo == TipoBanda::EncabezadoColumnas && !titulos) {
+                conTitulos = &p;
+                titulos = &b;
             }
+            if (b.tipo != TipoBanda::Detalle)
+                continue;
+            Fila fila;
+            const bool primera = !bandaVista[b.banda];
+            bandaVista[b.banda] = true;
+            for (const ElementoPagina& e : p.elementos) {
+                if (!dentro(e, b))
+                    continue;
+                if (e.expresion.isEmpty()) {
+                    if (primera && !e.texto.trimmed().isEmpty())
+                        etiquetas.push_back(&e);
+                    continue;
+                }
+                const Clave k{b.banda, e.expresion, std::lround(e.caja.left() * 100)};
+                if (!columnas.count(k)) {
+                    Columna c;
+                    c.orden_y = e.caja.top() - b.y;
+                    c.x = e.caja.left();
+                    c.ancho = e.caja.width();
+                    c.arriba = e.caja.top();
+                    columnas.emplace(k, c);
+                }
+                fila.campos[k] = &e;
+            }
+            filas.push_back(std::move(fila));
+        }
     }
-    for (const PaginaDocumento& p : doc.paginas)
-        for (const BandaColocada& b : p.bandas)
-            if (b.tipo == TipoBanda::Detalle)
-                filas.push_back(textosDe(p, b));
-    return filas;
+    // Titles: the column header above the field; else a label printed just left of it on its
+    // line ("Total:"); else a label every value starts with ("Fecha: ..."); else the name of
+    // what the field shows.
+    for (auto& [k, c] : columnas) {
+        if (titulos) {
+            double mejor = 0.5;
+            for (const ElementoPagina& e : conTitulos->elementos) {
+                if (!dentro(e, *titulos) || e.texto.trimmed().isEmpty())
+                    continue;
+                const double comun =
+                    std::min(c.x + c.ancho, e.caja.right()) - std::max(c.x, e.caja.left());
+                if (comun > mejor) {
+                    mejor = comun;
+                    c.titulo = e.texto.simplified();
+                }
+            }
+        }
+        if (c.titulo.isEmpty()) {
+            double cerca = 1e9;
+            for (const ElementoPagina* e : etiquetas) {
+                const double hueco = c.x - e->caja.right();
+                if (std::abs(e->caja.top() - c.arriba) < kToleranciaLinea && hueco > -1 &&
+                    hueco < cerca) {
+                    cerca = hueco;
+                    c.titulo = sinDosPuntos(e->texto);
+                }
+            }
+        }
+        if (c.titulo.isEmpty()) {
+            QString prefijo;
+            bool todos = true;
+            for (const Fila& f : filas) {
+                const auto it = f.campos.find(k);
+                if (it == f.campos.end())
+                    continue;
+                const QString t = it->second->valor.aTexto();
+                if (prefijo.isEmpty())
+                    prefijo = reEtiqueta().match(t).captured(0);
+                todos = todos && !prefijo.isEmpty() && t.startsWith(prefijo);
+            }
+            if (todos && !prefijo.isEmpty()) {
+                c.prefijo = prefijo;
+                c.titulo = sinDosPuntos(prefijo);
+            }
+        }
+        if (c.titulo.isEmpty())
+            c.titulo = tituloDeExpresion(std::get<1>(k));
+    }
+    std::vector<Clave> orden;
+    for (const auto& [k, c] : columnas)
+        orden.push_back(k);
+    std::stable_sort(orden.begin(), orden.end(), [&](const Clave& a, const Clave& b) {
+        const Columna &ca = columnas.at(a), &cb = columnas.at(b);
+        if (std::get<0>(a) != std::get<0>(b))
+            return std::get<0>(a) < std::get<0>(b);
+        if (std::abs(ca.orden_y - cb.orden_y) > kToleranciaLinea)
+            return ca.orden_y < cb.orden_y;
+        return ca.x < cb.x;
+    });
+
+    std::vector<std::vector<CeldaHoja>> tabla;
+    if (orden.empty())
+        return tabla;
+    std::vector<CeldaHoja> cabecera;
+    for (const Clave& k : orden) {
+        CeldaHoja c;
+        c.tipo = CeldaHoja::Tipo::Texto;
+        c.texto = columnas.at(k).titulo;
+        cabecera.push_back(c);
+    }
+    tabla.push_back(std::move(cabecera));
+    for (const Fila& f : filas) {
+        std::vector<CeldaHoja> fila;
+        for (const Clave& k : orden) {
+            const auto it = f.campos.find(k);
+            fila.push_back(it == f.campos.end() ? CeldaHoja()
+                                                : celdaDe(*it->second, columnas.at(k).prefijo));
+        }
+        tabla.push_back(std::move(fila));
+    }
+    return tabla;
 }
 
 void exportaArchivo(const Documento& doc, const QString& ruta, FormatoArchivo formato) {

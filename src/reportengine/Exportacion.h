@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "lib/Variante.h"
 #include "reportengine/Documento.h"
 
 namespace quilmaro::reporte {
@@ -16,17 +17,38 @@ enum class FormatoArchivo { Texto, TextoEnriquecido, HojaDeCalculo, Procesador }
 // The dialog's type codes: " 2" text, "15" rich text, "19" spreadsheet, "17" word processor.
 std::optional<FormatoArchivo> formatoDeCodigo(const QString& codigo);
 
-// One printed line of a page: its texts from left to right, with where each starts (mm).
+// One printed line of a text item: where its box starts and how wide it is (mm), and how the
+// text sits in it.
+struct PiezaTexto {
+    double x = 0;
+    double ancho = 0;
+    Qt::Alignment alineacion = Qt::AlignLeft;
+    QString texto;
+    // The point the text hangs from: its left edge, its centre or its right edge.
+    double ancla() const;
+};
+// One printed line of a page: the pieces on it from left to right.
 struct LineaTexto {
     double y = 0;
-    std::vector<std::pair<double, QString>> piezas;
+    std::vector<PiezaTexto> piezas;
 };
-// The texts of a page grouped into lines by their top edge, top to bottom.
-std::vector<LineaTexto> lineasDePagina(const PaginaDocumento& pagina);
+// The texts of a page as printed lines, top to bottom; a text of several lines gives a piece to
+// each line it covers.
+std::vector<LineaTexto> lineasDePagina(const Documento& doc, const PaginaDocumento& pagina);
 
-// The detail rows of the report, each as the texts of its band from left to right, preceded by
-// the column titles of the first page when the layout has them.
-std::vector<QStringList> filasDeDetalle(const Documento& doc);
+// A cell of the spreadsheet: a number, a date, a text, or nothing (a missing value).
+struct CeldaHoja {
+    enum class Tipo { Vacia, Numero, Fecha, Texto };
+    Tipo tipo = Tipo::Vacia;
+    double numero = 0;
+    QDate fecha;
+    QString texto;
+    QString formato;  // number or date format, in the report's notation ("##,###,##0.00")
+};
+// The detail rows of the report as the spreadsheet holds them: the first row names the columns,
+// then one row per detail band printed, one column per field of the band. Labels printed beside
+// the fields name the columns; they are not cells.
+std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc);
 
 // Writes the document; the file appears complete or not at all. Throws ErrorReporte.
 void exportaArchivo(const Documento& doc, const QString& ruta, FormatoArchivo formato);

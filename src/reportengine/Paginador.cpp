@@ -264,7 +264,10 @@ class Paginador {
                             df.acumulados = valores_;
                         ev.diferidos.emplace_back(j, std::move(df));
                     } else {
-                        const QString s = formateaValor(e.expresion->evalua(ctx), e.formato);
+                        p.valor = e.expresion->evalua(ctx);
+                        p.formato = e.formato;
+                        p.expresion = e.expresion->texto();
+                        const QString s = formateaValor(p.valor, e.formato);
                         p.texto = tipos_.dispone(s, e.estilo, e.caja.width(), e.ajusta,
                                                  maxLineas(e), &lineas);
                     }

@@ -12,7 +12,12 @@ const QChar kPuntos(0x2026);  // "…"
 QFont fuenteDe(const EstiloTexto& e) {
     QFont f;
     // DejaVu Sans holds every Spanish letter; it stands in when the family asked for is missing.
-    f.setFamilies({e.familia, QStringLiteral("DejaVu Sans")});
+    // Letters neither has come from the families after it, in this order on every machine, so
+    // that the preview, the paper and the PDF show the same glyphs: Noto for most scripts, its
+    // CJK family for Chinese, Japanese and Korean names, and Symbola for emoji (an outline font:
+    // colour emoji fonts are bitmaps that a PDF cannot carry).
+    f.setFamilies({e.familia, QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans"),
+                   QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Symbola")});
     f.setPixelSize(
         std::max(1, static_cast<int>(std::lround(e.puntos * 25.4 / 72.0 * kUnidadesPorMm))));
     f.setBold(e.negrita);

@@ -81,22 +81,37 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
 
     auto* barra = new QToolBar(this);
     barra->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    imprimir_ = barra->addAction(QStringLiteral("Imprimir…"), this, &VistaPrevia::imprime);
-    imprimir_->setShortcut(QKeySequence::Print);
+    // Every action has its keys, shown in its tool tip, and works wherever the focus is in the
+    // window: a clerk without a mouse can page, zoom, print and export.
+    auto accion = [&](const QString& texto, const QString& ayuda, const QList<QKeySequence>& teclas,
+                      auto&& que) {
+        QAction* a = barra->addAction(texto, this, que);
+        a->setShortcuts(teclas);
+        a->setShortcutContext(Qt::WindowShortcut);
+        QStringList nombres;
+        for (const QKeySequence& k : teclas)
+            nombres << k.toString(QKeySequence::NativeText);
+        a->setToolTip(QStringLiteral("%1 (%2)").arg(ayuda, nombres.join(QStringLiteral(", "))));
+        return a;
+    };
+    imprimir_ = accion(QStringLiteral("Imprimir…"), QStringLiteral("Imprimir el reporte"),
+                       {QKeySequence::Print}, &VistaPrevia::imprime);
     if (exportador()) {
-        exportarArchivo_ =
-            barra->addAction(QStringLiteral("Exportar…"), this, [this] { exportador()(*this); });
-        exportarArchivo_->setToolTip(
-            QStringLiteral("Guardar el reporte como texto, texto enriquecido, hoja de cálculo o "
-                           "documento"));
+        exportarArchivo_ = accion(
+            QStringLiteral("Exportar…"),
+            QStringLiteral("Guardar el reporte como texto, texto enriquecido, "
+                           "hoja de cálculo o documento"),
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, [this] { exportador()(*this); });
     }
     exportar_ =
-        barra->addAction(QStringLiteral("Exportar a PDF…"), this, &VistaPrevia::exportaConDialogo);
+        accion(QStringLiteral("Exportar a PDF…"), QStringLiteral("Guardar como PDF"),
+               {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+               &VistaPrevia::exportaConDialogo);
     barra->addSeparator();
-    acciones_[0] = barra->addAction(QStringLiteral("|◀"), this, &VistaPrevia::primera);
-    acciones_[0]->setToolTip(QStringLiteral("Primera página (Inicio)"));
-    acciones_[1] = barra->addAction(QStringLiteral("◀"), this, &VistaPrevia::anterior);
-    acciones_[1]->setToolTip(QStringLiteral("Página anterior (RePág)"));
+    acciones_[0] = accion(QStringLiteral("|◀"), QStringLiteral("Primera página"),
+                          {QKeySequence(Qt::CTRL | Qt::Key_Home)}, &VistaPrevia::primera);
+    acciones_[1] = accion(QStringLiteral("◀"), QStringLiteral("Página anterior"),
+                          {QKeySequence(Qt::Key_PageUp)}, &VistaPrevia::anterior);
     barra->addWidget(new QLabel(QStringLiteral(" Página "), barra));
     numero_ = new QSpinBox(barra);
     numero_->setRange(1, std::max(1, doc_->cuentaPaginas()));
@@ -104,16 +119,30 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     barra->addWidget(numero_);
     total_ = new QLabel(textoPaginas() + QLatin1Char(' '), barra);
     barra->addWidget(total_);
-    acciones_[2] = barra->addAction(QStringLiteral("▶"), this, &VistaPrevia::siguiente);
-    acciones_[2]->setToolTip(QStringLiteral("Página siguiente (AvPág)"));
-    acciones_[3] = barra->addAction(QStringLiteral("▶|"), this, &VistaPrevia::ultima);
-    acciones_[3]->setToolTip(QStringLiteral("Última página (Fin)"));
+    acciones_[2] = accion(QStringLiteral("▶"), QStringLiteral("Página siguiente"),
+                          {QKeySequence(Qt::Key_PageDown)}, &VistaPrevia::siguiente);
+    acciones_[3] = accion(QStringLiteral("▶|"), QStringLiteral("Última página"),
+                          {QKeySequence(Qt::CTRL | Qt::Key_End)}, &VistaPrevia::ultima);
     barra->addSeparator();
+    acercar_ = accion(QStringLiteral("+"), QStringLiteral("Acercar"),
+                      {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+                      [this] { fijaZoom(zoom_ * 1.25); });
+    alejar_ = accion(QStringLiteral("−"), QStringLiteral("Alejar"), {QKeySequence::ZoomOut},
+                     [this] { fijaZoom(zoom_ / 1.25); });
     zooms_ = new QComboBox(barra);
     zooms_->addItem(QStringLiteral("Ajustar al ancho"), 0.0);
     for (double z : kZooms)
         zooms_->addItem(QStringLiteral("%1 %").arg(qRound(z * 100)), z);
+    zooms_->setToolTip(QStringLiteral("Tamaño de la página (Ctrl+0: ajustar al ancho)"));
     barra->addWidget(zooms_);
+    auto* ancho = new QAction(this);
+    ancho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(ancho, &QAction::triggered, this, &VistaPrevia::ajustaAlAncho);
+    addAction(ancho);
+    // Tool buttons take the focus too, so that Tab reaches them and Space presses them.
+    for (QAction* a : barra->actions())
+        if (QWidget* w = barra->widgetForAction(a))
+            w->setFocusPolicy(Qt::StrongFocus);
 
     area_ = new QScrollArea(this);
     area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -245,30 +274,18 @@ bool VistaPrevia::eventFilter(QObject* objeto, QEvent* e) {
 }
 
 void VistaPrevia::keyPressEvent(QKeyEvent* e) {
-    switch (e->key()) {
-        case Qt::Key_PageDown:
-            siguiente();
-            return;
-        case Qt::Key_PageUp:
-            anterior();
-            return;
-        case Qt::Key_Home:
-            if (e->modifiers() & Qt::ControlModifier)
-                primera();
-            return;
-        case Qt::Key_End:
-            if (e->modifiers() & Qt::ControlModifier)
-                ultima();
-            return;
-        case Qt::Key_Plus:
+    // + and - alone zoom too, as in most viewers, when the focus is on the page.
+    if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
+        if (e->key() == Qt::Key_Plus) {
             fijaZoom(zoom_ * 1.25);
             return;
-        case Qt::Key_Minus:
+        }
+        if (e->key() == Qt::Key_Minus) {
             fijaZoom(zoom_ / 1.25);
             return;
-        default:
-            QWidget::keyPressEvent(e);
+        }
     }
+    QWidget::keyPressEvent(e);
 }
 
 VistaPrevia::Exportador& VistaPrevia::exportador() {

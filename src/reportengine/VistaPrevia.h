@@ -87,6 +87,8 @@ class VistaPrevia : public QWidget {
     QAction* exportar_ = nullptr;
     QAction* exportarArchivo_ = nullptr;
     QAction* acciones_[4] = {};
+    QAction* acercar_ = nullptr;
+    QAction* alejar_ = nullptr;
 };
 
 }  // namespace quilmaro::reporte

@@ -2,9 +2,14 @@
 // (NECESITA_SERVIDOR: the report comes from the private server through the window).
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimer>
@@ -17,6 +22,7 @@
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Exportacion.h"
 #include "reportengine/VistaPrevia.h"
+#include "startup/Traducciones.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -172,4 +178,35 @@ TEST_F(Exportacion, DesdeElBotonDeLaVista) {
     // A folder that cannot be written: one message, no file.
     EXPECT_FALSE(vista().exportaArchivo("/no/existe/x.txt", reporte::FormatoArchivo::Texto));
     EXPECT_EQ(plataforma.mensajes().size(), 1);
+}
+
+// Qt's own dialogs (saving a file, page set-up) speak Spanish once the program's start has loaded
+// Qt's translations for its language (run last: the translation stays for the whole program).
+TEST(Traducciones, DialogosDeQtEnEspanol) {
+    auto textos = [](QWidget& d) {
+        QStringList t{d.windowTitle()};
+        for (QLabel* l : d.findChildren<QLabel*>())
+            t << l->text();
+        for (QAbstractButton* b : d.findChildren<QAbstractButton*>())
+            t << b->text();
+        return t.join('|');
+    };
+    auto guardar = [] {
+        auto d = std::make_unique<QFileDialog>();
+        d->setOption(QFileDialog::DontUseNativeDialog);
+        d->setAcceptMode(QFileDialog::AcceptSave);
+        return d;
+    };
+    EXPECT_TRUE(textos(*guardar()).contains("Cancel")) << "English before";
+    ASSERT_TRUE(cargaTraduccionesQt());
+    QPrinter impresora;
+    QPageSetupDialog pagina(&impresora);
+    for (auto [dialogo, esperado] :
+         {std::pair{textos(*guardar()), QStringList{"Guardar como", "Ver en:", "Cancelar"}},
+          std::pair{textos(pagina),
+                    QStringList{"Configuración de página", "Tamaño de página:", "Vertical"}}}) {
+        for (const QString& e : esperado)
+            EXPECT_TRUE(dialogo.contains(e)) << qPrintable(e) << " in " << qPrintable(dialogo);
+        EXPECT_FALSE(dialogo.contains("Cancel|")) << qPrintable(dialogo);
+    }
 }

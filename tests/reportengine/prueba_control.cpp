@@ -8,8 +8,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QScrollArea>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 #include "AyudaMotor.h"
 #include "CarpetaTemporal.h"
@@ -171,6 +175,54 @@ TEST_F(Control, NavegacionZoomYEsc) {
     EXPECT_EQ(vista->paginaActual(), 2);
     QTest::keyClick(vista, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(vista->paginaActual(), 3);
+    // Every action from the keyboard wherever the focus is, even on the page number, which
+    // keeps PgUp and PgDown for itself otherwise.
+    vista->findChild<QSpinBox*>()->setFocus();
+    struct Tecla {
+        QKeySequence teclas;
+        int pagina;
+        double zoom;  // 0: fitted
+    };
+    const double z = vista->zoom();
+    for (const Tecla& t :
+         {Tecla{Qt::Key_PageUp, 2, 0}, Tecla{Qt::Key_PageDown, 3, 0},
+          Tecla{Qt::CTRL | Qt::Key_Home, 1, 0}, Tecla{Qt::Key_PageDown, 2, 0},
+          Tecla{Qt::CTRL | Qt::Key_End, 3, 0}, Tecla{Qt::CTRL | Qt::Key_Plus, 3, z * 1.25},
+          Tecla{Qt::CTRL | Qt::Key_Minus, 3, z}, Tecla{Qt::CTRL | Qt::Key_Minus, 3, z / 1.25},
+          Tecla{Qt::CTRL | Qt::Key_0, 3, 0}}) {
+        SCOPED_TRACE(qPrintable(t.teclas.toString()));
+        QTest::keySequence(vista, t.teclas);
+        EXPECT_EQ(vista->paginaActual(), t.pagina);
+        EXPECT_EQ(vista->ajustadoAlAncho(), t.zoom == 0);
+        if (t.zoom > 0) {
+            EXPECT_NEAR(vista->zoom(), t.zoom, 1e-9);
+        }
+    }
+    // Printing and both exports open their dialogs (closed here unanswered).
+    for (auto [accion, teclas] :
+         {std::pair{vista->accionImprimir(), QKeySequence(Qt::CTRL | Qt::Key_P)},
+          std::pair{vista->accionExportar(), QKeySequence(Qt::CTRL | Qt::Key_E)},
+          std::pair{vista->accionExportar(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}}) {
+        SCOPED_TRACE(qPrintable(teclas.toString()));
+        QSignalSpy disparos(accion, &QAction::triggered);
+        bool dialogo = false;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* d = QApplication::activeModalWidget()) {
+                dialogo = true;
+                d->close();
+            }
+        });
+        QTest::keySequence(vista, teclas);
+        QApplication::setActiveWindow(vista);  // back from the dialog
+        EXPECT_EQ(disparos.count(), 1);
+        EXPECT_TRUE(dialogo);
+    }
+    // Tab reaches every button of the toolbar.
+    for (QToolButton* b : vista->findChildren<QToolButton*>())
+        if (b->defaultAction() && b->isVisible()) {
+            EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << qPrintable(b->text());
+        }
+
     QPointer<VistaPrevia> guardia(vista);
     QTest::keyClick(vista, Qt::Key_Escape);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -10,12 +10,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <cstdio>
 
 #include "AyudaMotor.h"
 #include "CarpetaTemporal.h"
+#include "lib/ArchivosTexto.h"
 #include "lib/libTESK.h"
 #include "reportengine/ErrorReporte.h"
+#include "reportengine/Exportacion.h"
 #include "reportengine/Paginador.h"
 #include "reportengine/Pintor.h"
 
@@ -100,6 +103,74 @@ void mismaCaja(const QRectF& a, const QRectF& b, double tol) {
     EXPECT_NEAR(a.top(), b.top(), tol);
     EXPECT_NEAR(a.right(), b.right(), tol);
     EXPECT_NEAR(a.bottom(), b.bottom(), tol);
+}
+
+// A cell of an XML workbook as read back: its type, its text and its number format.
+struct CeldaLeida {
+    QString tipo, texto, formato;
+};
+
+// The first sheet of an XML workbook, row by row; the number formats from its styles.
+QList<QList<CeldaLeida>> leeHoja(const QByteArray& xml) {
+    const QString ns = "urn:schemas-microsoft-com:office:spreadsheet";
+    QXmlStreamReader x(xml);
+    QMap<QString, QString> formatos;
+    QString estilo, estiloCelda;
+    QList<QList<CeldaLeida>> filas;
+    while (!x.atEnd()) {
+        x.readNext();
+        if (!x.isStartElement())
+            continue;
+        const auto a = x.attributes();
+        if (x.name() == QLatin1String("Style"))
+            estilo = a.value(ns, "ID").toString();
+        else if (x.name() == QLatin1String("NumberFormat"))
+            formatos[estilo] = a.value(ns, "Format").toString();
+        else if (x.name() == QLatin1String("Row"))
+            filas.append(QList<CeldaLeida>());
+        else if (x.name() == QLatin1String("Cell"))
+            filas.last().append({{}, {}, formatos.value(a.value(ns, "StyleID").toString())});
+        else if (x.name() == QLatin1String("Data")) {
+            filas.last().last().tipo = a.value(ns, "Type").toString();
+            filas.last().last().texto = x.readElementText();
+        }
+    }
+    EXPECT_FALSE(x.hasError()) << qPrintable(x.errorString());
+    return filas;
+}
+
+// Rich text as a reader sees it: paragraphs as lines, tabs as tabs, \uN as the letter.
+QStringList textoRtf(const QByteArray& rtf) {
+    QString t;
+    static const QRegularExpression palabra("^\\\\([a-z]+)(-?\\d+)? ?");
+    const QString s = QString::fromLatin1(rtf);
+    for (qsizetype i = 0; i < s.size();) {
+        if (s[i] == '{' || s[i] == '}' || s[i] == '\r' || s[i] == '\n') {
+            ++i;
+        } else if (s[i] == '\\' && i + 1 < s.size() && QString("\\{}").contains(s[i + 1])) {
+            t += s[i + 1];
+            i += 2;
+        } else if (s[i] == '\\') {
+            const auto m = palabra.match(s.mid(i, 40));
+            if (!m.hasMatch())
+                return {};
+            const QString w = m.captured(1);
+            if (w == "par")
+                t += '\n';
+            else if (w == "tab")
+                t += '\t';
+            else if (w == "u")
+                t += QChar(static_cast<char16_t>(m.captured(2).toShort()));
+            i += m.capturedLength();
+            if (w == "u" && s.mid(i, 2) == "\\'")
+                i += 4;  // the Windows-1252 stand-in
+            else if (w == "fonttbl")
+                i = s.indexOf('}', i);  // the font's name is not text
+        } else {
+            t += s[i++];
+        }
+    }
+    return t.split('\n');
 }
 
 }  // namespace
@@ -266,4 +337,160 @@ TEST_F(Salida, UnPdfQueNoSePuedeEscribirNoDejaNada) {
     exportaPdf(*doc, buena);
     EXPECT_TRUE(leeBytes(buena).startsWith("%PDF"));
     EXPECT_EQ(QDir(dir_.path()).entryList({"guia.pdf*"}, QDir::Files), QStringList{"guia.pdf"});
+}
+
+// Names in other scripts come out in the PDF through the fallback fonts, embedded, and the preview
+// paints them where the PDF does. Chinese names with Chinese glyph forms; emoji from an outline
+// font, since colour emoji fonts are bitmaps a PDF cannot carry (and Qt maps only the basic plane
+// back to text, so the emoji is checked by its font).
+TEST_F(Salida, LetrasDeOtrasEscriturasVisiblesEnPdfYVistaPrevia) {
+    const QStringList nombres{"José Ñúñez", "王小明 贸易有限公司", "Ελληνικά Ωμέγα", "अनुराधा",
+                              "김민준",     "Tienda 🦊"};
+    TablaPrueba t{1, {"Nombre"}, {}};
+    for (const QString& n : nombres)
+        t.filas.append({Variante(n)});
+    const auto doc = generaDesdeTexto(
+        R"(<reporte ancho="150" alto="100" margen-izquierdo="10" margen-superior="10">
+      <fuente numero="1" nombre="f" detalle="si"/>
+      <detalle alto="10"><campo x="0" y="0" ancho="120" alto="8" tamano="14">Nombre</campo></detalle>
+    </reporte>)",
+        {t});
+    const QString pdf = dir_.filePath("escrituras.pdf");
+    exportaPdf(*doc, pdf);
+    // Poppler names some Han characters by their radical's code point; NFKC folds them back.
+    const QString texto = textoPdf(pdf).normalized(QString::NormalizationForm_KC);
+    for (const QString& n : nombres.mid(0, 5))
+        EXPECT_TRUE(texto.contains(n)) << qPrintable(n) << " in " << qPrintable(texto);
+    QStringList fuentes;
+    for (const QString& f : fuentesPdf(pdf)) {
+        const QStringList c = f.simplified().split(' ');
+        ASSERT_GE(c.size(), 7);
+        EXPECT_EQ(c[c.size() - 5], "yes") << qPrintable(f);
+        fuentes << c[0];
+    }
+    for (const char* f : {"NotoSansCJKsc", "NotoSansDevanagari", "Symbola"})
+        EXPECT_TRUE(fuentes.join(' ').contains(f)) << f << " in " << qPrintable(fuentes.join(' '));
+    // Poppler's picture and the preview's agree on every name's ink.
+    QProcess ppm;
+    ppm.start("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, dir_.filePath("e")});
+    ASSERT_TRUE(ppm.waitForFinished(60000));
+    const QImage poppler(dir_.filePath("e.png")), nuestra = imagenDePagina(*doc, 0, 100);
+    ASSERT_EQ(poppler.size(), nuestra.size());
+    int vistos = 0;
+    for (const ElementoPagina& e : doc->paginas[0].elementos) {
+        if (e.tipo != ElementoPagina::Tipo::Texto)
+            continue;
+        SCOPED_TRACE(qPrintable(e.texto));
+        const QRect zona = enPx(e.caja.adjusted(-0.5, 0, 0.5, 0), 100);
+        const QRect a = tinta(poppler, zona), b = tinta(nuestra, zona);
+        ASSERT_FALSE(a.isEmpty() || b.isEmpty());
+        mismaCaja(a, b, 2);
+        ++vistos;
+    }
+    EXPECT_EQ(vistos, nombres.size());
+}
+
+// The shipped layouts exported in every file type and read back: the spreadsheet has one header
+// row and typed cells (amounts below 1.00 too, dates, whole names), the labels printed beside the
+// fields are no cells; the rich text keeps each row's texts in order; the text file keeps the
+// figures of a column ending in one column.
+TEST_F(Salida, ExportacionesLeidasDeVueltaConCeldasConTipoYColumnas) {
+    const QString largo = QString::fromUtf8(
+        "COMERCIALIZADORA Y DISTRIBUIDORA DE ABARROTES FINOS DEL BAJÍO SUR, S.A. DE C.V. SUC. "
+        "IRAPUATO");
+    QStringList cols = columnasFacturas();
+    cols << "RenglonLista";
+    Filas f = facturasDemo(12);
+    f[0][6] = Variante(0.5);  // a total below one peso: 0.50
+    f[0][7] = Variante(0.0);
+    f[0][8] = Variante::nulo();
+    f[1][5] = Variante(largo);
+    for (int i = 0; i < f.size(); ++i)
+        f[i].append(Variante(std::int32_t(i + 1)));
+    creaSqlite(servidor_, "fx", cols, f);
+    auto total = [](int i) { return i == 1 ? 0.5 : totalDemo(i); };
+
+    struct Caso {
+        const char* diseno;
+        QStringList titulos;  // the first columns' titles
+        const char* columnaTotal;
+    };
+    for (const Caso& caso :
+         {Caso{"guia.rpt",
+               {"No.", "Serie", "Factura", "Fecha", "Cliente", "Nombre", "Total"},
+               "Total"},
+          Caso{"cobranza.rpt", {"Serie Factura", "Fecha", "Total"}, "Total"}}) {
+        SCOPED_TRACE(caso.diseno);
+        auto diseno = leeDiseno(QStringLiteral(QUILMARO_FUENTES "/layouts/") + caso.diseno);
+        const QMap<int, QString> textos{
+            {0, local_}, {1, servidor_ + "::fx"}, {2, servidor_ + "::clientes"}};
+        auto datos = Datos::carga(*diseno, textos, abridorSqlite());
+        const auto doc = paginaReporte(*diseno, *datos, QDate(2024, 3, 5));
+
+        const QString xls = dir_.filePath("r.xls"), rtf = dir_.filePath("r.rtf"),
+                      txt = dir_.filePath("r.txt");
+        exportaArchivo(*doc, xls, FormatoArchivo::HojaDeCalculo);
+        exportaArchivo(*doc, rtf, FormatoArchivo::TextoEnriquecido);
+        exportaArchivo(*doc, txt, FormatoArchivo::Texto);
+
+        const auto hoja = leeHoja(leeBytes(xls));
+        ASSERT_EQ(hoja.size(), 13);  // one header row and the twelve invoices
+        QStringList titulos;
+        for (const CeldaLeida& c : hoja[0]) {
+            EXPECT_EQ(c.tipo, "String");
+            titulos << c.texto;
+        }
+        EXPECT_EQ(titulos.mid(0, caso.titulos.size()), caso.titulos);
+        EXPECT_EQ(titulos.filter(QRegularExpression(":$|^$")), QStringList());
+        const qsizetype cTotal = titulos.indexOf(caso.columnaTotal),
+                        cFecha = titulos.indexOf("Fecha");
+        ASSERT_GE(cTotal, 0);
+        ASSERT_GE(cFecha, 0);
+        for (int i = 1; i <= 12; ++i) {
+            SCOPED_TRACE(i);
+            const auto& fila = hoja[i];
+            ASSERT_EQ(fila.size(), titulos.size());
+            EXPECT_EQ(fila[cTotal].tipo, "Number");
+            EXPECT_NEAR(fila[cTotal].texto.toDouble(), total(i), 0.001);
+            EXPECT_TRUE(fila[cTotal].formato.endsWith("0.00")) << qPrintable(fila[cTotal].formato);
+            EXPECT_EQ(fila[cFecha].tipo, "DateTime");
+            EXPECT_EQ(fila[cFecha].texto,
+                      QDate(2024, 3, 1).addDays(i % 28).toString("yyyy-MM-dd") + "T00:00:00.000");
+            for (const CeldaLeida& c : fila) {
+                EXPECT_FALSE(c.texto.contains(QChar(0x2026))) << qPrintable(c.texto);
+                EXPECT_FALSE(QStringList({"Total:", "Importe cobrado:", "Observaciones:"})
+                                 .contains(c.texto));
+            }
+        }
+        bool nombreEntero = false;
+        for (const CeldaLeida& c : hoja[2])
+            nombreEntero = nombreEntero || (c.tipo == "String" && c.texto.contains(largo));
+        EXPECT_TRUE(nombreEntero) << "the long name whole";
+
+        // Rich text: the invoices in the list's order, each row's texts in the order printed.
+        const QStringList parrafos = textoRtf(leeBytes(rtf));
+        ASSERT_FALSE(parrafos.isEmpty());
+        qsizetype desde = 0;
+        for (int i = 1; i <= 12; ++i) {
+            const auto r =
+                parrafos.indexOf(QRegularExpression(QString(".*\\b%1\\b.*").arg(1000 + i)), desde);
+            ASSERT_GE(r, desde) << i;
+            desde = r + 1;
+        }
+        const QString primera = importe(0.5);
+        const QStringList conPrimera = parrafos.filter(QRegularExpression(
+            QString("\\b1001\\b.*\\t%1$").arg(QRegularExpression::escape(primera))));
+        EXPECT_EQ(conPrimera.size(), 1) << qPrintable(parrafos.join('|'));
+
+        // Text: the figures of the total column end in one column.
+        const QStringList lineas = texto::separaLineas(texto::deWindows1252(leeBytes(txt)));
+        QSet<qsizetype> finales;
+        for (int i = 1; i <= 12; ++i) {
+            const QString cifra = importe(total(i));
+            for (const QString& l : lineas)
+                if (l.contains(QString::number(1000 + i)) && l.contains(cifra))
+                    finales.insert(l.indexOf(cifra) + cifra.size());
+        }
+        EXPECT_EQ(finales.size(), 1) << qPrintable(lineas.join('\n'));
+    }
 }
