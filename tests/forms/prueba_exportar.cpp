@@ -63,7 +63,17 @@ TEST_F(Exportar, Composicion) {
     EXPECT_EQ(d.cmdRuta->text(), "&Examinar");
     EXPECT_EQ(d.Label3->text(), "Ruta en donde se guardará el archivo:");
     d.show();
-    EXPECT_EQ(prueba::textosCortados(d), QStringList());
+    EXPECT_TRUE(prueba::textosCortados(d).isEmpty())
+        << qPrintable(prueba::textosCortados(d).join(" | "));
+    {
+        // Nor in a wider face.
+        const QFont antes = QApplication::font();
+        QApplication::setFont(QFont("DejaVu Sans"));
+        frmExportarReporte ancho;
+        QApplication::setFont(antes);
+        EXPECT_TRUE(prueba::textosCortados(ancho).isEmpty())
+            << qPrintable(prueba::textosCortados(ancho).join(" | "));
+    }
     EXPECT_LT(d.Label3->geometry().right(), d.cmdRuta->x());
     EXPECT_LT(d.Label1->geometry().right(), d.cmbTipo->x());
 

@@ -114,9 +114,19 @@ TEST_F(Ventana, Composicion) {
     EXPECT_EQ(v->Label2->text(), "Pulse SUPR en la factura que desee quitar de la lista");
     // No caption cut at the design size, which is also the smallest.
     EXPECT_EQ(v->minimumSize(), v->size());
-    EXPECT_EQ(textosCortados(*v), QStringList());
+    EXPECT_TRUE(textosCortados(*v).isEmpty()) << qPrintable(textosCortados(*v).join(" | "));
     EXPECT_LT(v->Label2->geometry().right(), v->Label3->x());
     EXPECT_LT(v->Label3->geometry().right(), v->txtReferencia->x());
+    {
+        // Nor in a wider face.
+        const QFont antes = QApplication::font();
+        QApplication::setFont(QFont("DejaVu Sans"));
+        auto ancha = abreVentana(kBase);
+        QApplication::setFont(antes);
+        EXPECT_TRUE(textosCortados(*ancha).isEmpty())
+            << qPrintable(textosCortados(*ancha).join(" | "));
+        EXPECT_LT(ancha->Label3->geometry().right(), ancha->txtReferencia->x());
+    }
     EXPECT_EQ(v->cmdReporte->text(), "Guía de &reparto");
     EXPECT_EQ(v->Command1->text(), "&Formato de cobranza");
     EXPECT_EQ(v->cmdGuardar->text(), "&Guardar lista");

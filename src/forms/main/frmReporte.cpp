@@ -245,14 +245,17 @@ void frmReporte::colocaControles() {
     coloca(optDispos[1], kOpt1, true);
     coloca(cmdBorrar, kCmdBorrar, true);
     // The hint under the grid is the longest caption: where it needs more room than its design
-    // width, the reference and its caption move right, the field keeping its right edge.
+    // width, the reference and its caption move right; the field starts past its caption and
+    // keeps its right edge.
     const int faltaAyuda = Label2->x() + Label2->sizeHint().width() + twipsX(120) - Label3->x();
-    if (faltaAyuda > 0) {
+    if (faltaAyuda > 0)
         Label3->move(Label3->x() + faltaAyuda, Label3->y());
-        const QRect r = txtReferencia->geometry();
-        const int izquierda = std::min(r.left() + faltaAyuda, r.right() - twipsX(1500));
-        txtReferencia->setGeometry(izquierda, r.y(), r.right() - izquierda + 1, r.height());
-    }
+    const QRect referencia = txtReferencia->geometry();
+    const int izquierda = std::min(std::max(referencia.left() + std::max(faltaAyuda, 0),
+                                            Label3->x() + Label3->sizeHint().width() + 3),
+                                   referencia.right() - twipsX(1500));
+    txtReferencia->setGeometry(izquierda, referencia.y(), referencia.right() - izquierda + 1,
+                               referencia.height());
     // A caption longer than its design width (another font, another scale) may use the room up
     // to the next control on its row rather than being cut.
     const std::pair<QWidget*, QWidget*> vecinos[] = {
