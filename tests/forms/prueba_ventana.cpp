@@ -535,12 +535,13 @@ TEST_F(Ventana, ListaGuardadaIlegible) {
         EXPECT_EQ(fila(*v, 1), kFilaVacia);
         agrega(*v, "3", "A");
 
-        // Closing, Sí to saving and No to replacing that very file: it stays; the window closes.
-        // "Guardar lista" with the default answer keeps it as well.
+        // Closing, Sí to saving and No to replacing that very file: it stays, and so does the
+        // window with its list. "Guardar lista" with the default answer keeps it as well.
         plataforma.limpia();
         plataforma.responde({Respuesta::Si, Respuesta::No, Respuesta::Si});
-        EXPECT_TRUE(v->Form_QueryUnload());
-        EXPECT_TRUE(v->cmdGuardar_Click());
+        EXPECT_FALSE(v->Form_QueryUnload());
+        EXPECT_FALSE(v->cmdGuardar_Click());
+        EXPECT_EQ(fila(*v, 1).value(2), "3");
         ASSERT_EQ(plataforma.mensajes().size(), 4);
         for (int i : {1, 3}) {
             const Mensaje& q = plataforma.mensajes()[i];

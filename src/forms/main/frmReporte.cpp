@@ -596,8 +596,10 @@ bool frmReporte::cmdGuardar_Click() {
                        QStringLiteral("Grabar"), Botones::SiNo, Icono::Pregunta,
                        Respuesta::No) != Respuesta::Si)
         return true;
+    // Declining to replace an unreadable list is no save: closing stops and the window keeps
+    // its list, so neither the file nor the window's list is lost.
     if (!puedeReemplazarLista())
-        return true;
+        return false;
     // The new list is written beside the old one and then takes its place, so a failure
     // leaves the old file whole; the list in the window stays as it is in any case.
     if (auto e = lista::graba(stArchivoLista, registrosDeLaReja())) {

@@ -37,8 +37,8 @@ class frmReporte : public QDialog {
     // Window events, callable directly by tests.
     void Form_Load();
     void Form_Activate();
-    // Offers to save the list; false when the clerk asked for the save and it failed (the
-    // window then stays open with its list).
+    // Offers to save the list; false when the clerk asked for the save and it failed or was
+    // declined over an unreadable list file (the window then stays open with its list).
     bool Form_QueryUnload();
     // Removes leftover temporary report databases, closes the connection and ends the program.
     void Form_Unload();
@@ -50,7 +50,8 @@ class frmReporte : public QDialog {
 
     // Commands.
     void cmdAgregar_Click();
-    // False when the clerk asked for the save and it failed (the failure is shown).
+    // False when the clerk asked for the save and it failed (the failure is shown) or declined
+    // to replace an unreadable list file.
     bool cmdGuardar_Click();
     void cmdLeer_Click();
     void cmdBorrar_Click();
