@@ -124,7 +124,10 @@ void comprueba(const Documento& doc, const Diseno& d, int filas) {
         const TipoBanda t = d.bandas[k].tipo;
         if (t == TipoBanda::Detalle && siguienteFila[k] != filas)
             __builtin_trap();
-        if ((t == TipoBanda::EncabezadoReporte || t == TipoBanda::PieReporte) && veces[k] != 1)
+        // A report footer with «por» prints once per value (at least once).
+        const bool porValor = t == TipoBanda::PieReporte && d.bandas[k].por;
+        if ((t == TipoBanda::EncabezadoReporte || t == TipoBanda::PieReporte) &&
+            (porValor ? veces[k] < 1 : veces[k] != 1))
             __builtin_trap();
     }
     const QSizeF hoja = doc.pagina();

@@ -1,11 +1,12 @@
 // Amounts in words: whole numbers and money amounts written in Spanish capitals, as they go on
-// cheques and invoices. The words carry no accents.
+// cheques and invoices. The number words carry no accents; currency names keep theirs.
 
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "lib/Regional.h"
 #include "lib/libTESK.h"
 
 namespace quilmaro {
@@ -94,30 +95,50 @@ QString libTESK::Numeros(std::int32_t Numero) {
 }
 
 QString libTESK::Moneda(double Cantidad) {
+    return Moneda(Cantidad, QString());
+}
+
+QString libTESK::Moneda(double Cantidad, const QString& Divisa) {
     if (!std::isfinite(Cantidad))
         errores::lanza(errores::Desbordamiento);
-    // The amount is rounded to whole cents before it is split (halves of a cent go to the even
-    // neighbour), so 12.999 is 13 pesos and never "100/100"; a negative amount is written by its
-    // absolute value.
+    // The cents are those the figure beside the words shows: rounded half away from zero on the
+    // decimal value (17.255, kept as 17.25499..., is 17.26), so 12.999 is 13 pesos and never
+    // "100/100". A negative amount is written by its absolute value.
     const bool negativa = Cantidad < 0;
-    const double magnitud = std::fabs(Cantidad);
-    double entera = std::floor(magnitud);
-    double centavos = std::nearbyint((magnitud - entera) * 100.0);
-    if (centavos >= 100.0) {
-        entera += 1.0;
-        centavos = 0.0;
-    }
+    const double magnitud = std::fabs(redondeaMitad(Cantidad, 2));
     // The whole part, with its sign, must be a 32-bit integer.
     const double limite = negativa ? -static_cast<double>(std::numeric_limits<std::int32_t>::min())
                                    : static_cast<double>(std::numeric_limits<std::int32_t>::max());
-    if (entera > limite)
+    if (std::floor(magnitud) > limite)
         errores::lanza(errores::Desbordamiento);
+    const auto enCentavos = static_cast<std::int64_t>(std::llround(magnitud * 100.0));
+    const std::int64_t entera = enCentavos / 100;
+    const int c = static_cast<int>(enCentavos % 100);
 
-    const int c = static_cast<int>(centavos);
+    const QString codigo = Divisa.trimmed().toUpper();
+    QString nombre, cierre;
+    if (codigo.isEmpty() || codigo == QLatin1String("MXN") || codigo == QLatin1String("MN")) {
+        nombre = QStringLiteral("PESOS");
+        cierre = QStringLiteral("M. N.");
+    } else {
+        static const struct {
+            const char* codigo;
+            const char* nombre;
+        } kDivisas[] = {{"USD", "DÓLARES"},
+                        {"EUR", "EUROS"},
+                        {"CAD", "DÓLARES CANADIENSES"},
+                        {"GBP", "LIBRAS ESTERLINAS"},
+                        {"JPY", "YENES"}};
+        nombre = codigo;
+        for (const auto& d : kDivisas) {
+            if (codigo == QLatin1String(d.codigo))
+                nombre = QString::fromUtf8(d.nombre);
+        }
+        cierre = codigo;
+    }
     const QString textoCentavos =
         c < 10 ? QStringLiteral(" 0%1").arg(c) : QStringLiteral(" %1").arg(c);
-    return palabras(static_cast<std::int64_t>(entera)).toUpper() + QStringLiteral("PESOS") +
-           textoCentavos + QStringLiteral("/100 M. N.");
+    return palabras(entera).toUpper() + nombre + textoCentavos + QStringLiteral("/100 ") + cierre;
 }
 
 }  // namespace quilmaro

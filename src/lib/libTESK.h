@@ -71,9 +71,13 @@ class libTESK {
     // written like its absolute value. Never fails.
     QString Numeros(std::int32_t Numero);
     // The whole pesos in words, "PESOS", the cents as two digits and "/100 M. N.". The amount is
-    // rounded to cents first (halves to even) and written by its absolute value. Overflow when
-    // the whole part, with its sign, is not a 32-bit integer.
+    // rounded to cents first, as the figures are (half away from zero on the decimal value the
+    // amount stands for), and written by its absolute value. Overflow when the whole part, with
+    // its sign, is not a 32-bit integer.
     QString Moneda(double Cantidad);
+    // The same in another currency, named by its code: "USD" gives "... DÓLARES 50/100 USD"; an
+    // empty code or "MXN" is pesos; a code without a name here is written as it is.
+    QString Moneda(double Cantidad, const QString& Divisa);
 
     // --- Text cipher -------------------------------------------------------------------------
     // Each character's Windows-1252 code moves by a shift that depends on its position; the

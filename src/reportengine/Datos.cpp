@@ -198,6 +198,12 @@ std::unique_ptr<Datos> Datos::carga(Diseno& diseno, const QMap<int, QString>& te
         Tabla t;
         t.def = &def;
         t.columnas = f->columnas();
+        // A column the layout declares optional and the table lacks reads as empty in every
+        // row (its rows never reach that far: see the reading below).
+        for (const QString& c : def.opcionales) {
+            if (buscaColumna(t.columnas, c) < 0)
+                t.columnas << c;
+        }
         t.usada.assign(static_cast<size_t>(t.columnas.size()), -1);
         d->tablas_.push_back(std::move(t));
         abiertas.push_back(std::move(f));

@@ -336,8 +336,8 @@ class Lector {
     }
 
     void leeFuente() {
-        Atributos a(*this,
-                    {"numero", "nombre", "tipo", "tabla", "detalle", "enlace", "con", "orden"});
+        Atributos a(*this, {"numero", "nombre", "tipo", "tabla", "detalle", "enlace", "con",
+                            "orden", "opcionales"});
         DefFuente f;
         f.donde = aqui();
         const double n = a.numero("numero", 0, true);
@@ -403,6 +403,13 @@ class Lector {
             for (const QString& c : a.texto("orden").split(QLatin1Char(','), Qt::SkipEmptyParts))
                 f.orden << c.trimmed();
         }
+        for (const QString& c : a.texto("opcionales").split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            if (!esIdentificador(c.trimmed()))
+                falla(QStringLiteral("«opcionales» lleva nombres de columnas separados por comas, "
+                                     "no «%1»")
+                          .arg(c.trimmed()));
+            f.opcionales << c.trimmed();
+        }
         d_->fuentes.push_back(std::move(f));
         vacio();
     }
@@ -440,13 +447,16 @@ class Lector {
         const bool conPaginas = tipo == TipoBanda::EncabezadoPagina ||
                                 tipo == TipoBanda::EncabezadoColumnas ||
                                 tipo == TipoBanda::PiePagina;
-        Atributos a =
-            conPaginas ? Atributos(*this, {"alto", "paginas"}) : Atributos(*this, {"alto"});
+        Atributos a = conPaginas                      ? Atributos(*this, {"alto", "paginas"})
+                      : tipo == TipoBanda::PieReporte ? Atributos(*this, {"alto", "por"})
+                                                      : Atributos(*this, {"alto"});
         Banda b;
         b.tipo = tipo;
         b.grupo = grupo;
         b.donde = aqui();
         b.alto = a.medida("alto", 0, true);
+        if (a.tiene("por"))
+            b.por = Expresion::analiza(a.requerido("por"), b.donde);
         if (b.alto > d_->altoUtil() + kHolgura)
             falla(
                 QStringLiteral("la banda mide %1 mm de alto y entre los márgenes solo caben %2 mm")
@@ -654,6 +664,13 @@ void Diseno::enlaza(const ResolutorCampos& campos) {
         grupos[g].expresion->enlaza(campos, agregados, static_cast<int>(g));
     for (Banda& b : bandas) {
         const int nivel = b.grupo >= 0 ? b.grupo : interior;
+        if (b.por) {
+            b.por->enlaza(campos, agregados, -1);
+            if (b.por->usaAgregados() || b.por->usaPaginas())
+                throw b.por->error(QStringLiteral("«por» no puede llevar totales ni el número de "
+                                                  "páginas («%1»)")
+                                       .arg(b.por->texto()));
+        }
         for (Elemento& e : b.elementos) {
             if (e.expresion)
                 e.expresion->enlaza(campos, agregados, nivel);

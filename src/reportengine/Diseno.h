@@ -69,6 +69,9 @@ struct Banda {
     double alto = 0;
     Paginas paginas = Paginas::Todas;
     int grupo = -1;  // group level of group headers and footers
+    // Report footers: printed once per value of this expression among the detail rows, with
+    // the report's totals over the rows of that value only (null: printed once, over all rows).
+    std::unique_ptr<Expresion> por;
     std::vector<Elemento> elementos;
     Ubicacion donde;
 };
@@ -91,6 +94,8 @@ struct DefFuente {
     QString fuentePadre;   // ... equal to this field of an earlier source
     QString campoPadre;
     QStringList orden;  // detail source: fields that order the rows
+    // Columns the layout may use although the table lacks them (they read as empty there).
+    QStringList opcionales;
     Ubicacion donde;
 };
 

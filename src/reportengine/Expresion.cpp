@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "lib/Regional.h"
 #include "lib/libTESK.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Formatos.h"
@@ -25,6 +26,10 @@ enum class Funcion {
     Numeros,
     NoNulo,
     Mayusculas,
+    Si,
+    Igual,
+    Junta,
+    Prefijo,
 };
 
 struct Nodo {
@@ -51,6 +56,11 @@ QString Ubicacion::texto() const {
 
 namespace {
 
+// Binding, evaluating and freeing an expression walk its tree recursively, and so does reading
+// it: deeper expressions are refused as they are read, long before the stack could run out. A
+// sum of a hundred fields is a hundred levels.
+constexpr int kMaxNiveles = 256;
+
 struct DefFuncion {
     const char* nombre;  // as documented
     Funcion funcion;
@@ -69,10 +79,14 @@ constexpr DefFuncion kFunciones[] = {
     {"Paginas", Funcion::Paginas, 0, 0},
     {"Hoy", Funcion::Hoy, 0, 0},
     {"Formato", Funcion::Formato, 2, 2},
-    {"Moneda", Funcion::Moneda, 1, 1},
+    {"Moneda", Funcion::Moneda, 1, 2},
     {"Numeros", Funcion::Numeros, 1, 1},
     {"NoNulo", Funcion::NoNulo, 1, 2},
     {"Mayusculas", Funcion::Mayusculas, 1, 1},
+    {"Si", Funcion::Si, 2, 3},
+    {"Igual", Funcion::Igual, 2, 2},
+    {"Junta", Funcion::Junta, 2, kMaxNiveles},
+    {"Prefijo", Funcion::Prefijo, 2, 2},
 };
 
 // Lower case without accents, so that "Página" and "PAGINA" name the same function.
@@ -110,11 +124,6 @@ bool esAgregado(Funcion f) {
             return false;
     }
 }
-
-// Binding, evaluating and freeing an expression walk its tree recursively, and so does reading
-// it: deeper expressions are refused as they are read, long before the stack could run out. A
-// sum of a hundred fields is a hundred levels.
-constexpr int kMaxNiveles = 256;
 
 bool esLetraNombre(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
@@ -374,9 +383,11 @@ class Analizador {
         mide(*n);
         const int nargs = static_cast<int>(n->hijos.size());
         if (nargs < def->minArgs || nargs > def->maxArgs) {
-            QString cuantos = def->minArgs == def->maxArgs
-                                  ? QString::number(def->minArgs)
-                                  : QStringLiteral("%1 o %2").arg(def->minArgs).arg(def->maxArgs);
+            QString cuantos =
+                def->minArgs == def->maxArgs ? QString::number(def->minArgs)
+                : def->maxArgs == def->minArgs + 1
+                    ? QStringLiteral("%1 o %2").arg(def->minArgs).arg(def->maxArgs)
+                    : QStringLiteral("de %1 a %2").arg(def->minArgs).arg(def->maxArgs);
             falla(QStringLiteral("%1 lleva %2 argumento(s) y recibió %3")
                       .arg(QLatin1String(def->nombre), cuantos)
                       .arg(nargs),
@@ -536,6 +547,45 @@ Variante fechaDeSerie(double serie, const Expresion& expr) {
     }
 }
 
+// What Moneda and Numeros give for an amount that cannot be written in words.
+const QString kSinLetra = QStringLiteral("*** IMPORTE QUE NO SE PUEDE ESCRIBIR CON LETRA ***");
+
+// A condition of Si: a number other than 0, a text other than blank, "0" or "no"; a date. An
+// empty value is false.
+bool verdadero(const Variante& v) {
+    if (v.esNulo() || v.esVacio())
+        return false;
+    if (v.esNumero())
+        return v.aDoble() != 0;
+    if (v.tipo() == T::Texto) {
+        const QString t = v.texto().trimmed();
+        return !t.isEmpty() && t != QLatin1String("0") &&
+               t.compare(QLatin1String("no"), Qt::CaseInsensitive) != 0;
+    }
+    return true;
+}
+
+// Igual: numbers by value, dates by day and time, texts without regard to letter case or
+// surrounding blanks; an empty value equals only an empty one.
+bool iguales(const Variante& a, const Variante& b) {
+    const bool va = a.esNulo() || a.esVacio(), vb = b.esNulo() || b.esVacio();
+    if (va || vb)
+        return va == vb;
+    double x = 0, y = 0;
+    const bool na = a.esNumero() || (a.tipo() == T::Texto && leeNumero(a.texto(), &x));
+    const bool nb = b.esNumero() || (b.tipo() == T::Texto && leeNumero(b.texto(), &y));
+    if (na && nb) {
+        if (a.esNumero())
+            x = a.aDoble();
+        if (b.esNumero())
+            y = b.aDoble();
+        return x == y;
+    }
+    if (a.tipo() == T::Fecha && b.tipo() == T::Fecha)
+        return a.fecha() == b.fecha();
+    return a.aTexto().trimmed().compare(b.aTexto().trimmed(), Qt::CaseInsensitive) == 0;
+}
+
 class Evaluador {
   public:
     Evaluador(const Expresion& expr, const Contexto& ctx) : expr_(expr), ctx_(ctx) {}
@@ -590,13 +640,6 @@ class Evaluador {
     // a division by zero is: never "inf" or "nan" on paper.
     static Variante numero(double d) { return std::isfinite(d) ? Variante(d) : Variante::nulo(); }
 
-    // Words for a value that is no number at all (infinity or NaN kept in the data).
-    ErrorReporte sinLetra() const {
-        return expr_.error(
-            QStringLiteral("el valor de «%1» no es un número que se pueda escribir con letra")
-                .arg(expr_.texto()));
-    }
-
     Variante suma(const Variante& a, const Variante& b) const {
         // Texts join (a missing value joins as nothing); numbers add; dates move by days.
         if (a.tipo() == T::Texto || b.tipo() == T::Texto)
@@ -650,29 +693,55 @@ class Evaluador {
                 if (esNulo(v) || v.esVacio())
                     return Variante::nulo();
                 const double cantidad = comoNumero(v, expr_, "escribir con letra");
+                const QString divisa =
+                    n->hijos.size() > 1 ? valor(n->hijos[1].get()).aTexto() : QString();
+                // An amount that has no words (too large, or not a number kept in the data)
+                // marks its own place; the figure beside it and the rest of the report print.
                 if (!std::isfinite(cantidad))
-                    throw sinLetra();
+                    return Variante(kSinLetra);
                 try {
-                    return Variante(tesk().Moneda(cantidad));
+                    return Variante(tesk().Moneda(cantidad, divisa));
                 } catch (const ErrorTESK&) {
-                    throw expr_.error(QStringLiteral("la cantidad %1 es demasiado grande para "
-                                                     "escribirla con letra en «%2»")
-                                          .arg(formateaNumero(cantidad, QStringLiteral("#,##0.00")),
-                                               expr_.texto()));
+                    return Variante(kSinLetra);
                 }
             }
             case Funcion::Numeros: {
                 const Variante v = valor(n->hijos[0].get());
                 if (esNulo(v) || v.esVacio())
                     return Variante::nulo();
-                const double d = std::round(comoNumero(v, expr_, "escribir con letra"));
+                const double d = comoNumero(v, expr_, "escribir con letra");
                 if (!std::isfinite(d))
-                    throw sinLetra();
-                if (std::fabs(d) > 2147483647.0)
-                    throw expr_.error(QStringLiteral("el número es demasiado grande para "
-                                                     "escribirlo con letra en «%1»")
-                                          .arg(expr_.texto()));
-                return Variante(tesk().Numeros(static_cast<std::int32_t>(d)));
+                    return Variante(kSinLetra);
+                // Whole units rounded as the figures are.
+                const double entero = redondeaMitad(d, 0);
+                if (std::fabs(entero) > 2147483647.0)
+                    return Variante(kSinLetra);
+                return Variante(tesk().Numeros(static_cast<std::int32_t>(entero)));
+            }
+            case Funcion::Si: {
+                if (verdadero(valor(n->hijos[0].get())))
+                    return valor(n->hijos[1].get());
+                return n->hijos.size() > 2 ? valor(n->hijos[2].get()) : Variante::nulo();
+            }
+            case Funcion::Igual:
+                return Variante(iguales(valor(n->hijos[0].get()), valor(n->hijos[1].get())));
+            case Funcion::Junta: {
+                const QString separador = valor(n->hijos[0].get()).aTexto();
+                QStringList partes;
+                for (size_t i = 1; i < n->hijos.size(); ++i) {
+                    const Variante v = valor(n->hijos[i].get());
+                    const QString t = esNulo(v) ? QString() : v.aTexto().trimmed();
+                    if (!t.isEmpty())
+                        partes << t;
+                }
+                return Variante(partes.join(separador));
+            }
+            case Funcion::Prefijo: {
+                const Variante v = valor(n->hijos[1].get());
+                const QString t = esNulo(v) ? QString() : v.aTexto().trimmed();
+                if (t.isEmpty())
+                    return Variante(QString());
+                return Variante(valor(n->hijos[0].get()).aTexto() + t);
             }
             case Funcion::NoNulo: {
                 const Variante v = valor(n->hijos[0].get());

@@ -148,8 +148,12 @@ class Paginador {
             }
         }
         const int ultimaFila = filas > 0 ? filas - 1 : -1;
-        for (int b : pieReporte_)
-            colocaCuerpo(b, ultimaFila, -1);
+        for (int b : pieReporte_) {
+            if (d_.bandas[static_cast<size_t>(b)].por && filas > 0)
+                colocaPorValor(b, filas);
+            else
+                colocaCuerpo(b, ultimaFila, -1);
+        }
         cierraPagina(true, ultimaFila);
         resuelveDiferidos();
         return doc_;
@@ -190,10 +194,12 @@ class Paginador {
                                   .arg(v.aTexto(), a.origen->texto()));
     }
 
-    void agregaFila(int fila) {
+    void agregaFila(int fila, bool soloReporte = false) {
         const Contexto ctx = contexto(fila);
         for (size_t k = 0; k < d_.agregados.size(); ++k) {
             const Agregado& a = d_.agregados[k];
+            if (soloReporte && a.ambito != Ambito::Reporte)
+                continue;
             double incremento = 1;
             if (a.argumento) {
                 const Variante v = Expresion::evaluaArgumento(a, ctx);
@@ -502,6 +508,43 @@ class Paginador {
         for (BandaEvaluada& ev : unidad)
             coloca(ev);
         hayCuerpo_ = true;
+    }
+
+    // A report footer with «por»: once per value among the rows, in the order each value first
+    // appears, its report totals over the rows of that value (one total per currency: amounts
+    // of different kinds are never added together).
+    void colocaPorValor(int banda, int filas) {
+        const Expresion& por = *d_.bandas[static_cast<size_t>(banda)].por;
+        std::vector<Variante> claves;
+        std::vector<int> claveDe(static_cast<size_t>(filas)), ultima;
+        for (int i = 0; i < filas; ++i) {
+            const Variante v = por.evalua(contexto(i));
+            size_t j = 0;
+            while (j < claves.size() && !iguales(v, claves[j]))
+                ++j;
+            if (j == claves.size()) {
+                claves.push_back(v);
+                ultima.push_back(i);
+            }
+            claveDe[static_cast<size_t>(i)] = static_cast<int>(j);
+            ultima[j] = i;
+        }
+        const std::vector<double> todos = valores_;
+        for (size_t j = 0; j < claves.size(); ++j) {
+            for (size_t k = 0; k < d_.agregados.size(); ++k) {
+                if (d_.agregados[k].ambito == Ambito::Reporte)
+                    valores_[k] = 0;
+            }
+            for (int i = 0; i < filas; ++i) {
+                if (claveDe[static_cast<size_t>(i)] == static_cast<int>(j))
+                    agregaFila(i, true);
+            }
+            colocaCuerpo(banda, ultima[j], -1);
+        }
+        for (size_t k = 0; k < d_.agregados.size(); ++k) {
+            if (d_.agregados[k].ambito == Ambito::Reporte)
+                valores_[k] = todos[k];
+        }
     }
 
     void resuelveDiferidos() {

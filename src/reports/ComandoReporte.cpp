@@ -74,6 +74,49 @@ struct Limpieza {
     }
 };
 
+// Tells the clerk, in one message, which listed invoices were deleted on the server after they
+// were listed: the report goes on without them. False when the server could not be asked
+// (already shown).
+bool avisaFaltantes(const PedidoReporte& pedido, Conexion& cnn, const QString& tabla,
+                    const std::vector<RenglonCopia>& renglones) {
+    QSet<int> copiados;
+    try {
+        std::shared_ptr<Recordset> rs =
+            cnn.ejecuta(QStringLiteral("Select `%1` from %2").arg(kColumnaRenglon, tabla));
+        for (; rs && !rs->eof(); rs->siguiente())
+            copiados.insert(static_cast<int>(rs->campo(0).valor().aDoble()));
+        if (rs)
+            rs->cierra();
+    } catch (const ErrorTESK& e) {
+        muestraError(QStringLiteral("Error al preparar el reporte: %1, %2")
+                         .arg(NumeroDeError(e.numero()), e.descripcion()));
+        return false;
+    }
+    QStringList faltan;
+    for (const RenglonCopia& r : renglones) {
+        if (copiados.contains(r.renglon))
+            continue;
+        const QString nombre = pedido.facturas.value(r.renglon - 1).trimmed();
+        faltan << (nombre.isEmpty() ? QStringLiteral("la del renglón %1").arg(r.renglon)
+                                    : QStringLiteral("%1 (renglón %2)").arg(nombre).arg(r.renglon));
+    }
+    if (faltan.isEmpty())
+        return true;
+    muestraMensaje(
+        QStringLiteral("%1 de la lista ya no %2 en el servidor (se %3 después de agregarla%4) y "
+                       "no saldrá%5 en el reporte: %6.\rLas demás se imprimen con su número de "
+                       "la lista.")
+            .arg(faltan.size() == 1 ? QStringLiteral("Esta factura")
+                                    : QStringLiteral("Estas %1 facturas").arg(faltan.size()),
+                 faltan.size() == 1 ? QStringLiteral("está") : QStringLiteral("están"),
+                 faltan.size() == 1 ? QStringLiteral("borró") : QStringLiteral("borraron"),
+                 faltan.size() == 1 ? QString() : QStringLiteral("s"),
+                 faltan.size() == 1 ? QString() : QStringLiteral("n"),
+                 faltan.join(QStringLiteral(", "))),
+        QStringLiteral("Facturas que ya no existen"), Botones::Aceptar, Icono::Exclamacion);
+    return true;
+}
+
 }  // namespace
 
 QString ArchivoDiseno(TipoReporte tipo) {
@@ -194,6 +237,8 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     if (pedido.progreso)
         pedido.progreso(total, total);
     lib.CierraTabla(rstTrabajo);
+    if (!avisaFaltantes(pedido, *cnnDatos, stTablaTemporal, renglones))
+        return false;
 
     bool bien = false;
     {

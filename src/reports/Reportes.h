@@ -56,6 +56,9 @@ struct PedidoReporte {
     TipoReporte tipo = TipoReporte::Guia;
     // Record identifiers of the listed invoices, in list order.
     QStringList ids;
+    // Series and number of each listed invoice ("A-123"), beside ids: they name an invoice
+    // the server no longer has. May be left empty (the list position names it then).
+    QStringList facturas;
     // 0 screen, 1 printer.
     int destino = 0;
     // The reference text of the window.
@@ -65,11 +68,12 @@ struct PedidoReporte {
 };
 
 // One report run: a working table filled with every listed invoice still on the server, in list
-// order; the local letterhead database; the layout run on crp to the destination. A connection
-// the server dropped is opened again first. Afterwards no working table and no local file
-// remain, whatever failed (a table the server could not be asked to drop is dropped by a later
-// run); every failure is shown in a message.
-// Answers whether the report was shown or printed.
+// order (the clerk is told first which listed invoices the server no longer has: they are left
+// out, and the others keep their list numbers); the local letterhead database; the layout run on
+// crp to the destination. A connection the server dropped is opened again first. Afterwards no
+// working table and no local file remain, whatever failed (a table the server could not be asked to
+// drop is dropped by a later run); every failure is shown in a message. Answers whether the report
+// was shown or printed.
 bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnDatos,
                     std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp);
 

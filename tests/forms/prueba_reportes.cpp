@@ -176,14 +176,58 @@ TEST_F(Reportes, CadaFacturaUnaVezEnSuPrimerLugarYLasBorradasSeOmiten) {
     EXPECT_TRUE(plataforma.mensajes()[0].texto.contains("1 OR 1=1"));
     plataforma.limpia();
     cnn->ejecuta(QString("DELETE FROM facturas WHERE ID=%1").arg(tres));
+    plataforma.limpia();
     v->cmdReporte_Click();
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
+    // The clerk is told which one is gone, once, before the report; the others keep the
+    // numbers of the list (DOS 1, UNO 2).
+    ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(mensajes());
+    EXPECT_TRUE(plataforma.mensajes()[0].texto.contains("la del renglón 4"))
+        << qPrintable(mensajes());
+    EXPECT_EQ(plataforma.mensajes()[0].icono, Icono::Exclamacion);
     const QString texto = textoDe(*v->crpReport());
     EXPECT_TRUE(texto.contains("Facturas en la guía: 2")) << qPrintable(texto);
     EXPECT_EQ(texto.count("UNO"), 1);
-    EXPECT_LT(texto.indexOf("DOS"), texto.indexOf("UNO"));
+    EXPECT_TRUE(texto.contains("\n1\nA\n2\n")) << qPrintable(texto);
+    EXPECT_TRUE(texto.contains("\n2\nA\n1\n")) << qPrintable(texto);
     EXPECT_FALSE(texto.contains("TRES"));
     EXPECT_EQ(v->mhgReja->filas(), 4);  // the list keeps the deleted one
+    sinRestos();
+
+    // Named by series and number when the list gives them.
+    PedidoReporte pedido;
+    pedido.ids = QStringList{QString::number(tres), QString::number(dos)};
+    pedido.facturas = QStringList{"A-3", "A-2"};
+    std::shared_ptr<Recordset> rs;
+    reporte::ControlReporte crp;
+    crp.fijaDestino(0);
+    plataforma.limpia();
+    EXPECT_TRUE(EjecutaReporte(pedido, cnn, rs, crp));
+    ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(mensajes());
+    EXPECT_TRUE(plataforma.mensajes()[0].texto.contains("Esta factura de la lista ya no está"))
+        << qPrintable(mensajes());
+    EXPECT_TRUE(plataforma.mensajes()[0].texto.contains(": A-3 (renglón 1)."))
+        << qPrintable(mensajes());
+    EXPECT_TRUE(textoDe(crp).contains("\n2\nA\n2\n")) << qPrintable(textoDe(crp));
+    sinRestos();
+}
+
+TEST_F(Reportes, CanceladaYDolaresAparte) {
+    factura("A", 1, "C001", "PANADERÍA L'ESPIGA", "100");
+    factura("A", 2, "C002", "TALLER \"EL GÜERO\"", "50.5");
+    factura("A", 3, "C002", "TALLER \"EL GÜERO\"", "1000");
+    cnn->ejecuta("UPDATE facturas SET Moneda='USD', TipoCambio=17.25 WHERE Factura=2");
+    cnn->ejecuta("UPDATE facturas SET Cancelada=1 WHERE Factura=3");
+    auto v = ventana({1, 2, 3});
+    v->optDispos[0]->setChecked(true);
+    plataforma.limpia();
+    v->Command1_Click();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
+    const QString texto = textoDe(*v->crpReport2());
+    for (const char* t : {"50.50 USD", "(CINCUENTA DÓLARES 50/100 USD)", "CANCELADA",
+                          "Total a cobrar:\n100.00\n(CIEN PESOS 00/100 M. N.)",
+                          "Total a cobrar:\n50.50 USD\n(CINCUENTA DÓLARES 50/100 USD)"})
+        EXPECT_TRUE(texto.contains(QString::fromUtf8(t))) << t << "\n" << qPrintable(texto);
+    EXPECT_FALSE(texto.contains("1,150.50")) << qPrintable(texto);
     sinRestos();
 }
 

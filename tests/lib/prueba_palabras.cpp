@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "AyudaPruebas.h"
+#include "lib/Regional.h"
 #include "lib/libTESK.h"
 
 using namespace quilmaro;
@@ -110,13 +111,44 @@ TEST(Moneda, PesosYCentavos) {
     EXPECT_EQ(t.Moneda(4.35), "CUATRO PESOS 35/100 M. N.");
 }
 
-TEST(Moneda, MediosCentavosAlPar) {
+// The words say the cents the figure beside them shows: halves of a cent go away from zero on
+// the decimal value the amount stands for (2.675 is kept as 2.67499...), negatives included.
+TEST(Moneda, CentavosComoLaCifra) {
+    RegionalFijo mx(QLocale(QStringLiteral("es_MX")));
+    const struct {
+        double importe;
+        const char* cifra;
+        const char* palabras;
+    } casos[] = {
+        {17.255, "17.26", "DIECISIETE PESOS 26/100 M. N."},
+        {21.005, "21.01", "VEINTIUN PESOS 01/100 M. N."},
+        {2.675, "2.68", "DOS PESOS 68/100 M. N."},
+        {1.005, "1.01", "UN PESOS 01/100 M. N."},
+        {0.125, "0.13", "CERO PESOS 13/100 M. N."},
+        {1234.565, "1,234.57", "UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 57/100 M. N."},
+        {10.625, "10.63", "DIEZ PESOS 63/100 M. N."},
+        {2449.055, "2,449.06", "DOS MIL CUATROCIENTOS CUARENTA Y NUEVE PESOS 06/100 M. N."},
+        {0.015625, "0.02", "CERO PESOS 02/100 M. N."},
+        {999.995, "1,000.00", "UN MIL PESOS 00/100 M. N."},
+    };
+    for (const auto& c : casos) {
+        for (const double signo : {1.0, -1.0}) {
+            const double x = signo * c.importe;
+            EXPECT_EQ(formateaImporte(x),
+                      (signo < 0 ? QStringLiteral("-") : QString()) + QLatin1String(c.cifra))
+                << x;
+            EXPECT_EQ(tesk().Moneda(x), QString::fromUtf8(c.palabras)) << x;
+        }
+    }
+}
+
+TEST(Moneda, OtrasDivisas) {
     libTESK& t = tesk();
-    EXPECT_EQ(t.Moneda(10.125), "DIEZ PESOS 12/100 M. N.");
-    EXPECT_EQ(t.Moneda(10.375), "DIEZ PESOS 38/100 M. N.");
-    EXPECT_EQ(t.Moneda(10.625), "DIEZ PESOS 62/100 M. N.");
-    EXPECT_EQ(t.Moneda(10.875), "DIEZ PESOS 88/100 M. N.");
-    EXPECT_EQ(t.Moneda(0.015625), "CERO PESOS 02/100 M. N.");  // 1.5625 cents
+    EXPECT_EQ(t.Moneda(150.5, QStringLiteral("USD")), "CIENTO CINCUENTA DÓLARES 50/100 USD");
+    EXPECT_EQ(t.Moneda(2.675, QStringLiteral(" eur ")), "DOS EUROS 68/100 EUR");
+    EXPECT_EQ(t.Moneda(1, QStringLiteral("CHF")), "UN CHF 00/100 CHF");
+    EXPECT_EQ(t.Moneda(1, QStringLiteral("MXN")), t.Moneda(1));
+    EXPECT_EQ(t.Moneda(1, QString()), "UN PESOS 00/100 M. N.");
 }
 
 TEST(Moneda, RedondeoAlPesoSiguienteYNegativos) {

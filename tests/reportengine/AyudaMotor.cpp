@@ -25,8 +25,9 @@ AbridorFuentes abridorMemoria(const QVector<TablaPrueba>& tablas) {
 }
 
 std::shared_ptr<Documento> generaDesdeTexto(const QByteArray& xml,
-                                            const QVector<TablaPrueba>& tablas, const QDate& hoy) {
-    auto diseno = leeDisenoDeTexto(xml, QStringLiteral("/prueba/diseno.rpt"));
+                                            const QVector<TablaPrueba>& tablas, const QDate& hoy,
+                                            const QString& ruta) {
+    auto diseno = leeDisenoDeTexto(xml, ruta);
     QMap<int, QString> textos;
     for (const DefFuente& f : diseno->fuentes)
         textos.insert(f.numero, QStringLiteral("mem:%1").arg(f.numero));

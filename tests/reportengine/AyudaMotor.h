@@ -34,10 +34,11 @@ struct TablaPrueba {
 // unreachable source.
 reporte::AbridorFuentes abridorMemoria(const QVector<TablaPrueba>& tablas);
 
-// Reads the layout (from text), loads the tables and paginates. Sources get the texts "mem:N".
-std::shared_ptr<reporte::Documento> generaDesdeTexto(const QByteArray& xml,
-                                                     const QVector<TablaPrueba>& tablas,
-                                                     const QDate& hoy = QDate(2024, 3, 5));
+// Reads the layout (from text; ruta names it and locates its images), loads the tables and
+// paginates. Sources get the texts "mem:N".
+std::shared_ptr<reporte::Documento> generaDesdeTexto(
+    const QByteArray& xml, const QVector<TablaPrueba>& tablas, const QDate& hoy = QDate(2024, 3, 5),
+    const QString& ruta = QStringLiteral("/prueba/diseno.rpt"));
 
 // The texts of page i (from 0), in the order painted.
 QStringList textosPagina(const reporte::Documento& doc, int pagina);

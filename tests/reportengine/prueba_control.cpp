@@ -62,9 +62,8 @@ class Control : public ::testing::Test {
         creaSqlite(facturas_, "facturas", columnasFacturas(), facturasDemo(75));
         // The guide of docs/layouts.md, reading its invoices from a local file.
         guia_ = ejemplosDocumentados().value(0);
-        guia_.replace(
-            R"(<fuente numero="1" nombre="facturas" tipo="servidor" detalle="si"/>)",
-            R"(<fuente numero="1" nombre="facturas" tipo="local" tabla="facturas" detalle="si"/>)");
+        guia_.replace(R"(nombre="facturas" tipo="servidor")",
+                      R"(nombre="facturas" tipo="local" tabla="facturas")");
         diseno_ = dir_.filePath("guia.rpt");
         ASSERT_TRUE(escribeBytes(diseno_, guia_));
         crp_.fijaDestino(ControlReporte::Pantalla);

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "AyudaMotor.h"
@@ -224,4 +226,75 @@ TEST(Diseno, ImagenesJuntoAlDiseno) {
     EXPECT_EQ(qGray(img.pixel(395, 245)), 0);
     EXPECT_EQ(qGray(img.pixel(195, 155)), 255);
     EXPECT_EQ(qGray(img.pixel(405, 245)), 255);
+}
+
+// Every XML example of docs/layouts.md renders as written: the two complete layouts are the
+// shipped files themselves, and each fragment is placed where it belongs in a small layout.
+TEST(Diseno, EjemplosDeLaGuia) {
+    QFile md(QStringLiteral(QUILMARO_FUENTES "/docs/layouts.md"));
+    ASSERT_TRUE(md.open(QIODevice::ReadOnly));
+    static const QRegularExpression bloque(QStringLiteral("```xml\\n(.*?)```"),
+                                           QRegularExpression::DotMatchesEverythingOption);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage logo(40, 20, QImage::Format_RGB32);
+    logo.fill(Qt::darkBlue);
+    ASSERT_TRUE(logo.save(dir.filePath("logo.png")));
+    TablaPrueba facturas{1, columnasFacturas(), facturasDemo(12)};
+    facturas.columnas << "RenglonLista"
+                      << "Cancelada"
+                      << "Moneda";
+    for (int i = 0; i < facturas.filas.size(); ++i)
+        facturas.filas[i] << Variante(std::int32_t(12 - i)) << Variante(std::int32_t(i == 3))
+                          << Variante(i == 5 ? "USD" : "MXN");
+    const QVector<TablaPrueba> tablas = {{0, columnasGenerales(), generalesDemo()},
+                                         facturas,
+                                         {2, columnasClientes(), clientesDemo()}};
+    const QByteArray detalle = "<fuente numero='1' nombre='facturas' detalle='si'/>";
+    const QByteArray renglon =
+        "<detalle alto='5'><campo x='0' y='0' ancho='50' alto='5'>facturas.Serie</campo></detalle>";
+    int completos = 0, bloques = 0;
+    const QString guia = QString::fromUtf8(md.readAll());
+    for (auto it = bloque.globalMatch(guia); it.hasNext();) {
+        const QByteArray ej = it.next().captured(1).toUtf8();
+        SCOPED_TRACE(ej.left(120).toStdString());
+        QByteArray xml;
+        if (ej.startsWith("<?xml")) {
+            ++completos;
+            xml = ej;
+        } else if (ej.startsWith("<reporte ")) {
+            xml = ej + detalle + renglon + "</reporte>";
+        } else if (ej.startsWith("<letra")) {
+            xml = "<reporte>" + ej + detalle + renglon + "</reporte>";
+        } else if (ej.startsWith("<fuente")) {
+            xml = "<reporte>" + ej + renglon + "</reporte>";
+        } else if (ej.startsWith("<pie-reporte")) {
+            xml =
+                "<reporte><fuente numero='1' nombre='facturas' detalle='si' "
+                "opcionales='Moneda'/>" +
+                ej + "</reporte>";
+        } else {
+            xml = "<reporte>" + detalle + "<detalle alto='30'>" + ej + "</detalle></reporte>";
+        }
+        ++bloques;
+        std::shared_ptr<Documento> doc;
+        try {
+            doc = generaDesdeTexto(xml, tablas, QDate(2024, 3, 5), dir.filePath("ejemplo.rpt"));
+        } catch (const ErrorReporte& e) {
+            ADD_FAILURE() << e.mensaje().toStdString();
+            continue;
+        }
+        ASSERT_GE(doc->cuentaPaginas(), 1);
+        EXPECT_FALSE(doc->paginas[0].elementos.empty());
+    }
+    EXPECT_EQ(completos, 2);
+    EXPECT_EQ(bloques, guia.count("```xml"));  // every example of the page
+    // The complete examples are the shipped layouts, character for character.
+    const QList<QByteArray> ejemplos = ejemplosDocumentados();
+    ASSERT_EQ(ejemplos.size(), 2);
+    for (const char* nombre : {"guia.rpt", "cobranza.rpt"}) {
+        QFile f(QStringLiteral(QUILMARO_FUENTES "/layouts/") + QLatin1String(nombre));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(ejemplos.contains(f.readAll().trimmed() + "\n")) << nombre;
+    }
 }

@@ -51,7 +51,7 @@ QString falla(const QString& expresion) {
     return QStringLiteral("(no error)");
 }
 
-const QString kLetra = QStringLiteral("no es un número que se pueda escribir con letra");
+const QString kSinLetra = QStringLiteral("*** IMPORTE QUE NO SE PUEDE ESCRIBIR CON LETRA ***");
 const QString kHondo = QStringLiteral("la expresión tiene más de 256 niveles");
 
 // 1e310, past the range of a double, built from numbers that are not.
@@ -83,7 +83,22 @@ TEST(Expresiones, Valores) {
         // Amounts in words; the words of Numeros end in a blank.
         "Moneda(1234.56) => UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N.",
         "Moneda(Total) => NOVENTA Y NUEVE PESOS 50/100 M. N.", "Moneda(N) => ",
-        "Numeros(A + 11) => VEINTIUN ", "Numeros(4 * 2.5) => DIEZ ",
+        "Numeros(A + 11) => VEINTIUN ", "Numeros(4 * 2.5) => DIEZ ", "Numeros(-2.5) => TRES ",
+        R"(Moneda(Total, "usd") => NOVENTA Y NUEVE DÓLARES 50/100 USD)",
+        R"(Moneda(Total, N) => NOVENTA Y NUEVE PESOS 50/100 M. N.)",
+        // An amount without words (too large, or no number at all as a damaged file may keep)
+        // marks its place instead of stopping the report.
+        "Moneda(1000000000000) => " + kSinLetra, "Numeros(3000000000) => " + kSinLetra,
+        "Numeros(Nan) => " + kSinLetra, "Moneda(Nan) => " + kSinLetra,
+        "Numeros(MenosInf) => " + kSinLetra, "Moneda(Inf) => " + kSinLetra,
+        // Parts joined only when present; conditions; comparisons.
+        R"(Junta(", ", T, N, "", "  ", D, A) => texto, 12.5, 10)", R"(Junta(", ", N, "") => )",
+        R"(Prefijo("Tel. ", N) & Prefijo("Col. ", T) => Col. texto)",
+        R"(Prefijo("C.P. ", " ") => )", R"(Si(A, "sí", "no") & Si(N, 1, 2) & Si(0, 3) => sí2)",
+        R"(Si("no", 1, 2) & Si("0", 1, 2) & Si(" ", 1, 2) & Si(F, 1, 2) => 2221)",
+        R"(Si(Igual(" TEXTO", T), 1, 2) & Si(Igual(D, 12.5), 1, 2) & Si(Igual(N, ""), 1, 2) => 112)",
+        R"(Si(Igual(N, A), 1, 2) & Si(Igual(A, "10.0"), 1, 2) => 21)",
+        "Suma(Si(A, 0, B)) & Cuenta(Si(B, N, 1)) => 00",
         // Counting a text is fine; NULLs are not counted.
         "Cuenta(T) & Cuenta(N) & Cuenta() => 101",
         // Past the range of numbers: no "inf" or "nan" on paper, an empty value as for a
@@ -115,7 +130,8 @@ TEST(Expresiones, Errores) {
         "Subtotal + * IVA => falta un valor antes de «*» (posición 12 de «Subtotal + * IVA»)",
         "A + => falta un valor al final", "(A + B => falta «)»", "A B => sobra «B»",
         R"("sin cerrar => falta cerrar el texto)", "A ; B => el carácter «;» no se entiende",
-        "Moneda() => Moneda lleva 1 argumento(s) y recibió 0",
+        "Moneda() => Moneda lleva 1 o 2 argumento(s) y recibió 0",
+        "Junta(\", \") => Junta lleva de 2 a 256 argumento(s) y recibió 1",
         "Formato(A, T) => el segundo argumento de Formato debe ser un texto",
         "Sumar(A) => la función «Sumar» no existe",
         "Totl * 2 => el campo «Totl» no existe en las fuentes del reporte (movs); ¿quiso decir "
@@ -127,13 +143,8 @@ TEST(Expresiones, Errores) {
         "SumaGrupo(A) => necesitan un grupo",
         // Values that cannot be used stop the run and say which value and where.
         "Moneda(T) => no se puede escribir con letra el texto «texto»",
-        "Moneda(1000000000000) => demasiado grande",
         "Suma(T) => no se puede sumar el valor «texto» en «Suma(T)»",
         "T * 2 => no se puede multiplicar el texto «texto» en «T * 2»",
-        // An infinity or NaN kept in the data is refused in words (Numeros used to turn NaN into
-        // an int: undefined behaviour).
-        "Numeros(Nan) => " + kLetra, "Moneda(Nan) => " + kLetra, "Numeros(MenosInf) => " + kLetra,
-        "Moneda(Inf) => " + kLetra,
         // Reading, binding, evaluating and freeing an expression walk it recursively: one nested
         // too deep for the stack (thousands of parentheses, signs or chained operations, as a
         // generated or mangled layout may hold) is refused, and the program goes on.

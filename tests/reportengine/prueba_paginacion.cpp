@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLocale>
+#include <QRegularExpression>
 #include <numeric>
 
 #include "AyudaMotor.h"
@@ -292,4 +294,188 @@ TEST(Paginacion, UnaBandaMasAltaQueLaPaginaSeCortaAlFinalDeEsta) {
     EXPECT_DOUBLE_EQ(nota.caja.top(), 10);
     EXPECT_LE(nota.caja.bottom(), 85 + 1e-9);
     EXPECT_EQ(textosEnY(*doc, 1, 85), QStringList{"Página 2"});
+}
+
+// --- The shipped layouts on data a clerk meets ------------------------------------------------
+
+namespace {
+
+QByteArray disenoEntregado(const char* nombre) {
+    QFile f(QStringLiteral(QUILMARO_FUENTES "/layouts/") + QLatin1String(nombre));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The texts of each detail band of the document, one line per band (items joined by "|", the
+// lines of a wrapped text by a blank), and of each report footer, in page order.
+struct Bandas {
+    QStringList detalle, pies;
+};
+Bandas textosPorBanda(const reporte::Documento& doc) {
+    Bandas r;
+    for (const auto& p : doc.paginas) {
+        for (const auto& b : p.bandas) {
+            if (b.tipo != TipoBanda::Detalle && b.tipo != TipoBanda::PieReporte)
+                continue;
+            QStringList t;
+            for (const auto& e : p.elementos) {
+                if (e.tipo == reporte::ElementoPagina::Tipo::Texto && e.caja.top() >= b.y - 0.01 &&
+                    e.caja.top() < b.y + b.alto - 0.01)
+                    t << QString(e.texto).replace('\n', ' ');
+            }
+            (b.tipo == TipoBanda::Detalle ? r.detalle : r.pies) << t.join('|');
+        }
+    }
+    return r;
+}
+
+const QString kNombreLargo = QStringLiteral(
+    "COMERCIALIZADORA Y DISTRIBUIDORA DE ABARROTES, CREMERÍA Y SALCHICHONERÍA LOS TRES HERMANOS "
+    "GUTIÉRREZ");
+const QString kCalleLarga = QStringLiteral(
+    "Prolongación Avenida Lázaro Cárdenas número 1234 interior 5, esquina con Calzada de la "
+    "Revolución Mexicana");
+
+// Invoices: the half-cent amounts and their negatives (with a half cent more, so the grand total
+// lands on a half cent too), one in dollars, one cancelled; customers with an address, without
+// one, and not in the customer table; a long name and address. The list numbers skip 3 (an
+// invoice deleted on the server after it was listed). Without cancellation or currency columns
+// when `opcionales` is false.
+QVector<TablaPrueba> datosDeCaja(const QVector<double>& importes, bool opcionales) {
+    TablaPrueba facturas{1, columnasFacturas(), {}};
+    if (opcionales)
+        facturas.columnas << "RenglonLista"
+                          << "Cancelada"
+                          << "Moneda";
+    auto agrega = [&](double importe, const QString& cliente, const QString& nombre, int cancelada,
+                      const char* moneda) {
+        const int i = static_cast<int>(facturas.filas.size()) + 1;
+        QVector<Variante> f = {
+            Variante(std::int32_t(i)),   Variante("A"),     Variante(std::int32_t(500 + i)),
+            Variante(QDate(2024, 3, 4)), Variante(cliente), Variante(nombre),
+            Variante(importe),           Variante(0.0),     Variante::nulo()};
+        if (opcionales)
+            f << Variante(std::int32_t(i < 3 ? i : i + 1)) << Variante(std::int32_t(cancelada))
+              << Variante(moneda);
+        facturas.filas.append(f);
+    };
+    const QStringList clientes = {"C1", "C99", "CV", "CL"};
+    for (int i = 0; i < importes.size(); ++i)
+        agrega(importes[i], clientes.value(i, "C2"),
+               clientes.value(i) == "CL" ? kNombreLargo : QStringLiteral("CLIENTE %1").arg(i), 0,
+               "MXN");
+    if (opcionales) {
+        agrega(150.5, "C2", "IMPORTADORA DEL NORTE", 0, "usd");
+        agrega(1000, "C2", "TIENDA EL SOL", 1, "MXN");
+    }
+    TablaPrueba clientesT{2, columnasClientes(), clientesDemo()};
+    clientesT.filas.append({Variante("CV"), Variante(""), Variante(""), Variante(""),
+                            Variante::nulo(), Variante(""), Variante(""), Variante("")});
+    clientesT.filas.append({Variante("CL"), Variante(kNombreLargo), Variante(kCalleLarga),
+                            Variante("Residencial Lomas de Chapultepec Tercera Sección"),
+                            Variante("11000"), Variante("Ciudad de México"),
+                            Variante("Ciudad de México"), Variante("55 1111 2222")});
+    return {{0, columnasGenerales(), generalesDemo()}, facturas, clientesT};
+}
+
+}  // namespace
+
+// Every amount's figure and its words agree, per invoice and in the grand total: cents rounded
+// half away from zero on the decimal value (17.255 is kept as 17.25499...).
+TEST(DisenosEntregados, CifrasYLetraCoinciden) {
+    const struct {
+        double importe;
+        const char* cifra;
+        const char* letra;
+    } casos[] = {{17.255, "17.26", "DIECISIETE PESOS 26/100 M. N."},
+                 {21.005, "21.01", "VEINTIUN PESOS 01/100 M. N."},
+                 {2.675, "2.68", "DOS PESOS 68/100 M. N."},
+                 {1.005, "1.01", "UN PESOS 01/100 M. N."},
+                 {0.125, "0.13", "CERO PESOS 13/100 M. N."},
+                 {1234.565, "1,234.57", "UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 57/100 M. N."}};
+    QVector<double> importes;
+    for (const auto& c : casos)
+        importes << c.importe << -c.importe;
+    importes << 2449.055;  // the grand total: 2,449.06
+    for (const bool opcionales : {true, false}) {
+        SCOPED_TRACE(opcionales);
+        const auto doc =
+            generaDesdeTexto(disenoEntregado("cobranza.rpt"), datosDeCaja(importes, opcionales));
+        const Bandas b = textosPorBanda(*doc);
+        ASSERT_GE(b.detalle.size(), importes.size());
+        for (int i = 0; i < static_cast<int>(std::size(casos)); ++i) {
+            for (int signo = 0; signo < 2; ++signo) {
+                const QString renglon = b.detalle[2 * i + signo];
+                SCOPED_TRACE(qPrintable(renglon));
+                EXPECT_TRUE(renglon.contains((signo ? "|-" : "|") + QString(casos[i].cifra) + "|"));
+                EXPECT_TRUE(renglon.contains("(" + QString::fromUtf8(casos[i].letra) + ")"));
+            }
+        }
+        EXPECT_TRUE(b.pies.join('#').contains(
+            "Total a cobrar:|2,449.06|(DOS MIL CUATROCIENTOS CUARENTA Y NUEVE PESOS 06/100 M. N.)"))
+            << qPrintable(b.pies.join('#'));
+    }
+}
+
+// Missing parts print as missing; long names and addresses wrap whole; a cancelled invoice is
+// marked and left out of the totals; one in dollars shows, words and totals its currency apart;
+// the list numbers are the clerk's. Without those columns the layouts work as before.
+TEST(DisenosEntregados, DatosComoLlegan) {
+    const QVector<double> importes = {100, 200, 300, 400};
+    const auto cobranza = textosPorBanda(
+        *generaDesdeTexto(disenoEntregado("cobranza.rpt"), datosDeCaja(importes, true)));
+    ASSERT_EQ(cobranza.detalle.size(), 6);
+    const QString todo = cobranza.detalle.join('#') + cobranza.pies.join('#');
+    EXPECT_FALSE(todo.contains(QStringLiteral("…")));
+    EXPECT_FALSE(
+        todo.contains(QRegularExpression("(^|\\|), |\\|Tel\\.(\\||$)|Col\\. ,|C\\.P\\. ,")));
+    EXPECT_FALSE(todo.contains(QRegularExpression(", ,|, \\||, $")));
+    // Not in clientes: the invoice's own name, no address line at all.
+    EXPECT_TRUE(cobranza.detalle[1].contains("|(C99) CLIENTE 1|(DOSCIENTOS PESOS"));
+    EXPECT_TRUE(cobranza.detalle[2].contains("|(CV) CLIENTE 2|(TRESCIENTOS PESOS"));
+    EXPECT_TRUE(cobranza.detalle[0].contains(
+        "|Calle Álamo 11, Col. Santa Úrsula, C.P. 04001, Coyoacán, CDMX|Tel. 55 1234 5601|"));
+    EXPECT_TRUE(cobranza.detalle[3].contains("|(CL) " + kNombreLargo + "|" + kCalleLarga +
+                                             ", Col. Residencial Lomas de Chapultepec Tercera "
+                                             "Sección, C.P. 11000, Ciudad de México, Ciudad de "
+                                             "México|"));
+    EXPECT_TRUE(cobranza.detalle[4].contains("|150.50 USD|(C2) IMPORTADORA DEL NORTE|"));
+    EXPECT_TRUE(cobranza.detalle[4].contains("|(CIENTO CINCUENTA DÓLARES 50/100 USD)|"));
+    EXPECT_TRUE(cobranza.detalle[5].contains("CANCELADA"));
+    EXPECT_EQ(todo.count("CANCELADA"), 1);
+    EXPECT_EQ(
+        cobranza.pies,
+        QStringList({"Facturas a cobrar: 6", "Total a cobrar:|1,000.00|(UN MIL PESOS 00/100 M. N.)",
+                     "Total a cobrar:|150.50 USD|(CIENTO CINCUENTA DÓLARES 50/100 USD)",
+                     "Nombre y firma del cobrador"}));
+
+    const auto docGuia = generaDesdeTexto(disenoEntregado("guia.rpt"), datosDeCaja(importes, true));
+    const auto guia = textosPorBanda(*docGuia);
+    ASSERT_EQ(guia.detalle.size(), 6);
+    EXPECT_EQ(guia.detalle[3], "5|A|504|04/mar/24|CL|" + kNombreLargo + "|400.00");
+    EXPECT_GT(bandas(*docGuia, 0, TipoBanda::Detalle).at(3).alto, 8.5);  // two lines of name
+    EXPECT_EQ(guia.detalle[4], "6|A|505|04/mar/24|C2|IMPORTADORA DEL NORTE|150.50|USD");
+    EXPECT_EQ(guia.detalle[5], "7|A|506|04/mar/24|C2|TIENDA EL SOL|1,000.00|CANCELADA");
+    EXPECT_EQ(guia.pies, QStringList({"Facturas en la guía: 6", "Total general|1,000.00",
+                                      "Total general|150.50|USD", "Entregó|Recibió"}));
+
+    // A server without the optional columns: numbered by count, every invoice in pesos.
+    const auto sin = textosPorBanda(
+        *generaDesdeTexto(disenoEntregado("guia.rpt"), datosDeCaja(importes, false)));
+    ASSERT_EQ(sin.detalle.size(), 4);
+    EXPECT_TRUE(sin.detalle[3].startsWith("4|A|504|"));
+    EXPECT_EQ(sin.pies,
+              QStringList({"Facturas en la guía: 4", "Total general|1,000.00", "Entregó|Recibió"}));
+}
+
+// An amount that cannot be written in words marks its place; its figure and every other
+// invoice print.
+TEST(DisenosEntregados, ImporteSinLetraNoDetieneElReporte) {
+    const auto doc =
+        generaDesdeTexto(disenoEntregado("cobranza.rpt"), datosDeCaja({12.5, 5e12, 7}, true));
+    const Bandas b = textosPorBanda(*doc);
+    ASSERT_EQ(b.detalle.size(), 5);
+    EXPECT_TRUE(b.detalle[0].contains("(DOCE PESOS 50/100 M. N.)"));
+    EXPECT_TRUE(b.detalle[1].contains("|5,000,000,000,000.00|"));
+    EXPECT_TRUE(b.detalle[1].contains("(*** IMPORTE QUE NO SE PUEDE ESCRIBIR CON LETRA ***)"));
+    EXPECT_TRUE(b.detalle[2].contains("(SIETE PESOS 00/100 M. N.)"));
 }
