@@ -438,14 +438,14 @@ TEST(DisenosEntregados, DatosComoLlegan) {
                                              ", Col. Residencial Lomas de Chapultepec Tercera "
                                              "Sección, C.P. 11000, Ciudad de México, Ciudad de "
                                              "México|"));
-    EXPECT_TRUE(cobranza.detalle[4].contains("|150.50 USD|(C2) IMPORTADORA DEL NORTE|"));
+    EXPECT_TRUE(cobranza.detalle[4].contains("|150.50|USD|(C2) IMPORTADORA DEL NORTE|"));
     EXPECT_TRUE(cobranza.detalle[4].contains("|(CIENTO CINCUENTA DÓLARES 50/100 USD)|"));
     EXPECT_TRUE(cobranza.detalle[5].contains("CANCELADA"));
     EXPECT_EQ(todo.count("CANCELADA"), 1);
     EXPECT_EQ(
         cobranza.pies,
         QStringList({"Facturas a cobrar: 6", "Total a cobrar:|1,000.00|(UN MIL PESOS 00/100 M. N.)",
-                     "Total a cobrar:|150.50 USD|(CIENTO CINCUENTA DÓLARES 50/100 USD)",
+                     "Total a cobrar:|150.50|USD|(CIENTO CINCUENTA DÓLARES 50/100 USD)",
                      "Nombre y firma del cobrador"}));
 
     const auto docGuia = generaDesdeTexto(disenoEntregado("guia.rpt"), datosDeCaja(importes, true));
