@@ -149,7 +149,7 @@ QString tituloDeExpresion(const QString& expresion) {
 }
 
 struct Columna {
-    double orden_y = 0;  // from the band's top, where first seen
+    double alturaEnBanda = 0;  // from the band's top, where first seen
     double x = 0, ancho = 0, arriba = 0;
     QString titulo;
     QString prefijo;  // label written inside every value, left out of the cells
@@ -403,7 +403,7 @@ std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc) {
                 const Clave k{b.banda, e.expresion, std::lround(e.caja.left() * 100)};
                 if (!columnas.count(k)) {
                     Columna c;
-                    c.orden_y = e.caja.top() - b.y;
+                    c.alturaEnBanda = e.caja.top() - b.y;
                     c.x = e.caja.left();
                     c.ancho = e.caja.width();
                     c.arriba = e.caja.top();
@@ -417,8 +417,15 @@ std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc) {
     // Titles: the column header above the field; else a label printed just left of it on its
     // line ("Total:"); else a label every value starts with ("Fecha: ..."); else the name of
     // what the field shows.
+    // Column headers stand over the first line of a band; fields below it are named otherwise.
+    std::map<int, double> primeraLinea;
+    for (const auto& [k, c] : columnas) {
+        const auto it = primeraLinea.find(std::get<0>(k));
+        if (it == primeraLinea.end() || c.alturaEnBanda < it->second)
+            primeraLinea[std::get<0>(k)] = c.alturaEnBanda;
+    }
     for (auto& [k, c] : columnas) {
-        if (titulos) {
+        if (titulos && c.alturaEnBanda - primeraLinea[std::get<0>(k)] < kToleranciaLinea) {
             double mejor = 0.5;
             for (const ElementoPagina& e : conTitulos->elementos) {
                 if (!dentro(e, *titulos) || e.texto.trimmed().isEmpty())
@@ -469,8 +476,8 @@ std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc) {
         const Columna &ca = columnas.at(a), &cb = columnas.at(b);
         if (std::get<0>(a) != std::get<0>(b))
             return std::get<0>(a) < std::get<0>(b);
-        if (std::abs(ca.orden_y - cb.orden_y) > kToleranciaLinea)
-            return ca.orden_y < cb.orden_y;
+        if (std::abs(ca.alturaEnBanda - cb.alturaEnBanda) > kToleranciaLinea)
+            return ca.alturaEnBanda < cb.alturaEnBanda;
         return ca.x < cb.x;
     });
 

@@ -6,6 +6,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QSet>
 
 #include "reportengine/ErrorReporte.h"
 
@@ -96,6 +97,28 @@ void Pintor::pinta(QPainter& p, int pagina, double pxPorMm) const {
         }
     }
     p.restore();
+}
+
+QString caracteresSinLetra(const Documento& doc) {
+    const Tipografia tipos(doc.estilos);
+    QSet<std::pair<int, char32_t>> vistos;
+    QString faltan;
+    for (const PaginaDocumento& p : doc.paginas) {
+        for (const ElementoPagina& e : p.elementos) {
+            if (e.tipo != ElementoPagina::Tipo::Texto)
+                continue;
+            for (const char32_t c : e.texto.toUcs4()) {
+                if (QChar::isSpace(c) || QChar::category(c) == QChar::Other_Control ||
+                    QChar::category(c) == QChar::Other_Format || vistos.contains({e.indice, c}))
+                    continue;
+                vistos.insert({e.indice, c});
+                const QString letra = QString::fromUcs4(&c, 1);
+                if (!tipos.metricas(e.indice).inFontUcs4(c) && !faltan.contains(letra))
+                    faltan += letra;
+            }
+        }
+    }
+    return faltan;
 }
 
 QImage imagenDePagina(const Documento& doc, int pagina, double ppp) {

@@ -25,6 +25,10 @@ class Pintor {
     Tipografia tipos_;
 };
 
+// The characters of the document's texts that no installed font can draw, each once, in the
+// order met: they would print as empty boxes or not at all.
+QString caracteresSinLetra(const Documento& doc);
+
 // Page i (from 0) as an image of ppp pixels per inch, on white.
 QImage imagenDePagina(const Documento& doc, int pagina, double ppp);
 

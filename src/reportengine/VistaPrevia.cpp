@@ -156,6 +156,20 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     caja->setSpacing(0);
     caja->addWidget(barra);
     caja->addWidget(area_, 1);
+    // Letters no installed font has would print as empty boxes or not at all: said once, here,
+    // before the report is printed or handed out.
+    const QString faltan = caracteresSinLetra(*doc_);
+    if (!faltan.isEmpty()) {
+        aviso_ = new QLabel(
+            QStringLiteral("Aviso: ninguna letra instalada en este equipo tiene estos caracteres "
+                           "del reporte, que saldrán como cuadros vacíos o no se verán: %1. "
+                           "El administrador puede instalar las fuentes que faltan.")
+                .arg(faltan),
+            this);
+        aviso_->setWordWrap(true);
+        aviso_->setContentsMargins(8, 4, 8, 4);
+        caja->addWidget(aviso_);
+    }
 
     connect(numero_, qOverload<int>(&QSpinBox::valueChanged), this,
             [this](int n) { irAPagina(n); });

@@ -56,6 +56,8 @@ class VistaPrevia : public QWidget {
     QAction* accionImprimir() const { return imprimir_; }
     QAction* accionExportar() const { return exportar_; }
     QAction* accionExportarArchivo() const { return exportarArchivo_; }
+    // The warning about characters no installed font can draw; null when there are none.
+    QLabel* aviso() const { return aviso_; }
 
   public slots:
     void imprime();            // asks for the printer, then prints
@@ -83,6 +85,7 @@ class VistaPrevia : public QWidget {
     QSpinBox* numero_ = nullptr;
     QLabel* total_ = nullptr;
     QComboBox* zooms_ = nullptr;
+    QLabel* aviso_ = nullptr;
     QAction* imprimir_ = nullptr;
     QAction* exportar_ = nullptr;
     QAction* exportarArchivo_ = nullptr;

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTest>
 #include <QTimer>
 #include <QXmlStreamReader>
 
@@ -147,6 +148,9 @@ TEST_F(Exportacion, HojaDeCalculoDeLosRenglones) {
     EXPECT_TRUE(filas[1].contains("C070"));                         // codes stay texts
     EXPECT_TRUE(filas[1].contains("TALLER \"EL GÜERO\""));
     EXPECT_TRUE(filas[2].contains("PANADERÍA L'ESPIGA"));
+    // The server's dates are dates: 5 March 2017, whatever the display format.
+    EXPECT_EQ(filas[1].value(3), "2017-03-05T00:00:00.000");
+    EXPECT_EQ(tipos[1].value(3), "DateTime");
 }
 
 TEST_F(Exportacion, DesdeElBotonDeLaVista) {
@@ -161,7 +165,9 @@ TEST_F(Exportacion, DesdeElBotonDeLaVista) {
         d->cmbTipo->setCurrentIndex(2);
         d->cmdAceptar_Click();
     });
-    vista().accionExportarArchivo()->trigger();
+    // From the keyboard, as a clerk without a mouse would.
+    QApplication::setActiveWindow(&vista());
+    QTest::keySequence(&vista(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     EXPECT_EQ(propuesta, QDir(carpeta.path()).absolutePath() + "|Guía de reparto");
     EXPECT_TRUE(QFile::exists(carpeta.filePath("Guía de reparto.xls")));
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));

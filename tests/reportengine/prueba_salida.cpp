@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -21,6 +22,7 @@
 #include "reportengine/Exportacion.h"
 #include "reportengine/Paginador.h"
 #include "reportengine/Pintor.h"
+#include "reportengine/VistaPrevia.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -349,12 +351,12 @@ TEST_F(Salida, LetrasDeOtrasEscriturasVisiblesEnPdfYVistaPrevia) {
     TablaPrueba t{1, {"Nombre"}, {}};
     for (const QString& n : nombres)
         t.filas.append({Variante(n)});
-    const auto doc = generaDesdeTexto(
+    const QByteArray diseno =
         R"(<reporte ancho="150" alto="100" margen-izquierdo="10" margen-superior="10">
       <fuente numero="1" nombre="f" detalle="si"/>
       <detalle alto="10"><campo x="0" y="0" ancho="120" alto="8" tamano="14">Nombre</campo></detalle>
-    </reporte>)",
-        {t});
+    </reporte>)";
+    const auto doc = generaDesdeTexto(diseno, {t});
     const QString pdf = dir_.filePath("escrituras.pdf");
     exportaPdf(*doc, pdf);
     // Poppler names some Han characters by their radical's code point; NFKC folds them back.
@@ -388,6 +390,18 @@ TEST_F(Salida, LetrasDeOtrasEscriturasVisiblesEnPdfYVistaPrevia) {
         ++vistos;
     }
     EXPECT_EQ(vistos, nombres.size());
+
+    // A character no installed font has is named in the preview, and only then.
+    const QString sinLetra = QString::fromUcs4(U"\U0010FFFD");
+    t.filas.append({Variante("Marca " + sinLetra + "ñ")});
+    const auto conFalta = generaDesdeTexto(diseno, {t});
+    EXPECT_EQ(caracteresSinLetra(*doc), "");
+    EXPECT_EQ(caracteresSinLetra(*conFalta), sinLetra);
+    const VistaPrevia completa(doc), incompleta(conFalta);
+    EXPECT_EQ(completa.aviso(), nullptr);
+    ASSERT_NE(incompleta.aviso(), nullptr);
+    EXPECT_TRUE(incompleta.aviso()->text().contains(": " + sinLetra + "."))
+        << qPrintable(incompleta.aviso()->text());
 }
 
 // The shipped layouts exported in every file type and read back: the spreadsheet has one header
