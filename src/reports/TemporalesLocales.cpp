@@ -86,10 +86,14 @@ bool PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
                          .arg(kPlantillaAuxiliar, QDir::toNativeSeparators(donde.absolutePath())));
         return false;
     }
-    for (const QString& e : QFileInfo(buscada).absoluteDir().entryList(QDir::Files)) {
-        if (e.compare(kPlantillaAuxiliar, Qt::CaseInsensitive) == 0) {
-            plantilla = QFileInfo(buscada).absoluteDir().filePath(e);
-            break;
+    // Under another letter case the folder is listed (a folder full of leftovers costs a
+    // listing only then).
+    if (!QFileInfo::exists(buscada)) {
+        for (const QString& e : QFileInfo(buscada).absoluteDir().entryList(QDir::Files)) {
+            if (e.compare(kPlantillaAuxiliar, Qt::CaseInsensitive) == 0) {
+                plantilla = QFileInfo(buscada).absoluteDir().filePath(e);
+                break;
+            }
         }
     }
 
