@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 
+#include "AyudaPruebas.h"
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "ServidorPropio.h"
@@ -57,6 +58,10 @@ class ServidorMuereEnReporte : public PruebaVentanaServidorPropio {
                               rs->campo(1).valor().aTexto()});
         ASSERT_EQ(registros.size(), kFacturas);
         ASSERT_TRUE(escribeBytes(carpeta.filePath(kArchivoLista), lista::escribe(registros)));
+    }
+    void TearDown() override {
+        inEsperaServidor = kEsperaPredeterminada;
+        PruebaVentanaServidorPropio::TearDown();
     }
     // Working tables on the server.
     long long tablasDeTrabajo() {
@@ -247,5 +252,13 @@ TEST_F(ServidorMuereEnReporte, ServidorCongeladoNoDetieneLaVentanaMasDeLoDicho) 
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
     EXPECT_TRUE(v->crpReport()->ultimoDocumento());
     EXPECT_EQ(tablasDeTrabajo(), 0);
-    inEsperaServidor = kEsperaPredeterminada;
+
+    // A save to the server: a statement larger than the socket's buffers waits on writing it.
+    auto cnn = servidor_->conecta("datos1");
+    ASSERT_TRUE(servidor_->congela(40000));
+    QElapsedTimer reloj;
+    reloj.start();
+    const QString grande = "DO '" + QString(8 << 20, 'x') + "'";
+    EXPECT_EQ(numeroDeError([&] { cnn->ejecuta(grande); }), errores::ServidorInalcanzable);
+    EXPECT_LT(reloj.elapsed(), 20000);
 }
