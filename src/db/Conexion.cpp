@@ -3,11 +3,14 @@
 #include <mysql.h>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QStringList>
+#include <algorithm>
 
 #include "db/Recordset.h"
 #include "db/ResultadoBdD.h"
 #include "platform/Sistema.h"
+#include "startup/Globales.h"
 
 namespace quilmaro {
 
@@ -93,9 +96,19 @@ QString descripcion(MYSQL* m) {
     return QString::fromUtf8(mysql_error(m));
 }
 
+unsigned esperaDatos() {
+    return static_cast<unsigned>(inEsperaServidor > 0 ? inEsperaServidor : kEsperaPredeterminada);
+}
+
 // A failure of a statement: the client library's own (the link to the server) or the server's.
-[[noreturn]] void lanzaDeSentencia(MYSQL* m) {
+// A link lost once the whole wait has passed is a server that stopped answering; the library
+// calls it a lost connection, the clerk is told what happened.
+[[noreturn]] void lanzaDeSentencia(MYSQL* m, const QElapsedTimer& reloj) {
     const unsigned n = mysql_errno(m);
+    if (n == 2013 && reloj.elapsed() >= qint64(esperaDatos()) * 1000 - 250)
+        throw ErrorBdD(
+            errores::ServidorInalcanzable,
+            QStringLiteral("El servidor no respondió en %1 segundos").arg(esperaDatos()));
     if (n >= 2000 && n < 3000)
         throw ErrorBdD(errores::ServidorInalcanzable, descripcion(m));
     throw ErrorBdD(errores::SentenciaRechazada, descripcion(m));
@@ -179,8 +192,13 @@ void Conexion::abre() {
                        QStringLiteral("No hay memoria para una conexión nueva"));
 
     const DatosConexion d = DatosConexion::interpreta(cadena_);
-    const unsigned int espera = 15;
-    mysql_optionsv(mysql_, MYSQL_OPT_CONNECT_TIMEOUT, &espera);
+    // Without read and write timeouts a statement sent to a server that stopped answering (a
+    // stopped process, a silent network) waits for ever, and the window with it.
+    const unsigned int espera = esperaDatos();
+    const unsigned int esperaConexion = std::min(15u, espera);
+    mysql_optionsv(mysql_, MYSQL_OPT_CONNECT_TIMEOUT, &esperaConexion);
+    mysql_optionsv(mysql_, MYSQL_OPT_READ_TIMEOUT, &espera);
+    mysql_optionsv(mysql_, MYSQL_OPT_WRITE_TIMEOUT, &espera);
     mysql_optionsv(mysql_, MYSQL_READ_DEFAULT_GROUP, "client");
     mysql_optionsv(mysql_, MYSQL_SET_CHARSET_NAME, "utf8mb4");
 
@@ -252,12 +270,14 @@ QString Conexion::escapa(const QString& valor) const {
 std::optional<ResultadoBdD> Conexion::consulta(const QString& sentencia) {
     compruebaAbierta();
     const QByteArray sql = sentencia.toUtf8();
+    QElapsedTimer reloj;
+    reloj.start();
     if (mysql_real_query(mysql_, sql.constData(), static_cast<unsigned long>(sql.size())) != 0)
-        lanzaDeSentencia(mysql_);
+        lanzaDeSentencia(mysql_, reloj);
     MYSQL_RES* res = mysql_store_result(mysql_);
     if (!res) {
         if (mysql_field_count(mysql_) != 0)
-            lanzaDeSentencia(mysql_);
+            lanzaDeSentencia(mysql_, reloj);
         filasAfectadas_ = mysql_affected_rows(mysql_);
         return std::nullopt;
     }
@@ -295,7 +315,7 @@ std::optional<ResultadoBdD> Conexion::consulta(const QString& sentencia) {
     const bool fallo = mysql_errno(mysql_) != 0;
     mysql_free_result(res);
     if (fallo)
-        lanzaDeSentencia(mysql_);
+        lanzaDeSentencia(mysql_, reloj);
     filasAfectadas_ = r.filas.size();
     return r;
 }

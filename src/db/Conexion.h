@@ -45,6 +45,8 @@ class Conexion : public std::enable_shared_from_this<Conexion> {
     // [client] group is read (port, socket, TLS). For this computer the socket is the string's
     // SOCKET, else MYSQL_UNIX_PORT, else the option files' or the library's default; for a named
     // server the port is the string's PORT, else MYSQL_TCP_PORT, else the option files' or 3306.
+    // Every wait on the server is bounded by inEsperaServidor (startup/Globales.h): a statement
+    // the server does not take or answer in time ends as an unreachable server.
     // An unreachable server gives errores::ServidorInalcanzable; the server's refusals (1045
     // access denied, 1049 unknown database, ...) keep their own number.
     void abre();

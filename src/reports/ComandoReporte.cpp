@@ -1,6 +1,7 @@
 // The report commands: copy the listed invoices into a working table, prepare the local
 // letterhead database, run the layout, and remove both whatever happened.
 
+#include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QUuid>
@@ -202,12 +203,18 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     const int total = static_cast<int>(pedido.ids.size());
     const QString origen = QStringLiteral("facturas");
     QString sentencia = QStringLiteral("Start transaction");
+    const auto cancelado = [&pedido] { return pedido.cancelado && pedido.cancelado(); };
     try {
         cnnDatos->ejecuta(sentencia);
         for (size_t desde = 0; desde < renglones.size(); desde += kFacturasPorSentencia) {
             if (pedido.progreso)
                 pedido.progreso(renglones[desde].renglon - 1, total);
             plataforma().procesaEventos();
+            if (cancelado()) {
+                // What was copied goes with the working table, which the clean-up drops.
+                cnnDatos->ejecuta(QStringLiteral("Rollback"));
+                return false;
+            }
             const size_t hasta = std::min(renglones.size(), desde + kFacturasPorSentencia);
             sentencia = QStringLiteral("Insert into %1 ... (facturas %2 a %3 de la lista)")
                             .arg(stTablaTemporal)
@@ -237,17 +244,26 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     if (pedido.progreso)
         pedido.progreso(total, total);
     lib.CierraTabla(rstTrabajo);
-    if (!avisaFaltantes(pedido, *cnnDatos, stTablaTemporal, renglones))
+    plataforma().procesaEventos();
+    if (cancelado() || !avisaFaltantes(pedido, *cnnDatos, stTablaTemporal, renglones))
         return false;
 
     bool bien = false;
     {
         CursorOcupado ocupado;
-        QString archivo = NombreTemporal();
+        QString motivo;
+        QString archivo = NombreTemporal(&motivo);
+        if (archivo.isEmpty()) {
+            muestraError(
+                QStringLiteral("No se pudo crear el archivo del reporte en la carpeta "
+                               "del programa\n%1\n\n%2\n\nEl reporte no se hizo.")
+                    .arg(QDir::toNativeSeparators(QDir(stRutaPrograma).absolutePath()), motivo));
+            return false;
+        }
         limpieza.archivo = archivo;
-        if (!archivo.isEmpty())
-            limpieza.enUso = std::make_unique<archivos::ArchivoEnUso>(archivo);
-        PreparaAuxiliar(archivo, pedido.referencia);
+        limpieza.enUso = std::make_unique<archivos::ArchivoEnUso>(archivo);
+        if (!PreparaAuxiliar(archivo, pedido.referencia))
+            return false;  // already reported
 
         crp.fijaDestino(pedido.destino);
         crp.fijaArchivoReporte(ArchivoDiseno(pedido.tipo));

@@ -21,15 +21,19 @@ inline const QString kPlantillaAuxiliar = QStringLiteral("Auxiliar.MDB");
 
 // Full path of a new local report database file (TEMPORAL0000.MDB, ...) in the program folder,
 // taken by creating it empty: two runs, in this program or another one using the same folder,
-// never get the same name.
-QString NombreTemporal();
+// never get the same name. Names are compared without regard to letter case. Empty when no
+// name can be taken (a folder where nothing can be created, or every name in use), and then
+// *motivo, when given, says why.
+QString NombreTemporal(QString* motivo = nullptr);
 
 // Makes stArchivo a fresh copy of the template Auxiliar.MDB (an empty file, a name taken by
 // NombreTemporal, is filled in place) and adds to its table Generales the letterhead of the
 // company whose database is stBaseDeDatos (from generalvelmorita.empresas) and the reference
-// text. A company without a row leaves Generales empty. Failures of its own steps are not
-// reported; the routines it calls report theirs.
-void PreparaAuxiliar(QString& stArchivo, const QString& referencia);
+// text. A company without a row leaves Generales empty. A missing template, or a file that
+// cannot be written (a full disk), is shown in one message naming the file, and the answer is
+// false: a report without its letterhead is not made. The routines it calls on the server
+// report their own failures.
+bool PreparaAuxiliar(QString& stArchivo, const QString& referencia);
 
 // Creates, in stBaseDatos, an empty table shaped like stPlantilla (the invoice table) under the
 // first free name tbltemp1, tbltemp2, ... (names in any letter case count as taken) and returns
@@ -65,6 +69,9 @@ struct PedidoReporte {
     QString referencia;
     // Told (done, total) while the invoices are copied.
     std::function<void(int, int)> progreso;
+    // Asked between the copy's statements; true stops the run, which leaves nothing behind and
+    // says nothing (the clerk cancelled it).
+    std::function<bool()> cancelado;
 };
 
 // One report run: a working table filled with every listed invoice still on the server, in list

@@ -5,73 +5,146 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <cerrno>
 
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
+#include "lib/ArchivosTexto.h"
 #include "lib/libTESK.h"
+#include "platform/Plataforma.h"
 #include "reports/BaseLocal.h"
 #include "startup/Globales.h"
 
 namespace quilmaro {
 
-QString NombreTemporal() {
-    // The name is taken by creating the file, empty: another copy of the program working in the
-    // same folder (a second window, or a workstation started from the same network folder) that
-    // looks for a free name at the same moment finds this one taken and goes on to the next.
-    QString anterior;
-    for (;;) {
-        QString mascara = stRutaPrograma + QStringLiteral("Temporal");
-        QString extension = QStringLiteral("MDB");
-        const QString nombre = libTESK::instancia().ArchivoTemporal(mascara, extension);
-        // No name left, or a file the search does not count (hidden or system) and that
-        // cannot be created anew: the name as the search gives it.
-        if (nombre.isEmpty() || nombre == anterior)
-            return nombre;
-        QFile reserva(nombre);
-        if (reserva.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return nombre;
-        // Taken between the look and the creation: the next free name. In a folder where nothing
-        // can be created the copy of the template says what is wrong.
-        if (!QFile::exists(nombre))
-            return nombre;
-        anterior = nombre;
-    }
+namespace {
+
+void muestraFalla(const QString& texto) {
+    muestraMensaje(texto, QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
 }
 
-void PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
+// Whatever errno says now, in the program's words.
+QString motivoDeSistema(int numero) {
+    const Error e = texto::errorDeSistema(numero ? numero : EIO);
+    return QStringLiteral("%1 (No. %2)").arg(e.descripcion).arg(e.numero);
+}
+
+}  // namespace
+
+QString NombreTemporal(QString* motivo) {
+    // The folder is listed once: files left by runs that were killed would otherwise make every
+    // candidate name cost a listing of their own (10,000 of them froze a run for minutes).
+    const QDir carpeta(stRutaPrograma.isEmpty() ? QStringLiteral(".") : stRutaPrograma);
+    QSet<QString> tomados;
+    for (const QString& e : carpeta.entryList(QDir::Files | QDir::System | QDir::Hidden))
+        tomados.insert(e.toUpper());
+    for (int n = 0; n <= 9999; ++n) {
+        const QString nombre = QStringLiteral("TEMPORAL%1.MDB").arg(n, 4, 10, QLatin1Char('0'));
+        if (tomados.contains(nombre))
+            continue;
+        // The name is taken by creating the file, empty: another copy of the program working in
+        // the same folder (a second window, or a workstation started from the same network
+        // folder) that looks for a free name at the same moment finds this one taken and goes on
+        // to the next.
+        const QString ruta = stRutaPrograma + nombre;
+        QFile reserva(ruta);
+        errno = 0;
+        if (reserva.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return ruta;
+        const int numero = errno;
+        if (QFile::exists(ruta))
+            continue;  // taken between the listing and the creation
+        if (motivo)
+            *motivo = motivoDeSistema(numero);
+        return QString();
+    }
+    if (motivo)
+        *motivo =
+            QStringLiteral("Los nombres TEMPORAL0000.MDB a TEMPORAL9999.MDB están todos en uso.");
+    return QString();
+}
+
+bool PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
     libTESK& lib = libTESK::instancia();
+    const auto falla = [&](const QString& motivo) {
+        muestraFalla(QStringLiteral("No se pudo preparar el membrete del reporte en el archivo\n"
+                                    "%1\n\n%2\n\nEl reporte no se hizo.")
+                         .arg(QDir::toNativeSeparators(stArchivo), motivo));
+        return false;
+    };
+
+    // The template, found in any letter case.
+    const QString buscada = stRutaPrograma + kPlantillaAuxiliar;
+    QString plantilla = buscada;
+    if (!lib.HayArchivo(plantilla)) {
+        const QFileInfo donde(buscada);
+        muestraFalla(QStringLiteral("No se encontró el archivo %1, la plantilla de los reportes.\n"
+                                    "Se buscó en la carpeta del programa:\n%2\n\nEl reporte no "
+                                    "se hizo.")
+                         .arg(kPlantillaAuxiliar, QDir::toNativeSeparators(donde.absolutePath())));
+        return false;
+    }
+    // Under another letter case the folder is listed (a folder full of leftovers costs a
+    // listing only then).
+    if (!QFileInfo::exists(buscada)) {
+        for (const QString& e : QFileInfo(buscada).absoluteDir().entryList(QDir::Files)) {
+            if (e.compare(kPlantillaAuxiliar, Qt::CaseInsensitive) == 0) {
+                plantilla = QFileInfo(buscada).absoluteDir().filePath(e);
+                break;
+            }
+        }
+    }
+
     // An empty file is the run's own reservation of the name (NombreTemporal): the copy goes into
-    // it, so that the name is never free while the run needs it. Anything else under the name
-    // goes first.
-    if (lib.HayArchivo(stArchivo) && QFileInfo(stArchivo).size() > 0)
-        QFile::remove(stArchivo);
-    lib.Copia(stRutaPrograma + kPlantillaAuxiliar, stArchivo, false);
+    // it, so that the name is never free while the run needs it. Anything else under the name is
+    // written over. Every write is checked: a full disk must not leave a report without its
+    // letterhead.
+    {
+        QFile origen(plantilla);
+        errno = 0;
+        if (!origen.open(QIODevice::ReadOnly))
+            return falla(motivoDeSistema(errno));
+        const QByteArray datos = origen.readAll();
+        QFile destino(stArchivo);
+        errno = 0;
+        if (!destino.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+            return falla(motivoDeSistema(errno));
+        errno = 0;
+        if (destino.write(datos) != datos.size())
+            return falla(motivoDeSistema(errno));
+    }
 
     std::shared_ptr<Conexion> cnn;
     QString general;  // empty: the general database
     AbreBdD(cnn, general);
 
     BaseLocal local;
-    const bool abierta = !local.abre(stArchivo) && !local.abreTabla(QStringLiteral("Generales"));
+    std::optional<Error> error = local.abre(stArchivo);
+    if (!error)
+        error = local.abreTabla(QStringLiteral("Generales"));
 
     std::shared_ptr<Recordset> rst;
     QString consulta = QStringLiteral("empresas where BaseDeDatos='XXX'");
     QString tabla = cnn && cnn->estaAbierta() ? Reemplaza(consulta, stBaseDeDatos, *cnn)
                                               : Reemplaza(consulta, stBaseDeDatos);
     QString campos;
-    if (AbreTabla(rst, cnn, tabla, campos) && abierta) {
+    if (!error && AbreTabla(rst, cnn, tabla, campos)) {
         try {
             local.agregaNuevo();
             for (const char* c :
                  {"Empresa", "Domicilio", "CP", "CiudadEstado", "Telefonos", "RFC"}) {
                 const QString nombre = QString::fromLatin1(c);
-                local.fijaCampo(nombre, rst->campo(nombre).valor().aTexto());
+                if (!error)
+                    error = local.fijaCampo(nombre, rst->campo(nombre).valor().aTexto());
             }
-            local.fijaCampo(QStringLiteral("ParaLasFechas"), referencia);
-            local.guarda();
-        } catch (const ErrorTESK&) {
-            // The report runs with whatever the file holds.
+            if (!error)
+                error = local.fijaCampo(QStringLiteral("ParaLasFechas"), referencia);
+            if (!error)
+                error = local.guarda();
+        } catch (const ErrorTESK& e) {
+            error = e.error();
         }
     }
     lib.CierraTabla(rst);
@@ -80,6 +153,9 @@ void PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
     } catch (const ErrorTESK&) {
     }
     local.cierra();
+    if (error)
+        return falla(QStringLiteral("%1 (No. %2)").arg(error->descripcion).arg(error->numero));
+    return true;
 }
 
 }  // namespace quilmaro

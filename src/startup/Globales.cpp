@@ -6,5 +6,6 @@ QString stServidor;
 QString stBaseDeDatos;
 QString stRutaPrograma;
 QString stTablaTemporal;
+int inEsperaServidor = kEsperaPredeterminada;
 
 }  // namespace quilmaro

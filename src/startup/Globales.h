@@ -13,5 +13,10 @@ extern QString stBaseDeDatos;
 extern QString stRutaPrograma;
 // The working table of the report being run.
 extern QString stTablaTemporal;
+// Longest wait, in seconds, for the server to take or answer one piece of a statement (the
+// connections' read and write timeouts; connecting waits for it too, at most 15 s). The settings
+// file may change it; see kClaveEspera.
+inline constexpr int kEsperaPredeterminada = 30;
+extern int inEsperaServidor;
 
 }  // namespace quilmaro

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <optional>
+#include <utility>
 
 #include "lib/libTESK.h"
 #include "platform/Plataforma.h"
@@ -38,6 +39,29 @@ void Main(const QString& carpetaPrograma, const std::function<void()>& muestraVe
     asegura(kClaveUrl, kUrlPredeterminada);
     stRutaPrograma = carpeta + QDir::separator();
 
+    QString espera;
+    try {
+        espera = lib.ObtenINI(kClaveEspera, archivo).trimmed();
+    } catch (const ErrorTESK&) {
+        // Reported with the other settings.
+    }
+    inEsperaServidor = kEsperaPredeterminada;
+    if (!espera.isEmpty()) {
+        bool ok = false;
+        const int segundos = espera.toInt(&ok);
+        if (ok && segundos >= 1 && segundos <= 3600) {
+            inEsperaServidor = segundos;
+        } else {
+            muestraMensaje(
+                QStringLiteral("El valor \"%1\" de %2 en el archivo de configuración\n%3\n"
+                               "no es un número de segundos entre 1 y 3600. El programa "
+                               "esperará al servidor %4 segundos.")
+                    .arg(espera, kClaveEspera, archivo)
+                    .arg(kEsperaPredeterminada),
+                QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
+        }
+    }
+
     if (falla) {
         muestraMensaje(
             QStringLiteral("No se pudo leer o escribir el archivo de configuración\n%1\n\n"
@@ -46,6 +70,23 @@ void Main(const QString& carpetaPrograma, const std::function<void()>& muestraVe
                 .arg(archivo, falla->descripcion)
                 .arg(falla->numero),
             QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
+    }
+
+    // Both names go into connection strings, whose options are separated by ";" and whose
+    // values may stand in braces: such a name would choose another server, socket or user.
+    for (const auto& [clave, valor] :
+         {std::pair{kClaveServidor, stServidor}, std::pair{kClaveBaseDeDatos, stBaseDeDatos}}) {
+        if (valor.contains(QLatin1Char(';')) || valor.contains(QLatin1Char('{')) ||
+            valor.contains(QLatin1Char('}'))) {
+            muestraMensaje(
+                QStringLiteral("El valor \"%1\" de %2 en el archivo de configuración\n%3\n"
+                               "no puede usarse: un nombre de servidor o de base de datos "
+                               "no lleva \";\", \"{\" ni \"}\". Corríjalo y vuelva a "
+                               "abrir el programa.")
+                    .arg(valor, clave, archivo),
+                QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+            return;
+        }
     }
 
     QDir::setCurrent(carpetaPrograma);

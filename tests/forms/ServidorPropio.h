@@ -9,6 +9,7 @@
 // program never takes it while it is free for a moment.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -19,7 +20,12 @@
 #include <QProcess>
 #include <QString>
 #include <QThread>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 
 #include "../db/ServidorPrueba.h"
 #include "AyudaVentana.h"
@@ -47,6 +53,7 @@ class ServidorPropio {
         }
     }
     ~ServidorPropio() {
+        descongela();
         detiene();
         QDir(dir_).removeRecursively();
         libera();
@@ -75,10 +82,7 @@ class ServidorPropio {
     // connections closed: the socket refuses new ones. (The process's command line empties
     // before its threads have closed their files, so that is no sign.)
     int mata() const {
-        QFile f(dir_ + QStringLiteral("/mariadb.pid"));
-        if (!f.open(QIODevice::ReadOnly))
-            return -1;
-        const QString pid = QString::fromLatin1(f.readAll()).trimmed();
+        const QString pid = QString::number(proceso());
         if (ejecuta(QStringLiteral("kill"), {QStringLiteral("-KILL"), pid}) != 0)
             return -1;
         for (int i = 0; i < 100; ++i) {
@@ -87,6 +91,30 @@ class ServidorPropio {
             QThread::msleep(50);
         }
         return -1;
+    }
+
+    // Stops its process (SIGSTOP), as a hung machine or a silent network would: connections stay
+    // open and nothing answers. It goes on by itself after maximoMs at the latest, so that a
+    // program that would wait for ever makes its test fail instead of hanging it.
+    bool congela(int maximoMs) {
+        descongela();
+        const pid_t pid = proceso();
+        if (pid <= 0 || ::kill(pid, SIGSTOP) != 0)
+            return false;
+        guardia_ = std::jthread([pid, maximoMs](std::stop_token alto) {
+            std::mutex m;
+            std::condition_variable_any cv;
+            std::unique_lock<std::mutex> l(m);
+            cv.wait_for(l, alto, std::chrono::milliseconds(maximoMs), [] { return false; });
+            ::kill(pid, SIGCONT);
+        });
+        return true;
+    }
+    void descongela() {
+        if (guardia_.joinable()) {
+            guardia_.request_stop();
+            guardia_.join();
+        }
     }
 
     // A connection to one of its databases.
@@ -99,6 +127,10 @@ class ServidorPropio {
     }
 
   private:
+    pid_t proceso() const {
+        QFile f(dir_ + QStringLiteral("/mariadb.pid"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).trimmed().toInt() : 0;
+    }
     // Whether something listens on its socket.
     bool aceptaConexiones() const {
         const QByteArray ruta = QFile::encodeName(socket());
@@ -153,6 +185,7 @@ class ServidorPropio {
     QString dir_;
     QString puerto_;
     int bloqueo_ = -1;
+    std::jthread guardia_;
 };
 
 // A window test on a server of the test program's own: started once for the suite, started
@@ -171,6 +204,7 @@ class PruebaVentanaServidorPropio : public PruebaVentana {
         copiaPrograma(carpeta);
     }
     void TearDown() override {
+        servidor_->descongela();
         plataforma.alProcesarEventos = nullptr;
         plataforma.alMostrarMensaje = nullptr;
         socket_.reset();

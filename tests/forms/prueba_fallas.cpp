@@ -1,6 +1,7 @@
 // Faults the window lives through without losing anything (NECESITA_SERVIDOR): the server gone
 // while invoices are added, a program folder that is read-only or full while the list and the
-// settings are saved, and a layout file removed or damaged between two report runs.
+// settings are saved or a report's local file is made, a missing report template, and a layout
+// file removed or damaged between two report runs.
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -311,6 +312,74 @@ TEST_F(CarpetaSinEspacio, SoloLecturaYLlenaNoPierdenNada) {
     plataforma.responde(Respuesta::Si);
     EXPECT_TRUE(v->Form_QueryUnload());
     EXPECT_EQ(listaGrabada(), enLaVentana);
+}
+
+TEST_F(CarpetaSinEspacio, ReporteSinArchivoLocalNoSeHace) {
+    // A window with one invoice on a database of its own; the layout and the template in the
+    // program folder.
+    const QString base = QStringLiteral("fallas2");
+    auto cnn = preparaBaseVentana(base);
+    cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
+    cnn->ejecuta(
+        "INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, IVA, "
+        "ImpuestoAd) VALUES ('A', 1, '2024-05-01', 'C001', 'PANADERÍA', 1000, 0, 0)");
+    for (const char* n : {"Auxiliar.MDB", "guia.rpt"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, ruta(n)));
+    auto v = abreVentana(base);
+    muestra(*v);
+    agrega(*v, 1, "A");
+    v->optDispos[0]->setChecked(true);
+    const QList<QStringList> lista = filasDe(*v);
+    ASSERT_EQ(lista.size(), 1);
+    SIN_MENSAJES();
+
+    struct Falla {
+        const char* nombre;
+        std::function<bool()> provoca, repara;
+        QStringList dice;  // what the one message names
+    };
+    const QString sinPlantilla = ruta("sin-plantilla.MDB");
+    const Falla fallas[] = {
+        {"solo lectura",
+         [&] { return monta(MS_REMOUNT | MS_RDONLY); },
+         [&] { return monta(MS_REMOUNT); },
+         {punto_, QStringLiteral("(No. %1)").arg(errores::PermisoDenegado)}},
+        {"llena",
+         [&] { return llena(); },
+         [&] { return QFile::remove(ruta("RELLENO.BIN")); },
+         {ruta("TEMPORAL0000.MDB"), "membrete",
+          QStringLiteral("(No. %1)").arg(errores::DiscoLleno)}},
+        {"sin Auxiliar.MDB",
+         [&] { return QFile::rename(ruta("Auxiliar.MDB"), sinPlantilla); },
+         [&] { return QFile::rename(sinPlantilla, ruta("Auxiliar.MDB")); },
+         {"Auxiliar.MDB", punto_}},
+    };
+    for (const Falla& f : fallas) {
+        SCOPED_TRACE(f.nombre);
+        ASSERT_TRUE(f.provoca());
+        plataforma.limpia();
+        EXPECT_NO_THROW(v->cmdReporte_Click());
+        EXPECT_FALSE(plataforma.terminado());
+        ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
+        const Mensaje& m = plataforma.mensajes()[0];
+        for (const QString& d : f.dice)
+            EXPECT_TRUE(m.texto.contains(d)) << qPrintable(m.texto) << " lacks " << qPrintable(d);
+        EXPECT_EQ(m.icono, Icono::Critico);
+        EXPECT_FALSE(v->crpReport()->ultimoDocumento());
+        ASSERT_TRUE(f.repara());
+        EXPECT_EQ(QDir(punto_).entryList({"TEMP*.MDB"}, QDir::Files), QStringList());
+        EXPECT_EQ(cuentaSQL(*cnn,
+                            "SELECT COUNT(*) FROM information_schema.tables WHERE "
+                            "table_schema='" +
+                                base + "' AND table_name LIKE 'tbltemp%'"),
+                  0);
+        EXPECT_EQ(filasDe(*v), lista);
+    }
+    // Every fault mended: the report is made, with its letterhead.
+    plataforma.limpia();
+    v->cmdReporte_Click();
+    SIN_MENSAJES();
+    ASSERT_TRUE(v->crpReport()->ultimoDocumento());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,14 +1,20 @@
-// The server killed in the middle of a report run, while the listed invoices are copied
-// (NECESITA_SERVIDOR: the test starts a server of its own and kills that one): the run stops with
-// one clear message, the program and its list go on, nothing of the run stays behind once the
-// server is back, and the next run works.
+// The server killed or stopped in the middle of a report run, while the listed invoices are
+// copied (NECESITA_SERVIDOR: the test starts a server of its own and kills that one), and a run
+// the clerk cancels: the run stops with at most one clear message, the program and its list go
+// on, nothing of the run stays behind once the server is back, and the next run works.
 
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 #include <optional>
 
+#include "AyudaPruebas.h"
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "ServidorPropio.h"
@@ -16,6 +22,8 @@
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Documento.h"
 #include "reports/Reportes.h"
+#include "startup/Globales.h"
+#include "startup/Principal.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -50,6 +58,10 @@ class ServidorMuereEnReporte : public PruebaVentanaServidorPropio {
                               rs->campo(1).valor().aTexto()});
         ASSERT_EQ(registros.size(), kFacturas);
         ASSERT_TRUE(escribeBytes(carpeta.filePath(kArchivoLista), lista::escribe(registros)));
+    }
+    void TearDown() override {
+        inEsperaServidor = kEsperaPredeterminada;
+        PruebaVentanaServidorPropio::TearDown();
     }
     // Working tables on the server.
     long long tablasDeTrabajo() {
@@ -145,4 +157,108 @@ TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
     EXPECT_TRUE(texto.contains(QStringLiteral("Facturas en la guía: %1").arg(kFacturas)));
     EXPECT_EQ(tablasDeTrabajo(), 0);
     EXPECT_EQ(listaSinTemporales(*v), antes);
+}
+
+TEST_F(ServidorMuereEnReporte, CancelarDejaLaListaYNadaMas) {
+    auto v = abreVentana(QStringLiteral("datos1"));
+    muestra(*v);
+    const QList<QStringList> antes = listaSinTemporales(*v);
+    v->optDispos[0]->setChecked(true);
+    // The clerk presses Cancelar once part of the list has been copied.
+    int avanceAlCancelar = -1;
+    plataforma.alProcesarEventos = [&] {
+        if (auto* d = avanceVisible(); d && d->value() > 0 && avanceAlCancelar < 0) {
+            avanceAlCancelar = d->value();
+            auto* boton = d->findChild<QPushButton*>();
+            ASSERT_TRUE(boton);
+            EXPECT_EQ(boton->text(), "Cancelar");
+            boton->click();
+        }
+    };
+    v->cmdReporte_Click();
+    plataforma.alProcesarEventos = nullptr;
+    EXPECT_GT(avanceAlCancelar, 0);
+    EXPECT_LT(avanceAlCancelar, kFacturas);
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    EXPECT_FALSE(v->crpReport()->ultimoDocumento());
+    EXPECT_FALSE(avanceVisible());
+    EXPECT_EQ(tablasDeTrabajo(), 0);
+    EXPECT_EQ(listaSinTemporales(*v), antes);
+}
+
+TEST_F(ServidorMuereEnReporte, ServidorCongeladoNoDetieneLaVentanaMasDeLoDicho) {
+    // The administrator shortened the wait to 2 s in the settings file.
+    ASSERT_TRUE(escribeBytes(carpeta.filePath("QUILMARO.INI"),
+                             "[Ruta de los datos del sistema]\r\nlocalhost\r\n"
+                             "[Base de datos a usar]\r\ndatos1\r\n"
+                             "[Segundos de espera del servidor]\r\n2\r\n"));
+    const QString actual = QDir::currentPath();
+    Main(carpeta.path(), nullptr);
+    QDir::setCurrent(actual);
+    ASSERT_EQ(inEsperaServidor, 2);
+    auto v = abreVentana(QStringLiteral("datos1"));
+    muestra(*v);
+    const QList<QStringList> antes = listaSinTemporales(*v);
+    v->optDispos[0]->setChecked(true);
+    plataforma.alMostrarMensaje = [&](const Mensaje& m) {
+        if (m.botones == Botones::SiNo)
+            plataforma.responde(Respuesta::No);
+    };
+    // Each case stops the server (it goes on by itself after 40 s at the latest) and must
+    // end, with one message and nothing else, well before then.
+    struct Caso {
+        const char* nombre;
+        std::function<void()> congela, ordena;
+    };
+    const Caso casos[] = {
+        {"al buscar una factura", [&] { ASSERT_TRUE(servidor_->congela(40000)); },
+         [&] {
+             v->txtFactura->setText("1");
+             v->cmbSerie->setCurrentIndex(v->cmbSerie->findText("Z"));
+             v->cmdAgregar_Click();
+         }},
+        {"al copiar la lista del reporte", [] {},
+         [&] {
+             bool congelado = false;
+             plataforma.alProcesarEventos = [&] {
+                 if (auto* d = avanceVisible(); d && d->value() > 0 && !congelado) {
+                     congelado = true;
+                     EXPECT_TRUE(servidor_->congela(40000));
+                 }
+             };
+             v->cmdReporte_Click();
+             plataforma.alProcesarEventos = nullptr;
+         }},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        plataforma.limpia();
+        c.congela();
+        QElapsedTimer reloj;
+        reloj.start();
+        EXPECT_NO_THROW(c.ordena());
+        EXPECT_LT(reloj.elapsed(), 20000);
+        servidor_->descongela();
+        EXPECT_FALSE(plataforma.terminado());
+        ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
+        EXPECT_TRUE(plataforma.mensajes()[0].texto.contains("servidor"))
+            << qPrintable(plataforma.mensajes()[0].texto);
+        EXPECT_FALSE(v->crpReport()->ultimoDocumento());
+        EXPECT_EQ(listaSinTemporales(*v), antes);
+    }
+    // The server answers again: the next run works and leaves no working table.
+    plataforma.limpia();
+    v->cmdReporte_Click();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    EXPECT_TRUE(v->crpReport()->ultimoDocumento());
+    EXPECT_EQ(tablasDeTrabajo(), 0);
+
+    // A save to the server: a statement larger than the socket's buffers waits on writing it.
+    auto cnn = servidor_->conecta("datos1");
+    ASSERT_TRUE(servidor_->congela(40000));
+    QElapsedTimer reloj;
+    reloj.start();
+    const QString grande = "DO '" + QString(8 << 20, 'x') + "'";
+    EXPECT_EQ(numeroDeError([&] { cnn->ejecuta(grande); }), errores::ServidorInalcanzable);
+    EXPECT_LT(reloj.elapsed(), 20000);
 }

@@ -114,3 +114,20 @@ TEST_F(Temporales, UnaMarcaSobreUnArchivoQueOtroBorroSeToma) {
     EXPECT_TRUE(enUso.borra());
     EXPECT_TRUE(archivos::borraSiNoEstaEnUso(nombre));  // already gone counts as deleted
 }
+
+TEST_F(Temporales, DiezMilSobrantesEnLaCarpeta) {
+    // Files left by killed runs, in either letter case, and other files: the one free name is
+    // found, taken, and then no name is left.
+    for (int n = 0; n <= 9999; ++n) {
+        if (n == 9876)
+            continue;
+        const QString nombre = QString("TEMPORAL%1.MDB").arg(n, 4, 10, QChar('0'));
+        ASSERT_TRUE(escribeBytes(carpeta.filePath(n % 7 ? nombre : nombre.toLower()), ""));
+    }
+    ASSERT_TRUE(escribeBytes(carpeta.filePath("TEMPORAL9876.MDB.bak"), ""));
+    EXPECT_EQ(NombreTemporal(), carpeta.filePath("TEMPORAL9876.MDB"));
+    QString motivo;
+    EXPECT_EQ(NombreTemporal(&motivo), QString());
+    EXPECT_TRUE(motivo.contains("en uso")) << qPrintable(motivo);
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+}

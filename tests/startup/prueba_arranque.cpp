@@ -23,7 +23,7 @@ const QByteArray kSeisLineas =
     "[URL de los datos del sistema]\r\nc:\\mysql\\data\r\n";
 
 struct Salida {
-    QString servidor, base, ruta, actual, errores;
+    QString servidor, base, ruta, actual, espera, errores;
     int codigo = -1;
 };
 
@@ -66,6 +66,8 @@ class Arranque : public ::testing::Test {
                 s.ruta = valor("stRutaPrograma");
             if (l.startsWith("actual="))
                 s.actual = valor("actual");
+            if (l.startsWith("inEsperaServidor="))
+                s.espera = valor("inEsperaServidor");
         }
         return s;
     }
@@ -111,6 +113,55 @@ TEST_F(Arranque, ValoresEnMayusculasYClavesExistentes) {
     ASSERT_TRUE(escribeBytes(ini(), "[Ruta de los datos del sistema]\r\nlocalhost \r\n"));
     s = corre();
     EXPECT_EQ(s.servidor, "localhost ");
+}
+
+TEST_F(Arranque, NombreQueAgregaOpcionesALaConexionSeRechaza) {
+    // A name with ";" or braces would add options to the connection string (another socket,
+    // another user): one message naming the key, and the window is not shown.
+    struct Caso {
+        const char *clave, *valor;
+    };
+    const Caso casos[] = {
+        {"[Base de datos a usar]", "datos1;SOCKET=/elsewhere"},
+        {"[Base de datos a usar]", "{datos1"},
+        {"[Ruta de los datos del sistema]", "srv;UID=otro"},
+        {"[Ruta de los datos del sistema]", "srv}"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.valor);
+        const QByteArray contenido = QByteArray(c.clave) + "\r\n" + c.valor + "\r\n";
+        ASSERT_TRUE(escribeBytes(ini(), contenido));
+        const Salida s = corre();
+        EXPECT_EQ(s.codigo, 0);
+        EXPECT_TRUE(s.base.isEmpty() && s.ruta.isEmpty()) << qPrintable(s.base);  // no window
+        EXPECT_EQ(s.errores.count("no puede usarse"), 1) << qPrintable(s.errores);
+        EXPECT_TRUE(s.errores.contains(c.clave)) << qPrintable(s.errores);
+        EXPECT_TRUE(s.errores.contains("QUILMARO.INI"));
+    }
+}
+
+TEST_F(Arranque, EsperaDelServidor) {
+    // Optional and not written; a value that is not a number of seconds is named and ignored.
+    struct Caso {
+        const char* valor;
+        QString espera;
+        bool aviso;
+    };
+    const Caso casos[] = {{nullptr, "30", false}, {"2", "2", false},  {"3600", "3600", false},
+                          {"0", "30", true},      {"-5", "30", true}, {"diez", "30", true},
+                          {"3601", "30", true}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.valor ? c.valor : "(sin clave)");
+        QByteArray contenido = kSeisLineas;
+        if (c.valor)
+            contenido += QByteArray("[Segundos de espera del servidor]\r\n") + c.valor + "\r\n";
+        ASSERT_TRUE(escribeBytes(ini(), contenido));
+        const Salida s = corre();
+        EXPECT_EQ(s.espera, c.espera);
+        EXPECT_EQ(s.errores.contains("[Segundos de espera del servidor]"), c.aviso)
+            << qPrintable(s.errores);
+        EXPECT_EQ(leeBytes(ini()), contenido);
+    }
 }
 
 TEST_F(Arranque, ValorVacioSeReemplazaPorElPredeterminado) {

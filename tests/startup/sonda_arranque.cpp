@@ -15,6 +15,7 @@ int main(int argc, char* argv[]) {
         std::printf("stBaseDeDatos=[%s]\n", qUtf8Printable(quilmaro::stBaseDeDatos));
         std::printf("stRutaPrograma=[%s]\n", qUtf8Printable(quilmaro::stRutaPrograma));
         std::printf("actual=[%s]\n", qUtf8Printable(QDir::currentPath()));
+        std::printf("inEsperaServidor=[%d]\n", quilmaro::inEsperaServidor);
     });
     return 0;
 }

@@ -746,17 +746,19 @@ void frmReporte::ejecutaReporte(bool cobranza) {
         }
         pedido.destino = optDispos[0]->isChecked() ? 0 : 1;
         pedido.referencia = txtReferencia->text();
-        // A long list shows how the copy goes; the window keeps painting meanwhile.
+        // A long list shows how the copy goes, and Cancelar stops the run (it leaves nothing
+        // behind); the window keeps painting meanwhile.
         std::unique_ptr<QProgressDialog> avance;
         if (pedido.ids.size() > kFilasConAvance) {
             avance = std::make_unique<QProgressDialog>(QStringLiteral("Preparando el reporte..."),
-                                                       QString(), 0,
+                                                       QStringLiteral("Cancelar"), 0,
                                                        static_cast<int>(pedido.ids.size()), this);
             avance->setWindowTitle(kTituloPrograma);
             avance->setWindowModality(Qt::WindowModal);
             avance->setMinimumDuration(0);
             avance->show();
             pedido.progreso = [&avance](int hechas, int) { avance->setValue(hechas); };
+            pedido.cancelado = [&avance] { return avance->wasCanceled(); };
         }
         EjecutaReporte(pedido, estado_->cnnDatos, estado_->rstFactura,
                        cobranza ? *estado_->crpReport2 : *estado_->crpReport);
