@@ -93,11 +93,14 @@ QString descripcion(MYSQL* m) {
     return QString::fromUtf8(mysql_error(m));
 }
 
-// A failure of a statement: the client library's own (the link to the server) or the server's.
+// A failure of a statement: the link to the server lost, another failure of the client library
+// (which keeps its own number), or the server's refusal.
 [[noreturn]] void lanzaDeSentencia(MYSQL* m) {
     const unsigned n = mysql_errno(m);
-    if (n >= 2000 && n < 3000)
+    if (esInalcanzable(n))
         throw ErrorBdD(errores::ServidorInalcanzable, descripcion(m));
+    if (n >= 2000 && n < 3000)
+        throw ErrorBdD(static_cast<int>(n), descripcion(m));
     throw ErrorBdD(errores::SentenciaRechazada, descripcion(m));
 }
 
