@@ -82,4 +82,10 @@ bool fijaAtributos(const QString& ruta, std::uint32_t palabra);
 // the other end closed or dropped shows up here without a round trip over the network.
 bool socketEnCalma(std::intptr_t socket);
 
+// --- Processes -----------------------------------------------------------------------------------
+
+// Whether process `pid` of this computer is running and runs the same program file as this
+// process. When that cannot be told (a process of another user) a running one counts as ours.
+bool esProcesoDelPrograma(std::int64_t pid);
+
 }  // namespace quilmaro::sistema

@@ -66,7 +66,15 @@ void PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
             for (const char* c :
                  {"Empresa", "Domicilio", "CP", "CiudadEstado", "Telefonos", "RFC"}) {
                 const QString nombre = QString::fromLatin1(c);
-                local.fijaCampo(nombre, rst->campo(nombre).valor().aTexto());
+                // A column this server's table lacks leaves its line blank; the others stay.
+                QString valor;
+                try {
+                    valor = rst->campo(nombre).valor().aTexto();
+                } catch (const ErrorTESK& e) {
+                    if (e.numero() != errores::CampoInexistente)
+                        throw;
+                }
+                local.fijaCampo(nombre, valor);
             }
             local.fijaCampo(QStringLiteral("ParaLasFechas"), referencia);
             local.guarda();

@@ -40,6 +40,8 @@ class Exportacion : public PruebaVentana {
                              .arg(n, 3, 10, QChar('0'))
                              .arg(n % 2 ? "PANADERÍA L''ESPIGA" : "TALLER \"EL GÜERO\"")
                              .arg(1000 + n));
+        // One of them without a date: blank in every format.
+        cnn->ejecuta("UPDATE facturas SET Fecha = NULL WHERE Factura = 35");
         for (const char* f : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
             ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + f, carpeta.filePath(f)));
         v = abreVentana(kBase);
@@ -64,6 +66,7 @@ TEST_F(Exportacion, TextoEnColumnas) {
     ASSERT_TRUE(vista().exportaArchivo(ruta, reporte::FormatoArchivo::Texto));
     const QByteArray bytes = leeBytes(ruta);
     EXPECT_TRUE(bytes.contains("\r\n"));
+    EXPECT_FALSE(bytes.contains("0000-00-00"));
     EXPECT_EQ(bytes.count('\f'), vista().cuentaPaginas() - 1);  // one page after another
     const QStringList lineas = texto::separaLineas(texto::deWindows1252(bytes));
     // Every invoice once, in the list's order, with its name and total on its line.
@@ -112,6 +115,7 @@ TEST_F(Exportacion, TextoEnriquecidoYDocumento) {
     EXPECT_EQ(r.count("\\page"), vista().cuentaPaginas() - 1);
     EXPECT_EQ(r.count("PANADER\\u205\\'cdA L'ESPIGA"), 35);  // Í written both ways, every row
     EXPECT_EQ(leeBytes(doc), r);  // the word-processor document holds the same rich text
+    EXPECT_FALSE(r.contains("0000-00-00"));
 }
 
 TEST_F(Exportacion, HojaDeCalculoDeLosRenglones) {
@@ -141,6 +145,10 @@ TEST_F(Exportacion, HojaDeCalculoDeLosRenglones) {
     EXPECT_TRUE(filas[1].contains("C070"));                         // codes stay texts
     EXPECT_TRUE(filas[1].contains("TALLER \"EL GÜERO\""));
     EXPECT_TRUE(filas[2].contains("PANADERÍA L'ESPIGA"));
+    // Invoice 35 has no date: its row has no date at all, its neighbours have theirs.
+    EXPECT_EQ(filas[36].mid(0, 3), QStringList({"36", "A", "35"}));
+    EXPECT_TRUE(filas[35].contains("05/mar/17") && !filas[36].contains("05/mar/17"));
+    EXPECT_FALSE(filas[36].join('|').contains("0000-00-00"));
 }
 
 TEST_F(Exportacion, DesdeElBotonDeLaVista) {

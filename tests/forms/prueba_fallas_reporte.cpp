@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <optional>
@@ -145,4 +146,24 @@ TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
     EXPECT_TRUE(texto.contains(QStringLiteral("Facturas en la guía: %1").arg(kFacturas)));
     EXPECT_EQ(tablasDeTrabajo(), 0);
     EXPECT_EQ(listaSinTemporales(*v), antes);
+}
+
+// The letterhead table of a server of the test's own, which may lose a column.
+class MembreteIncompleto : public PruebaVentanaServidorPropio {};
+
+TEST_F(MembreteIncompleto, UnaColumnaQueFaltaDejaSuLineaEnBlancoYLasDemas) {
+    auto general = servidor_->conecta("generalvelmorita");
+    general->ejecuta("ALTER TABLE empresas DROP COLUMN Telefonos");
+    stBaseDeDatos = "datos1";
+    QString archivo = carpeta.filePath("TEMPORAL0000.MDB");
+    PreparaAuxiliar(archivo, "RUTA 1");
+    general->ejecuta("ALTER TABLE empresas ADD COLUMN Telefonos varchar(80) AFTER CiudadEstado");
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    QProcess p;
+    p.start("sqlite3", {archivo,
+                        "SELECT Empresa||'|'||CiudadEstado||'|'||IFNULL(Telefonos, "
+                        "'-')||'|'||RFC||'|'||ParaLasFechas FROM Generales"});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+              "DISTRIBUIDORA VELMORITA, S.A. DE C.V.|GUADALAJARA, JALISCO||DVE950612KT3|RUTA 1");
 }
