@@ -84,8 +84,9 @@ bool socketEnCalma(std::intptr_t socket);
 
 // --- Processes -----------------------------------------------------------------------------------
 
-// Whether process `pid` of this computer is running and runs the same program file as this
-// process. When that cannot be told (a process of another user) a running one counts as ours.
+// Whether process `pid` of this computer is running and runs this program (a program file of the
+// same name as this process's). When that cannot be told (a process of another user) a running
+// one counts as this program.
 bool esProcesoDelPrograma(std::int64_t pid);
 
 }  // namespace quilmaro::sistema

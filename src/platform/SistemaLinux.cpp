@@ -311,10 +311,10 @@ bool esProcesoDelPrograma(std::int64_t pid) {
         return false;
     if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)
         return false;  // no such process
-    // The program file, without the mark the kernel adds once it is replaced (an update while
-    // the program runs).
+    // The program file's name, without the mark the kernel adds once the file is replaced (an
+    // update while the program runs); another installation of the program counts as the program.
     const auto programa = [](const QString& enlace) {
-        QString r = QFile::symLinkTarget(enlace);
+        QString r = QFileInfo(QFile::symLinkTarget(enlace)).fileName();
         if (r.endsWith(QLatin1String(" (deleted)")))
             r.chop(10);
         return r;

@@ -104,9 +104,17 @@ bool esProcesoDelPrograma(std::int64_t pid) {
     CloseHandle(h);
     if (!vivo || !conNombre)
         return vivo;
+    // Another installation of the program counts as the program: the file names are compared.
     wchar_t propio[MAX_PATH * 4];
     const DWORD largoPropio = GetModuleFileNameW(nullptr, propio, MAX_PATH * 4);
-    return largoPropio == 0 || _wcsicmp(std::wstring(suyo, largo).c_str(), propio) == 0;
+    if (largoPropio == 0)
+        return true;
+    const auto nombre = [](const std::wstring& ruta) {
+        const size_t barra = ruta.find_last_of(L"\\/");
+        return barra == std::wstring::npos ? ruta : ruta.substr(barra + 1);
+    };
+    return _wcsicmp(nombre(std::wstring(suyo, largo)).c_str(),
+                    nombre(std::wstring(propio, largoPropio)).c_str()) == 0;
 }
 
 }  // namespace quilmaro::sistema

@@ -89,7 +89,8 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
                     std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp);
 
 // Drops the working tables earlier runs had to leave behind because the server went away, each
-// only while it still carries its run's mark. Tables it cannot reach yet stay for another time.
+// only while it still carries its run's mark, then those of copies that are gone
+// (DescartaTablasAbandonadas). Tables it cannot reach yet stay for another time.
 // EjecutaReporte calls it first; the window calls it when it closes.
 void DescartaTablasPendientes(const std::shared_ptr<Conexion>& cnn);
 
