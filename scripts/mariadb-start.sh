@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Starts a private MariaDB server for the tests and the demo; never the system service.
-#   scripts/mariadb-start.sh DIR [PORT]
+#   scripts/mariadb-start.sh DIR [PORT [SQL_MODE]]
 # Everything lives under DIR: the data folder (created with mariadb-install-db on first use), the
 # socket DIR/mariadb.sock, the pid file, the error log. root logs in with an empty password over the
 # socket and over TCP on 127.0.0.1:PORT. PORT defaults to the one used last time in DIR when it is
 # free, else to the first free port from there (13306 the first time). A second start with the
 # server already running finds it and does nothing.
+# SQL_MODE, when given, is the server's sql_mode (as --sql-mode= would set it: e.g. the strict
+# modes of MySQL 8.0); it is kept in DIR and used again by later starts that do not name one.
 # DIR/entorno then holds MYSQL_UNIX_PORT=... and MYSQL_TCP_PORT=... for clients.
 set -euo pipefail
 
@@ -82,6 +84,15 @@ else
 fi
 echo "$puerto" >"$dir/puerto"
 
+# The server's SQL mode: the one given, else the one kept from an earlier start, else the default.
+if [ $# -ge 3 ]; then
+  printf '%s\n' "$3" >"$dir/modo-sql"
+fi
+modo=()
+if [ -f "$dir/modo-sql" ]; then
+  modo=("--sql-mode=$(cat "$dir/modo-sql")")
+fi
+
 usuario=()
 if [ "$(id -u)" -eq 0 ]; then
   usuario=(--user=root)
@@ -113,7 +124,7 @@ rm -f "$socket" "$pidfile"
 # The server outlives this script (setsid: its own session, no terminal).
 setsid "$mariadbd" --no-defaults --datadir="$datos" --socket="$socket" --port="$puerto" \
   --bind-address=127.0.0.1 --pid-file="$pidfile" --log-error="$log" --tmpdir="$dir/tmp" \
-  "${usuario[@]}" "${comunes[@]}" </dev/null >>"$dir/salida.log" 2>&1 9>&- &
+  "${usuario[@]}" "${comunes[@]}" "${modo[@]}" </dev/null >>"$dir/salida.log" 2>&1 9>&- &
 
 for _ in $(seq 1 600); do
   if [ -S "$socket" ] && cliente -e 'select 1' >/dev/null 2>&1; then

@@ -100,17 +100,20 @@ unsigned esperaDatos() {
     return static_cast<unsigned>(inEsperaServidor > 0 ? inEsperaServidor : kEsperaPredeterminada);
 }
 
-// A failure of a statement: the client library's own (the link to the server) or the server's.
-// A link lost once the whole wait has passed is a server that stopped answering; the library
-// calls it a lost connection, the clerk is told what happened.
+// A failure of a statement: the link to the server lost, another failure of the client library
+// (which keeps its own number), or the server's refusal. A link lost once the whole wait has
+// passed is a server that stopped answering; the library calls it a lost connection, the clerk
+// is told what happened.
 [[noreturn]] void lanzaDeSentencia(MYSQL* m, const QElapsedTimer& reloj) {
     const unsigned n = mysql_errno(m);
     if (n == 2013 && reloj.elapsed() >= qint64(esperaDatos()) * 1000 - 250)
         throw ErrorBdD(
             errores::ServidorInalcanzable,
             QStringLiteral("El servidor no respondió en %1 segundos").arg(esperaDatos()));
-    if (n >= 2000 && n < 3000)
+    if (esInalcanzable(n))
         throw ErrorBdD(errores::ServidorInalcanzable, descripcion(m));
+    if (n >= 2000 && n < 3000)
+        throw ErrorBdD(static_cast<int>(n), descripcion(m));
     throw ErrorBdD(errores::SentenciaRechazada, descripcion(m));
 }
 

@@ -32,7 +32,8 @@ inline constexpr int ConexionCerrada = 3709;
 }  // namespace errores
 
 // Thrown by every operation of the layer. Access denied (1045), unknown database (1049) and the
-// server's other refusals at connect time keep the server's own number.
+// server's other refusals at connect time keep the server's own number; so do the client
+// library's failures that are no lost link (2014 commands out of sync, 2008 out of memory, ...).
 class ErrorBdD : public ErrorTESK {
   public:
     using ErrorTESK::ErrorTESK;

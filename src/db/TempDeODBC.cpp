@@ -119,8 +119,9 @@ ValorCopia valorParaCopia(const CampoBdD& origen, const ColumnaBdD& destino, con
     const bool esTextoSimple = quilmaro::esTextoSimple(destino);
 
     if (origen.esNulo()) {
-        // NoNull's blank where the column takes it (0, '', the zero date); NULL elsewhere.
-        if ((esNumeroSimple && v.esNumero()) || esTextoSimple || esFecha)
+        // NoNull's blank where the column takes it (0, ''); NULL elsewhere: a missing date stays
+        // missing (strict servers refuse the zero date, and it would print as one).
+        if ((esNumeroSimple && v.esNumero()) || esTextoSimple)
             return {v.esNumero() ? numeroSQL(v) : v.aTexto(), std::nullopt};
         return {QString(), QStringLiteral("NULL")};
     }
@@ -347,7 +348,8 @@ std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const Q
                              const std::vector<RenglonCopia>& renglones) {
     if (renglones.empty())
         return 0;
-    // Each column as PasaCampos would write it; the same blanks, computed by the server.
+    // Each column as PasaCampos would write it; the same blanks, computed by the server, and
+    // NULL dates kept NULL.
     QString columnas;
     QString valores;
     for (int j = 0; j < rstDestino.cuentaCampos(); ++j) {
@@ -360,8 +362,6 @@ std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const Q
             valor = QStringLiteral("COALESCE(%1, 0)").arg(valor);
         else if (esTextoSimple(c))
             valor = QStringLiteral("COALESCE(%1, '')").arg(valor);
-        else if (c.tipo == tipos::adDBDate)
-            valor = QStringLiteral("COALESCE(%1, '0000-00-00')").arg(valor);
         columnas += nombre + QLatin1Char(',');
         valores += valor + QLatin1Char(',');
     }

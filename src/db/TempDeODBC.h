@@ -53,9 +53,9 @@ QString InsertaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
 
 // Copies the current row of rstOrigen into stTabla through InsertaRegistro: every column that
 // rstDestino also has (by name, any letter case), except long texts and long binaries. NULLs go
-// through NoNull where that gives a value the column takes (numbers 0, texts "", dates the
-// zero date); elsewhere they stay NULL. Date-times keep their time, decimals their digits,
-// doubles every digit, binary columns their bytes.
+// through NoNull where that gives a value the column takes (numbers 0, texts ""); elsewhere
+// (dates, times, decimals, bits, ...) they stay NULL. Date-times keep their time, decimals their
+// digits, doubles every digit, binary columns their bytes.
 void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
                 const std::shared_ptr<Recordset>& rstDestino,
                 const std::shared_ptr<Conexion>& cnnBdD, const QString& stTabla);
@@ -77,9 +77,10 @@ struct RenglonCopia {
 // `renglones`, as PasaCampos copies one row: every column of rstDestino (an empty record set of
 // the destination, shaped like the origin) except long texts and long binaries, and
 // columnaRenglon, which receives the row's place in the list; a NULL gets NoNull's blank where
-// the column takes one. A listed ID with no row is passed over; one listed twice is copied twice
-// (a destination with a key refuses that: list each ID once).
-// Shows nothing: a failure is thrown as the connection reports it. Returns the rows copied.
+// the column takes one (numbers, texts) and stays NULL elsewhere (dates included). A listed ID with
+// no row is passed over; one listed twice is copied twice (a destination with a key refuses that:
+// list each ID once). Shows nothing: a failure is thrown as the connection reports it. Returns the
+// rows copied.
 std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const QString& stOrigen,
                              const QString& stDestino, const QString& columnaRenglon,
                              const std::vector<RenglonCopia>& renglones);

@@ -207,6 +207,18 @@ QString valorDeLista(const std::shared_ptr<Conexion>& cnn, int tipo, QString& va
             }
             valor = tesk().FechaSQL(valor);
             return apostrofo + escapaPara(cnn, valor) + apostrofo;
+        case tipos::adDBTimeStamp:
+        case tipos::adDBTime: {
+            // Written as SQL by the caller (NOW(), a bare value); one the caller quoted keeps its
+            // quotes as quotes and only what stands between them is escaped.
+            const QString t = valor.trimmed();
+            if (t.size() >= 2 && t.startsWith(apostrofo) && t.endsWith(apostrofo)) {
+                const QString dentro =
+                    t.mid(1, t.size() - 2).replace(QStringLiteral("''"), apostrofo);
+                return apostrofo + escapaPara(cnn, dentro) + apostrofo;
+            }
+            return escapaPara(cnn, valor);
+        }
         default:
             // The classic numeric kinds and every other one.
             return escapaPara(cnn, valor);

@@ -36,8 +36,9 @@ QString escapaPara(const std::shared_ptr<Conexion>& cnn, const QString& valor);
 // A value of a field list as the statement builders write it for a column of type code `tipo`
 // (-1: a column the table lacks): bare for the classic numeric kinds, between quotes for texts
 // and unknown columns, for dates NOW() for a value beginning with "now" and otherwise FechaSQL's
-// text between quotes (valor is rewritten to what is written), anything else bare. Escaped for
-// the connection.
+// text between quotes (valor is rewritten to what is written), anything else bare (a date-time
+// or time the caller quoted keeps its quotes, only what stands between them escaped). Escaped
+// for the connection.
 QString valorDeLista(const std::shared_ptr<Conexion>& cnn, int tipo, QString& valor);
 
 // `name` with back-quotes doubled inside.

@@ -82,4 +82,11 @@ bool fijaAtributos(const QString& ruta, std::uint32_t palabra);
 // the other end closed or dropped shows up here without a round trip over the network.
 bool socketEnCalma(std::intptr_t socket);
 
+// --- Processes -----------------------------------------------------------------------------------
+
+// Whether process `pid` of this computer is running and runs this program (a program file of the
+// same name as this process's). When that cannot be told (a process of another user) a running
+// one counts as this program.
+bool esProcesoDelPrograma(std::int64_t pid);
+
 }  // namespace quilmaro::sistema

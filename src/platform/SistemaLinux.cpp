@@ -21,7 +21,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <limits>
 
 #include "lib/Biblioteca.h"
 #include "platform/Sistema.h"
@@ -302,6 +304,23 @@ bool socketEnCalma(std::intptr_t socket) {
         r = ::poll(&p, 1, 0);
     while (r < 0 && errno == EINTR);
     return r == 0;
+}
+
+bool esProcesoDelPrograma(std::int64_t pid) {
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)
+        return false;  // no such process
+    // The program file's name, without the mark the kernel adds once the file is replaced (an
+    // update while the program runs); another installation of the program counts as the program.
+    const auto programa = [](const QString& enlace) {
+        QString r = QFileInfo(QFile::symLinkTarget(enlace)).fileName();
+        if (r.endsWith(QLatin1String(" (deleted)")))
+            r.chop(10);
+        return r;
+    };
+    const QString suyo = programa(QStringLiteral("/proc/%1/exe").arg(pid));
+    return suyo.isEmpty() || suyo == programa(QStringLiteral("/proc/self/exe"));
 }
 
 }  // namespace quilmaro::sistema

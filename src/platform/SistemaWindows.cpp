@@ -90,6 +90,33 @@ bool socketEnCalma(std::intptr_t socket) {
     return WSAPoll(&p, 1, 0) == 0;
 }
 
+bool esProcesoDelPrograma(std::int64_t pid) {
+    if (pid <= 0 || pid > 0xFFFFFFFFLL)
+        return false;
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!h)
+        return GetLastError() == ERROR_ACCESS_DENIED;  // running, but not to be looked at
+    DWORD salida = 0;
+    const bool vivo = GetExitCodeProcess(h, &salida) && salida == STILL_ACTIVE;
+    wchar_t suyo[MAX_PATH * 4];
+    DWORD largo = MAX_PATH * 4;
+    const bool conNombre = QueryFullProcessImageNameW(h, 0, suyo, &largo) != 0;
+    CloseHandle(h);
+    if (!vivo || !conNombre)
+        return vivo;
+    // Another installation of the program counts as the program: the file names are compared.
+    wchar_t propio[MAX_PATH * 4];
+    const DWORD largoPropio = GetModuleFileNameW(nullptr, propio, MAX_PATH * 4);
+    if (largoPropio == 0)
+        return true;
+    const auto nombre = [](const std::wstring& ruta) {
+        const size_t barra = ruta.find_last_of(L"\\/");
+        return barra == std::wstring::npos ? ruta : ruta.substr(barra + 1);
+    };
+    return _wcsicmp(nombre(std::wstring(suyo, largo)).c_str(),
+                    nombre(std::wstring(propio, largoPropio)).c_str()) == 0;
+}
+
 }  // namespace quilmaro::sistema
 
 #endif  // Q_OS_WIN

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSet>
-#include <QUuid>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -41,7 +40,7 @@ std::vector<Pendiente>& pendientes() {
 // A mark no other run shares, kept as the working table's comment: a table is only dropped
 // later when it still carries it (after a restart the name may belong to another workstation).
 QString marcaNueva() {
-    return QStringLiteral("Quilmaro ") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return MarcaTablaTrabajo();
 }
 
 // The working table and the local file of one run, removed when the run ends however it ends.
@@ -145,6 +144,9 @@ void DescartaTablasPendientes(const std::shared_ptr<Conexion>& cnn) {
             return;  // the server is still away: another time
         }
     }
+    // Those of copies killed during a report, on this workstation or another.
+    if (cnn && cnn->estaAbierta())
+        DescartaTablasAbandonadas(*cnn);
 }
 
 bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnDatos,

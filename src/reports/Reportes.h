@@ -2,6 +2,7 @@
 // Report runs: the working table on the server, the local report database with the company's
 // letterhead, and the two report commands.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -44,6 +45,20 @@ bool PreparaAuxiliar(QString& stArchivo, const QString& referencia);
 QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* error = nullptr,
                          const QString& columnasExtra = {}, const QString& marca = {});
 
+// A new mark for a working table: which workstation (host name) and process made it, when, and
+// an identifier no other run shares.
+QString MarcaTablaTrabajo();
+
+// Whether a working table with this mark was left behind by a copy of the program that is gone:
+// made on this workstation by a process that no longer runs this program, or made more than a
+// day before `ahora` (UTC) on any. A table without such a mark is never taken for one.
+bool TablaAbandonada(const QString& marca, const QDateTime& ahora);
+
+// Drops the working tables of the connection's database that TablaAbandonada gives up (copies
+// killed during a report, on any workstation). A table another running copy uses stays. What
+// cannot be dropped now stays for another time.
+void DescartaTablasAbandonadas(Conexion& cnn);
+
 enum class TipoReporte { Guia, Cobranza };
 
 // Listed invoices copied per statement: the progress moves between statements, and each
@@ -85,7 +100,8 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
                     std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp);
 
 // Drops the working tables earlier runs had to leave behind because the server went away, each
-// only while it still carries its run's mark. Tables it cannot reach yet stay for another time.
+// only while it still carries its run's mark, then those of copies that are gone
+// (DescartaTablasAbandonadas). Tables it cannot reach yet stay for another time.
 // EjecutaReporte calls it first; the window calls it when it closes.
 void DescartaTablasPendientes(const std::shared_ptr<Conexion>& cnn);
 

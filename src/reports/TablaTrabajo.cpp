@@ -1,11 +1,19 @@
-// The working table of a report run: a free tbltempN shaped like the invoice table.
+// The working table of a report run: a free tbltempN shaped like the invoice table, marked with
+// the workstation and process that made it, and the sweep of those left by killed copies.
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QRegularExpression>
 #include <QSet>
+#include <QSysInfo>
+#include <QUuid>
 
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
+#include "db/ValoresSQL.h"
 #include "lib/libTESK.h"
+#include "platform/Sistema.h"
 #include "reports/Reportes.h"
 
 namespace quilmaro {
@@ -13,6 +21,9 @@ namespace quilmaro {
 namespace {
 
 constexpr int kMaximoTablas = 32000;
+
+// A working table whose owner cannot be asked is given up after this long.
+constexpr qint64 kVidaMaxima = 24 * 60 * 60;
 
 // Names of the tables of the connection's database, in lower case.
 QSet<QString> tablasExistentes(const std::shared_ptr<Conexion>& cnn) {
@@ -26,7 +37,62 @@ QSet<QString> tablasExistentes(const std::shared_ptr<Conexion>& cnn) {
     return nombres;
 }
 
+// This workstation as marks name it (a name without blanks).
+QString equipo() {
+    QString h = QSysInfo::machineHostName().trimmed();
+    h.replace(QRegularExpression(QStringLiteral("\\s")), QStringLiteral("_"));
+    return h.isEmpty() ? QStringLiteral("?") : h;
+}
+
+const QRegularExpression& formaDeMarca() {
+    static const QRegularExpression re(
+        QStringLiteral("^Quilmaro equipo=(\\S+) proceso=(\\d+) "
+                       "creada=(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ) "
+                       "id=\\S+$"));
+    return re;
+}
+
 }  // namespace
+
+QString MarcaTablaTrabajo() {
+    return QStringLiteral("Quilmaro equipo=%1 proceso=%2 creada=%3 id=%4")
+        .arg(equipo())
+        .arg(QCoreApplication::applicationPid())
+        .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate),
+             QUuid::createUuid().toString(QUuid::WithoutBraces));
+}
+
+bool TablaAbandonada(const QString& marca, const QDateTime& ahora) {
+    const QRegularExpressionMatch m = formaDeMarca().match(marca);
+    if (!m.hasMatch())
+        return false;  // not one of ours: never touched
+    QDateTime creada = QDateTime::fromString(m.captured(3), Qt::ISODate);
+    if (!creada.isValid())
+        return false;
+    if (creada.secsTo(ahora) > kVidaMaxima)
+        return true;
+    return m.captured(1).compare(equipo(), Qt::CaseInsensitive) == 0 &&
+           !sistema::esProcesoDelPrograma(m.captured(2).toLongLong());
+}
+
+void DescartaTablasAbandonadas(Conexion& cnn) {
+    try {
+        std::shared_ptr<Recordset> rs = cnn.ejecuta(QStringLiteral(
+            "SELECT TABLE_NAME, TABLE_COMMENT FROM information_schema.TABLES WHERE "
+            "TABLE_SCHEMA = DATABASE() AND TABLE_NAME LIKE 'tbltemp%' AND TABLE_COMMENT LIKE "
+            "'Quilmaro %'"));
+        QStringList abandonadas;
+        const QDateTime ahora = QDateTime::currentDateTimeUtc();
+        for (; rs && !rs->eof(); rs->siguiente())
+            if (TablaAbandonada(rs->campo(1).valor().aTexto(), ahora))
+                abandonadas.append(rs->campo(0).valor().aTexto());
+        rs.reset();
+        for (const QString& t : abandonadas)
+            cnn.ejecuta(QStringLiteral("DROP TABLE IF EXISTS ") + identificadorSQL(t));
+    } catch (const ErrorTESK&) {
+        // Whatever stays is swept another time.
+    }
+}
 
 QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* error,
                          const QString& columnasExtra, const QString& marca) {
@@ -35,23 +101,14 @@ QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* erro
     QString elegido;
     try {
         QSet<QString> tomadas = tablasExistentes(cnn);
-
-        std::shared_ptr<Recordset> rs =
-            cnn->ejecuta(QStringLiteral("Show create table ") + stPlantilla);
-        if (!rs || rs->eof() || rs->cuentaCampos() < 2)
-            throw ErrorTESK(errores::deNumero(errores::ArgumentoNoValido));
-        QString creacion = rs->campo(1).valor().aTexto();
-        rs->cierra();
-        // The run's own columns go at the end of the column list, its mark as the table comment
-        // (a repeated table option replaces the earlier one).
-        if (!columnasExtra.isEmpty()) {
-            const qsizetype fin = creacion.lastIndexOf(QLatin1String("\n)"));
-            if (fin < 0)
-                throw ErrorTESK(errores::deNumero(errores::ArgumentoNoValido));
-            creacion.insert(fin, QStringLiteral(",\n  ") + columnasExtra);
-        }
+        // CREATE ... LIKE copies columns, keys, options and partitioning as the server itself
+        // knows them, whatever its quoting style; the run's own columns and its mark follow.
+        QString cambios;
+        if (!columnasExtra.isEmpty())
+            cambios = QStringLiteral("ADD COLUMN (") + columnasExtra + QLatin1Char(')');
         if (!marca.isEmpty())
-            creacion += QStringLiteral(" COMMENT='") + cnn->escapa(marca) + QLatin1Char('\'');
+            cambios += (cambios.isEmpty() ? QString() : QStringLiteral(", ")) +
+                       QStringLiteral("COMMENT = '") + cnn->escapa(marca) + QLatin1Char('\'');
 
         int n = 1;
         while (elegido.isEmpty()) {
@@ -62,11 +119,9 @@ QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* erro
                                                   "trabajo (tbltemp1 a tbltemp%1)")
                                        .arg(kMaximoTablas));
             const QString candidato = QStringLiteral("tbltemp%1").arg(n);
-            QString sentencia = creacion;
-            sentencia.replace(QLatin1String("`facturas`"),
-                              QLatin1Char('`') + candidato + QLatin1Char('`'));
             try {
-                cnn->ejecuta(sentencia);
+                cnn->ejecuta(QStringLiteral("CREATE TABLE ") + candidato +
+                             QStringLiteral(" LIKE ") + stPlantilla);
                 elegido = candidato;
             } catch (const ErrorTESK&) {
                 // Another workstation may have taken the name at the same moment: then the
@@ -75,6 +130,17 @@ QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* erro
                 if (!tomadas.contains(candidato))
                     throw;
                 ++n;
+            }
+        }
+        if (!cambios.isEmpty()) {
+            try {
+                cnn->ejecuta(QStringLiteral("ALTER TABLE ") + elegido + QLatin1Char(' ') + cambios);
+            } catch (const ErrorTESK&) {
+                try {
+                    cnn->ejecuta(QStringLiteral("DROP TABLE ") + elegido);
+                } catch (const ErrorTESK&) {
+                }
+                throw;
             }
         }
     } catch (const ErrorTESK& e) {

@@ -136,8 +136,16 @@ bool PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
             for (const char* c :
                  {"Empresa", "Domicilio", "CP", "CiudadEstado", "Telefonos", "RFC"}) {
                 const QString nombre = QString::fromLatin1(c);
+                // A column this server's table lacks leaves its line blank; the others stay.
+                QString valor;
+                try {
+                    valor = rst->campo(nombre).valor().aTexto();
+                } catch (const ErrorTESK& e) {
+                    if (e.numero() != errores::CampoInexistente)
+                        throw;
+                }
                 if (!error)
-                    error = local.fijaCampo(nombre, rst->campo(nombre).valor().aTexto());
+                    error = local.fijaCampo(nombre, valor);
             }
             if (!error)
                 error = local.fijaCampo(QStringLiteral("ParaLasFechas"), referencia);

@@ -192,6 +192,12 @@ TEST(Conexion, ErroresAlAbrirYAlUsar) {
         EXPECT_EQ(e.descripcion(), "Table 'datos1.no_hay_tal' doesn't exist");
     }
     EXPECT_EQ(cnn->ejecuta(QStringLiteral("DO 1")), nullptr);
+    // A client-library failure that is no lost link keeps its own number (2014: the result of a
+    // procedure's CALL still pending).
+    cnn->ejecuta(QStringLiteral("DROP PROCEDURE IF EXISTS quilmaro_uno"));
+    cnn->ejecuta(QStringLiteral("CREATE PROCEDURE quilmaro_uno() SELECT 1"));
+    EXPECT_TRUE(cnn->ejecuta(QStringLiteral("CALL quilmaro_uno()")));
+    EXPECT_EQ(numeroDe([&] { cnn->ejecuta(QStringLiteral("DO 2")); }), 2014);
 
     std::shared_ptr<Conexion> copia = cnn;
     tesk().CierraBdD(cnn);

@@ -47,6 +47,8 @@ class Exportacion : public PruebaVentana {
                              .arg(n, 3, 10, QChar('0'))
                              .arg(n % 2 ? "PANADERÍA L''ESPIGA" : "TALLER \"EL GÜERO\"")
                              .arg(1000 + n));
+        // One of them without a date: blank in every format.
+        cnn->ejecuta("UPDATE facturas SET Fecha = NULL WHERE Factura = 35");
         for (const char* f : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
             ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + f, carpeta.filePath(f)));
         v = abreVentana(kBase);
@@ -71,6 +73,7 @@ TEST_F(Exportacion, TextoEnColumnas) {
     ASSERT_TRUE(vista().exportaArchivo(ruta, reporte::FormatoArchivo::Texto));
     const QByteArray bytes = leeBytes(ruta);
     EXPECT_TRUE(bytes.contains("\r\n"));
+    EXPECT_FALSE(bytes.contains("0000-00-00"));
     EXPECT_EQ(bytes.count('\f'), vista().cuentaPaginas() - 1);  // one page after another
     const QStringList lineas = texto::separaLineas(texto::deWindows1252(bytes));
     // Every invoice once, in the list's order, with its name and total on its line.
@@ -119,6 +122,7 @@ TEST_F(Exportacion, TextoEnriquecidoYDocumento) {
     EXPECT_EQ(r.count("\\page"), vista().cuentaPaginas() - 1);
     EXPECT_EQ(r.count("PANADER\\u205\\'cdA L'ESPIGA"), 35);  // Í written both ways, every row
     EXPECT_EQ(leeBytes(doc), r);  // the word-processor document holds the same rich text
+    EXPECT_FALSE(r.contains("0000-00-00"));
 }
 
 TEST_F(Exportacion, HojaDeCalculoDeLosRenglones) {
@@ -151,6 +155,11 @@ TEST_F(Exportacion, HojaDeCalculoDeLosRenglones) {
     // The server's dates are dates: 5 March 2017, whatever the display format.
     EXPECT_EQ(filas[1].value(3), "2017-03-05T00:00:00.000");
     EXPECT_EQ(tipos[1].value(3), "DateTime");
+    // Invoice 35 has no date: its row has no date at all, its neighbours have theirs.
+    EXPECT_EQ(filas[36].mid(0, 3), QStringList({"36", "A", "35"}));
+    EXPECT_EQ(tipos[35].value(3), "DateTime");
+    EXPECT_TRUE(filas[36].value(3).isEmpty()) << qPrintable(filas[36].join('|'));
+    EXPECT_FALSE(filas[36].join('|').contains("0000-00-00"));
 }
 
 TEST_F(Exportacion, DesdeElBotonDeLaVista) {

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -261,4 +262,22 @@ TEST_F(ServidorMuereEnReporte, ServidorCongeladoNoDetieneLaVentanaMasDeLoDicho) 
     const QString grande = "DO '" + QString(8 << 20, 'x') + "'";
     EXPECT_EQ(numeroDeError([&] { cnn->ejecuta(grande); }), errores::ServidorInalcanzable);
     EXPECT_LT(reloj.elapsed(), 20000);
+// The letterhead table of a server of the test's own, which may lose a column.
+class MembreteIncompleto : public PruebaVentanaServidorPropio {};
+
+TEST_F(MembreteIncompleto, UnaColumnaQueFaltaDejaSuLineaEnBlancoYLasDemas) {
+    auto general = servidor_->conecta("generalvelmorita");
+    general->ejecuta("ALTER TABLE empresas DROP COLUMN Telefonos");
+    stBaseDeDatos = "datos1";
+    QString archivo = carpeta.filePath("TEMPORAL0000.MDB");
+    PreparaAuxiliar(archivo, "RUTA 1");
+    general->ejecuta("ALTER TABLE empresas ADD COLUMN Telefonos varchar(80) AFTER CiudadEstado");
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    QProcess p;
+    p.start("sqlite3", {archivo,
+                        "SELECT Empresa||'|'||CiudadEstado||'|'||IFNULL(Telefonos, "
+                        "'-')||'|'||RFC||'|'||ParaLasFechas FROM Generales"});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+              "DISTRIBUIDORA VELMORITA, S.A. DE C.V.|GUADALAJARA, JALISCO||DVE950612KT3|RUTA 1");
 }

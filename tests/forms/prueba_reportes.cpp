@@ -2,11 +2,14 @@
 // (NECESITA_SERVIDOR): working table, local letterhead file, layout, and what is left afterwards.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
@@ -258,7 +261,10 @@ TEST_F(Reportes, DosTablasDeTrabajoYLaSiguienteLibre) {
     // Same columns, keys and options as the invoice table.
     auto crea = [&](const QString& t) {
         QString s = cnn->ejecuta("SHOW CREATE TABLE " + t)->campo(1).valor().aTexto();
-        return s.replace("`" + t + "`", "`X`").remove(QRegularExpression("AUTO_INCREMENT=\\d+ "));
+        // The name as the server quotes it, in either style (ANSI_QUOTES writes "name").
+        return s.replace("`" + t + "`", "X")
+            .replace("\"" + t + "\"", "X")
+            .remove(QRegularExpression("AUTO_INCREMENT=\\d+ "));
     };
     EXPECT_EQ(crea("tbltemp2"), crea("facturas"));
     EXPECT_EQ(cuentaSQL(*cnn, "SELECT COUNT(*) FROM tbltemp2"), 0);
@@ -294,4 +300,91 @@ TEST_F(Reportes, BaseLocalConMembrete) {
     QString otro = carpeta.filePath("TEMPORAL0005.MDB");
     PreparaAuxiliar(otro, "X");
     EXPECT_EQ(consulta(otro, "SELECT COUNT(*) FROM Generales"), "0");
+}
+
+TEST_F(Reportes, FacturaSinFechaEnFacturasParticionada) {
+    // A partitioned invoice table, an invoice without date (nor due date nor capture time): the
+    // grid, both reports and the copy show the date blank, never the zero date, and say nothing.
+    cnn->ejecuta("ALTER TABLE facturas PARTITION BY HASH (ID) PARTITIONS 3");
+    factura("A", 1, "C001", "CON FECHA", "10");
+    factura("A", 2, "C002", "SIN FECHA", "20");
+    cnn->ejecuta(
+        "UPDATE facturas SET Fecha = NULL, Vencimiento = NULL, Captura = NULL WHERE "
+        "Factura = 2");
+    auto v = ventana({1, 2});
+    EXPECT_EQ(v->mhgReja->texto(1, 3), "02/jun/15");
+    EXPECT_EQ(v->mhgReja->texto(2, 3), "");
+    v->cmdReporte_Click();
+    v->Command1_Click();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
+    for (const reporte::ControlReporte* crp : {v->crpReport(), v->crpReport2()}) {
+        const QString texto = textoDe(*crp);
+        EXPECT_TRUE(texto.contains("SIN FECHA") && texto.contains("02/jun/")) << qPrintable(texto);
+        EXPECT_FALSE(texto.contains("0000-00-00") || texto.contains("00/00")) << qPrintable(texto);
+    }
+    sinRestos();
+}
+
+TEST_F(Reportes, TablasDeCopiasQueYaNoCorrenSeDescartan) {
+    // Working tables left by copies killed during a report, told apart by their marks: this
+    // workstation and a process that ended or runs another program, or any workstation a day
+    // ago, go at the next run; those of a running copy (here this one), of another workstation
+    // today, or without a mark of the program stay.
+    QProcess termino, otroPrograma;
+    termino.start("sleep", {"0"});
+    ASSERT_TRUE(termino.waitForStarted());
+    const qint64 muerto = termino.processId();
+    ASSERT_TRUE(termino.waitForFinished());
+    otroPrograma.start("sleep", {"60"});
+    ASSERT_TRUE(otroPrograma.waitForStarted());
+    const QString equipo = QSysInfo::machineHostName();
+    const QDateTime ahora = QDateTime::currentDateTimeUtc();
+    const auto marca = [](const QString& eq, qint64 pid, const QDateTime& cuando) {
+        return QString("Quilmaro equipo=%1 proceso=%2 creada=%3 id=x")
+            .arg(eq)
+            .arg(pid)
+            .arg(cuando.toString(Qt::ISODate));
+    };
+    const QList<std::pair<QString, QString>> tablas{
+        {"tbltemp1", marca(equipo, muerto, ahora)},
+        {"tbltemp2", marca(equipo, otroPrograma.processId(), ahora)},
+        {"tbltemp3", marca(equipo, QCoreApplication::applicationPid(), ahora)},
+        {"tbltemp4", marca("otra-estacion", 4242, ahora.addSecs(-3600))},
+        {"tbltemp5", marca("otra-estacion", 4242, ahora.addSecs(-25 * 3600))},
+        {"tbltemp6", "Copia de seguridad"},
+        {"tbltemp7", marca(equipo, QCoreApplication::applicationPid(), ahora.addDays(-2))}};
+    for (const auto& [t, m] : tablas)
+        cnn->ejecuta(QString("CREATE TABLE %1 (x int) COMMENT = '%2'").arg(t, m));
+    factura("A", 1, "C001", "UNO", "1");
+    auto v = ventana({1});
+    // The run's own table carries its own mark.
+    QString propia;
+    plataforma.alProcesarEventos = [&] {
+        if (const auto m = valorSQL(*cnn,
+                                    "SELECT TABLE_COMMENT FROM information_schema.TABLES "
+                                    "WHERE TABLE_SCHEMA = '" +
+                                        kBase + "' AND TABLE_NAME = 'tbltemp1'"))
+            propia = QString::fromUtf8(*m);
+    };
+    v->cmdReporte_Click();
+    plataforma.alProcesarEventos = nullptr;
+    otroPrograma.kill();
+    otroPrograma.waitForFinished();
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
+    EXPECT_TRUE(QRegularExpression(
+                    QString("^Quilmaro equipo=%1 proceso=%2 creada=\\d{4}-\\d\\d-\\d\\dT[0-9:]{8}Z "
+                            "id=[-0-9a-f]{36}$")
+                        .arg(QRegularExpression::escape(equipo))
+                        .arg(QCoreApplication::applicationPid()))
+                    .match(propia)
+                    .hasMatch())
+        << qPrintable(propia);
+    EXPECT_EQ(valorSQL(*cnn,
+                       "SELECT GROUP_CONCAT(TABLE_NAME ORDER BY TABLE_NAME) FROM "
+                       "information_schema.TABLES WHERE TABLE_SCHEMA = '" +
+                           kBase + "' AND TABLE_NAME LIKE 'tbltemp%'")
+                  .value_or(""),
+              "tbltemp3,tbltemp4,tbltemp6");
+    for (const char* t : {"tbltemp3", "tbltemp4", "tbltemp6"})
+        cnn->ejecuta(QString("DROP TABLE ") + t);
 }

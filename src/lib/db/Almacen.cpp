@@ -127,6 +127,21 @@ void deshace(Conexion& cnn) {
     }
 }
 
+// Whether the connection is inside a transaction (the caller's own, or a session without
+// autocommit), told the same way by every server: outside one, a savepoint does not outlive its
+// statement, so releasing it fails.
+bool enTransaccion(Conexion& cnn) {
+    cnn.ejecuta(QStringLiteral("SAVEPOINT quilmaro_sonda"));
+    try {
+        cnn.ejecuta(QStringLiteral("RELEASE SAVEPOINT quilmaro_sonda"));
+        return true;
+    } catch (const ErrorTESK& e) {
+        if (e.numero() == errores::ServidorInalcanzable)
+            throw;
+        return false;
+    }
+}
+
 }  // namespace
 
 Variante libTESK::LeeDato(QString& sDato, std::shared_ptr<Recordset>& Tabla,
@@ -194,26 +209,44 @@ std::int32_t libTESK::ObtenFolio(QString& sDato, std::shared_ptr<Recordset>& Tab
     const ColumnaBdD& dato = tabla.campo(QStringLiteral("Dato")).columna();
     if (dato.tabla.isEmpty() || dato.nombreOriginal.isEmpty())
         throw ErrorBdD::propio(errores::NoActualizable);
-    const QString columna = identificadorSQL(dato.nombreOriginal);
-    const QString bloqueo = QStringLiteral("SELECT %1 FROM %2.%3 WHERE %1 = '%4' FOR UPDATE")
-                                .arg(columna, identificadorSQL(dato.base),
-                                     identificadorSQL(dato.tabla), cnn->escapa(sDato));
+    const QString bloqueo =
+        QStringLiteral("SELECT * FROM %2.%3 WHERE %1 = '%4' FOR UPDATE")
+            .arg(identificadorSQL(dato.nombreOriginal), identificadorSQL(dato.base),
+                 identificadorSQL(dato.tabla), cnn->escapa(sDato));
 
     // The counter's row stays locked from the read to the write: a second workstation waits at
-    // its own SELECT ... FOR UPDATE and then reads the value written here. Read committed, so
-    // that the record set re-read after the lock sees the latest value.
-    cnn->ejecuta(QStringLiteral("SET TRANSACTION ISOLATION LEVEL READ COMMITTED"));
-    cnn->ejecuta(QStringLiteral("START TRANSACTION"));
+    // its own SELECT ... FOR UPDATE and then reads the value written here. The value is the one
+    // that locking read gives (always the latest, whatever the isolation level), not a snapshot.
+    // Inside the caller's own transaction the lock lasts until the caller ends it, and a failure
+    // undoes only this to a savepoint.
+    const bool propia = !enTransaccion(*cnn);
+    cnn->ejecuta(propia ? QStringLiteral("START TRANSACTION")
+                        : QStringLiteral("SAVEPOINT obten_folio"));
     try {
-        cnn->ejecuta(bloqueo);
+        std::shared_ptr<Recordset> fila = cnn->ejecuta(bloqueo);
         tabla.reconsulta();
-        const Variante suma = Variante::suma(LeeDato(sDato, Tabla), Variante(std::int16_t{1}));
+        Variante actual{QString()};
+        try {
+            actual = fila && !fila->eof() ? valorDeFila(*fila) : LeeDato(sDato, Tabla);
+        } catch (const ErrorTESK&) {
+            // Read as LeeDato reads: what cannot be read counts as empty.
+        }
+        fila.reset();
+        const Variante suma = Variante::suma(actual, Variante(std::int16_t{1}));
         const std::int32_t folio = suma.aLargo();
         GrabaDato(sDato, Variante(folio), Tabla);
-        cnn->ejecuta(QStringLiteral("COMMIT"));
+        cnn->ejecuta(propia ? QStringLiteral("COMMIT")
+                            : QStringLiteral("RELEASE SAVEPOINT obten_folio"));
         return folio;
     } catch (...) {
-        deshace(*cnn);
+        if (propia) {
+            deshace(*cnn);
+        } else {
+            try {
+                cnn->ejecuta(QStringLiteral("ROLLBACK TO SAVEPOINT obten_folio"));
+            } catch (const ErrorTESK&) {
+            }
+        }
         throw;
     }
 }
@@ -229,9 +262,7 @@ void libTESK::GrabaMemo(const QString& stLlave, const QString& stContenido,
     // caller's own transaction the memo's work is undone to a savepoint instead.
     const auto llave =
         QStringLiteral(" where Llave = '") + cnnBdD->escapa(stLlave) + QLatin1Char('\'');
-    std::shared_ptr<Recordset> estado = cnnBdD->ejecuta(QStringLiteral("Select @@in_transaction"));
-    const bool propia = !estado || estado->eof() || estado->campo(0).valor().aDoble() == 0.0;
-    estado.reset();
+    const bool propia = !enTransaccion(*cnnBdD);
     cnnBdD->ejecuta(propia ? QStringLiteral("Start transaction")
                            : QStringLiteral("Savepoint graba_memo"));
     const auto deshaz = [&] {

@@ -185,6 +185,28 @@ TEST_F(Almacen, ObtenFolioSumaUnoYGuarda) {
     EXPECT_EQ(guardado("FOLIO"), "44");
 }
 
+TEST_F(Almacen, ObtenFolioDentroDeLaTransaccionDelLlamador) {
+    // The caller's transaction has read the table (its snapshot) before another workstation drew
+    // folio 100: the folio is the latest plus one, its row stays locked until the caller ends,
+    // and the caller's rollback takes it back.
+    auto otra = prueba::conecta(kBase);
+    otra->ejecuta("SET innodb_lock_wait_timeout = 1");
+    QString folio = "FOLIO";
+    for (const char* fin : {"ROLLBACK", "COMMIT"}) {
+        cnn_->ejecuta("START TRANSACTION");
+        EXPECT_EQ(guardado("FOLIO"), "41");
+        otra->ejecuta("UPDATE configuracion SET Contenido = '100' WHERE Dato = 'FOLIO'");
+        EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 101) << fin;
+        EXPECT_EQ(prueba::numeroDeError([&] {
+                      otra->ejecuta("SELECT * FROM configuracion WHERE Dato = 'FOLIO' FOR UPDATE");
+                  }),
+                  errores::SentenciaRechazada);  // lock wait timeout
+        cnn_->ejecuta(fin);
+        EXPECT_EQ(guardado("FOLIO"), QString(fin) == "COMMIT" ? "101" : "100");
+        otra->ejecuta("UPDATE configuracion SET Contenido = '41' WHERE Dato = 'FOLIO'");
+    }
+}
+
 TEST_F(Almacen, DosConexionesNuncaObtienenElMismoFolio) {
     constexpr int kPorConexion = 200;
     std::vector<std::int32_t> folios[2];

@@ -102,6 +102,12 @@ TEST_F(Constructores, ColumnaDeFechaAhoraOTextoQueNoEsFecha) {
     for (const char* mala : {"abc", "31/02/2024"})
         EXPECT_EQ(agrega("nada", mala),
                   "Insert into eventos (Nombre,Fecha) values ('nada','0000-00-00');|0000-00-00");
+    // A strict server refuses the zero date, and the refusal is shown.
+    const bool estricto = valor(
+                              "SELECT @@sql_mode LIKE '%STRICT%' AND @@sql_mode LIKE "
+                              "'%NO_ZERO_DATE%'") == "1";
+    EXPECT_EQ(plataforma_.textos().size(), estricto ? 2 : 0);
+    plataforma_.limpia();
 
     // A date-time and a long text get no delimiter: the caller writes them as SQL.
     EXPECT_EQ(
