@@ -262,6 +262,8 @@ TEST_F(ServidorMuereEnReporte, ServidorCongeladoNoDetieneLaVentanaMasDeLoDicho) 
     const QString grande = "DO '" + QString(8 << 20, 'x') + "'";
     EXPECT_EQ(numeroDeError([&] { cnn->ejecuta(grande); }), errores::ServidorInalcanzable);
     EXPECT_LT(reloj.elapsed(), 20000);
+}
+
 // The letterhead table of a server of the test's own, which may lose a column.
 class MembreteIncompleto : public PruebaVentanaServidorPropio {};
 
