@@ -17,6 +17,7 @@ cmake -S "$raiz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILE
 cmake --build "$build" -j"${FUZZ_JOBS:-2}" --target "${objetivos[@]/#/fuzz_}"
 
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$raiz/tests/support/lsan.supp:print_suppressions=0
 fallidos=()
 for objetivo in "${objetivos[@]}"; do
   corpus=$build/corpus/$objetivo

@@ -9,6 +9,7 @@ if [ "${SANITIZE:-0}" = 1 ]; then
   build=${BUILD_DIR:-$raiz/build-asan}
   "$raiz/scripts/build.sh" "$build" -DQUILMARO_SANITIZE=ON
   export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+  export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$raiz/tests/support/lsan.supp:print_suppressions=0}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 else
   build=${BUILD_DIR:-$raiz/build}
