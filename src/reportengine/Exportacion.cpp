@@ -155,17 +155,6 @@ struct Columna {
     QString prefijo;  // label written inside every value, left out of the cells
 };
 
-// A date written by a database (year-month-day, maybe with a time) or as the regional settings
-// write it.
-std::optional<QDate> leeFechaTexto(const QString& texto) {
-    const QString t = texto.trimmed();
-    const QDate iso = QDate::fromString(t.left(10), Qt::ISODate);
-    if (iso.isValid() &&
-        (t.size() == 10 || t.at(10) == QLatin1Char(' ') || t.at(10) == QLatin1Char('T')))
-        return iso;
-    return leeFechaRegional(t);
-}
-
 CeldaHoja celdaDe(const ElementoPagina& e, const QString& prefijo) {
     CeldaHoja c;
     const Variante& v = e.valor;

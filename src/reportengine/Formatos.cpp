@@ -128,9 +128,7 @@ bool leeNumero(const QString& texto, double* valor) {
     return ok;
 }
 
-namespace {
-
-std::optional<QDate> leeFecha(const QString& texto) {
+std::optional<QDate> leeFechaTexto(const QString& texto) {
     const QString t = texto.trimmed();
     // Dates written by databases: year-month-day, optionally with a time.
     const QDate iso = QDate::fromString(t.left(10), Qt::ISODate);
@@ -140,7 +138,7 @@ std::optional<QDate> leeFecha(const QString& texto) {
     return leeFechaRegional(t);
 }
 
-}  // namespace
+namespace {}  // namespace
 
 QString formateaValor(const Variante& valor, const QString& patron) {
     using T = Variante::Tipo;
@@ -152,7 +150,7 @@ QString formateaValor(const Variante& valor, const QString& patron) {
         if (valor.tipo() == T::Fecha)
             return formateaFecha(valor.fecha().date(), patron);
         if (valor.tipo() == T::Texto) {
-            if (const auto f = leeFecha(valor.texto()))
+            if (const auto f = leeFechaTexto(valor.texto()))
                 return formateaFecha(*f, patron);
         }
         return valor.aTexto();

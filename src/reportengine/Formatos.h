@@ -1,7 +1,9 @@
 #pragma once
 // Display formats of report fields, in the user's regional settings.
 
+#include <QDate>
 #include <QString>
+#include <optional>
 
 #include "lib/Variante.h"
 
@@ -26,5 +28,9 @@ QString formateaValor(const Variante& valor, const QString& patron);
 // Reads a text as a number when the whole text is one (regional or "." decimals, optional
 // group separators); false otherwise.
 bool leeNumero(const QString& texto, double* valor);
+
+// A date written by a database (year-month-day, maybe with a time) or as the regional settings
+// write it; nothing for any other text.
+std::optional<QDate> leeFechaTexto(const QString& texto);
 
 }  // namespace quilmaro::reporte

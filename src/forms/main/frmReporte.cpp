@@ -741,8 +741,7 @@ void frmReporte::ejecutaReporte(bool cobranza) {
         pedido.tipo = cobranza ? TipoReporte::Cobranza : TipoReporte::Guia;
         for (int r = 1; r < mhgReja->filas(); ++r) {
             pedido.ids.append(mhgReja->texto(r, 7));
-            pedido.facturas.append(mhgReja->texto(r, 1) + QLatin1Char('-') +
-                                   mhgReja->texto(r, 2));
+            pedido.facturas.append(mhgReja->texto(r, 1) + QLatin1Char('-') + mhgReja->texto(r, 2));
         }
         pedido.destino = optDispos[0]->isChecked() ? 0 : 1;
         pedido.referencia = txtReferencia->text();
