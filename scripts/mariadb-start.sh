@@ -105,12 +105,15 @@ comunes=(
   --skip-name-resolve
 )
 
+mkdir -p "$dir/tmp"
 if [ ! -d "$datos/mysql" ]; then
   # Install beside and rename, so that an interrupted install is never taken for a data folder.
+  # Its temporary tables go to the server's own folder: installs of other servers running at
+  # the same time in a shared /tmp removed each other's.
   rm -rf "$datos.nuevo"
   if ! mariadb-install-db --no-defaults --datadir="$datos.nuevo" "${usuario[@]}" \
-      --auth-root-authentication-method=normal --skip-test-db "${comunes[@]}" \
-      >"$dir/instalacion.log" 2>&1; then
+      --auth-root-authentication-method=normal --skip-test-db --tmpdir="$dir/tmp" \
+      "${comunes[@]}" >"$dir/instalacion.log" 2>&1; then
     echo "mariadb-start: mariadb-install-db failed; see $dir/instalacion.log" >&2
     tail -n 20 "$dir/instalacion.log" >&2
     exit 1
@@ -119,7 +122,6 @@ if [ ! -d "$datos/mysql" ]; then
   mv "$datos.nuevo" "$datos"
 fi
 
-mkdir -p "$dir/tmp"
 rm -f "$socket" "$pidfile"
 # The server outlives this script (setsid: its own session, no terminal).
 setsid "$mariadbd" --no-defaults --datadir="$datos" --socket="$socket" --port="$puerto" \
