@@ -23,19 +23,13 @@ struct Campo {
 
 TEST(Fechas, MesesYBisiestos) {
     libTESK& t = tesk();
-    auto dias = [&](int mes, int anio) {
-        std::int16_t m = static_cast<std::int16_t>(mes), a = static_cast<std::int16_t>(anio);
-        return t.UltimoDia(m, a);
+    // A month out of 1..12 counts as one of 31 days.
+    struct C {
+        std::int16_t mes, anio, dias;
     };
-    EXPECT_EQ(dias(2, 2000), 29);
-    EXPECT_EQ(dias(2, 1900), 28);
-    EXPECT_EQ(dias(2, 2004), 29);
-    EXPECT_EQ(dias(2, 2001), 28);
-    EXPECT_EQ(dias(4, 2001), 30);
-    EXPECT_EQ(dias(11, 2001), 30);
-    EXPECT_EQ(dias(12, 2001), 31);
-    EXPECT_EQ(dias(13, 2001), 31);
-    EXPECT_EQ(dias(-1, 2001), 31);
+    for (C c : {C{2, 2000, 29}, C{2, 1900, 28}, C{2, 2004, 29}, C{2, 2001, 28}, C{4, 2001, 30},
+                C{11, 2001, 30}, C{12, 2001, 31}, C{13, 2001, 31}, C{-1, 2001, 31}})
+        EXPECT_EQ(t.UltimoDia(c.mes, c.anio), c.dias) << c.mes << '/' << c.anio;
 
     const QDate hoy = QDate::currentDate();
     std::int16_t mes = 0, anio = 0;
@@ -89,15 +83,12 @@ TEST(Fechas, PatronesDelSistema) {
 TEST(Fechas, FechasEscritasPorElUsuario) {
     libTESK& t = tesk();
     RegionalFijo r(QLocale::Spanish, QLocale::Mexico);
-    EXPECT_FALSE(t.FechaValida("31/02/2001"));
-    EXPECT_TRUE(t.FechaValida("29/02/2004"));
-    EXPECT_FALSE(t.FechaValida("29/02/2001"));
-    EXPECT_FALSE(t.FechaValida("   "));
-    EXPECT_FALSE(t.FechaValida(""));
-    EXPECT_FALSE(t.FechaValida("abc"));
-    EXPECT_FALSE(t.FechaValida("01/01/0099"));
-    EXPECT_TRUE(t.FechaValida("01/01/0100"));
-    EXPECT_TRUE(t.FechaValida("31/12/9999"));
+    using V = std::pair<const char*, bool>;
+    for (auto [fecha, valida] :
+         {V{"31/02/2001", false}, V{"29/02/2004", true}, V{"29/02/2001", false}, V{"   ", false},
+          V{"", false}, V{"abc", false}, V{"01/01/0099", false}, V{"01/01/0100", true},
+          V{"31/12/9999", true}})
+        EXPECT_EQ(t.FechaValida(fecha), valida) << fecha;
 
     Campo c{"3/2/2001"};
     EXPECT_TRUE(t.ValidaFecha(c));

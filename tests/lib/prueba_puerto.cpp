@@ -80,61 +80,6 @@ TEST(EstadoDePuerto, MensajesEnSuOrden) {
     EXPECT_TRUE(plataforma.mensajes().isEmpty());
 }
 
-#ifdef Q_OS_LINUX
-TEST(EstadoDePuerto, ByteDelControladorDeLinux) {
-    // Status byte of the printer driver: 0x80 not busy, 0x20 paper out, 0x10 selected, 0x08 no
-    // error (the error line is active low).
-    EXPECT_EQ(sistema::banderasDeEstadoLp(0x10 | 0x08), 0u);  // busy is not a fault
-    EXPECT_EQ(sistema::banderasDeEstadoLp(0x80 | 0x08), puerto::kNoSeleccionado);
-    // Out of paper, off line and signalling an error.
-    EXPECT_EQ(sistema::banderasDeEstadoLp(0x80 | 0x20),
-              puerto::kSinPapel | puerto::kNoSeleccionado | puerto::kErrorES);
-}
-#endif
-
-TEST_F(Puerto, RevisionDeArchivosYDispositivos) {
-    // A plain file has no status flags; the check creates it.
-    QString archivo = ruta("salida.prn");
-    EXPECT_TRUE(t.ImpresoraLista(archivo));
-    EXPECT_TRUE(QFileInfo::exists(archivo));
-    EXPECT_TRUE(plataforma.mensajes().isEmpty());
-    // Existing content is not touched by the check.
-    ASSERT_TRUE(escribeBytes(archivo, "previo"));
-    EXPECT_TRUE(t.ImpresoraLista(archivo));
-    EXPECT_EQ(leeBytes(archivo), "previo");
-
-    // A port that does not open is not ready, with one message.
-    QString sinCarpeta = ruta("no/existe/salida.prn");
-    EXPECT_FALSE(t.ImpresoraLista(sinCarpeta));
-    EXPECT_EQ(plataforma.textos(), QStringList({"Error de apertura del puerto " + sinCarpeta}));
-    EXPECT_TRUE(plataforma.mensajes().at(0).titulo == "ERROR" &&
-                plataforma.mensajes().at(0).icono == Icono::Critico);
-    plataforma.limpia();
-    EXPECT_FALSE(t.ImpresoraLista(sinCarpeta, false));
-    EXPECT_TRUE(plataforma.mensajes().isEmpty());
-    QString carpeta = dir.path();
-    EXPECT_FALSE(t.ImpresoraLista(carpeta, false));
-
-#ifdef Q_OS_LINUX
-    // A parallel port that this computer does not have: not ready, and no file takes its place.
-    if (QFileInfo::exists("/dev/lp8"))
-        GTEST_SKIP() << "this computer has /dev/lp8";
-    QString lpt = " lpt9";
-    EXPECT_FALSE(t.ImpresoraLista(lpt));
-    EXPECT_EQ(lpt, " LPT9");
-    EXPECT_EQ(plataforma.textos(), QStringList({"Error de apertura del puerto  LPT9"}));
-    QString blanco = "   ";
-    t.IniciaImpresora(blanco);
-    EXPECT_EQ(blanco, "LPT1");
-    t.CierraImpresora();
-    plataforma.limpia();
-    EXPECT_FALSE(t.IniciaImpresora(lpt));
-    EXPECT_FALSE(t.impresoraAbierta());
-    EXPECT_EQ(plataforma.mensajes().size(), 1);
-    EXPECT_FALSE(QFileInfo::exists("/dev/lp8"));
-#endif
-}
-
 TEST_F(Puerto, BytesDeUnaPagina) {
     QString archivo = ruta("pagina.prn");
     ASSERT_TRUE(escribeBytes(archivo, "contenido anterior que se pierde"));
@@ -159,29 +104,6 @@ TEST_F(Puerto, BytesDeUnaPagina) {
                                 QByteArray(35, ' ') + "Centrado" + "\x1b@" + "\xF1\x80" +
                                 "\f\r\nTercera" + "\f\r\n";
     EXPECT_EQ(leeBytes(archivo), esperado);
-}
-
-TEST_F(Puerto, CentradoYSaltosDePagina) {
-    QString archivo = ruta("centro.prn");
-    ASSERT_TRUE(t.IniciaImpresora(archivo));
-    std::int16_t columnas = 80;
-    t.Centra("12345678901", 2, columnas);    // (80 - 11) / 2 = 34.5: 34
-    t.Centra("1234567890123", 3, columnas);  // (80 - 13) / 2 = 33.5: 34
-    std::int16_t angosto = 10;
-    t.Centra("un texto mas largo que la linea", 4, angosto);  // below column 1: at the start
-    EXPECT_EQ(angosto, 10);
-    t.Imprime(6, 1, 1.5);
-    t.Imprime(4, 3, "p2");  // new page, then three line ends down to line 4
-    EXPECT_EQ(t.lineaImpresora(), 4);
-    t.CierraImpresora();  // no form feed
-    const QByteArray esperado = "\r\n" + QByteArray(33, ' ') + "12345678901" + "\r\n" +
-                                QByteArray(33, ' ') + "1234567890123" + "\r\n" +
-                                "un texto mas largo que la linea" + "\r\n\r\n1.5" +
-                                "\f\r\n\r\n\r\n\r\n  p2";
-    EXPECT_EQ(leeBytes(archivo), esperado);
-    // The line and the port number stay after closing.
-    EXPECT_EQ(t.lineaImpresora(), 4);
-    EXPECT_EQ(t.numeroImpresora(), 1);
 }
 
 TEST_F(Puerto, CadenasDeControl) {
@@ -212,31 +134,3 @@ TEST_F(Puerto, CadenasDeControl) {
     t.CierraImpresora();
     EXPECT_EQ(leeBytes(archivo), esperado);
 }
-
-TEST_F(Puerto, EscribirSinPuertoAbierto) {
-    t.CierraImpresora();
-    EXPECT_EQ(numeroDeError([&] { t.Eject(); }), errores::NombreArchivoIncorrecto);
-
-    // Opening a second port closes the first with everything written to it.
-    QString primero = ruta("uno.prn"), segundo = ruta("dos.prn");
-    ASSERT_TRUE(t.IniciaImpresora(primero));
-    t.Imprime(1, 1, "uno");
-    ASSERT_TRUE(t.IniciaImpresora(segundo));
-    t.Imprime(1, 1, "dos");
-    t.Eject();
-    EXPECT_EQ(leeBytes(primero), "uno");
-    EXPECT_EQ(leeBytes(segundo), "dos\f\r\n");
-    EXPECT_EQ(numeroDeError([&] { t.Imprime(1, 1, "x"); }), errores::NombreArchivoIncorrecto);
-}
-
-#ifdef Q_OS_LINUX
-TEST_F(Puerto, FallaDelDispositivoAlEscribir) {
-    // A device that refuses every byte: the failure reaches the call that wrote.
-    if (!QFileInfo::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    QString lleno = "/dev/full";
-    ASSERT_TRUE(t.IniciaImpresora(lleno));
-    EXPECT_EQ(numeroDeError([&] { t.Imprime(1, 1, "x"); }), errores::DiscoLleno);
-    t.CierraImpresora();
-}
-#endif

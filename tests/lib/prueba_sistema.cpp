@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -75,49 +74,6 @@ TEST(Volumen, IdentificadoresDeSistemasDeArchivos) {
         EXPECT_FALSE(sistema::serieDeIdentificador(sinSerie)) << sinSerie;
 }
 
-TEST(Volumen, RaizContraElSistema) {
-    // Drive C (and the blank name that stands for it) is the root file system.
-    QString ruta = "  ";
-    const QString texto = tesk().LeeSerie(ruta);
-    EXPECT_EQ(ruta, "C");
-    ASSERT_GE(texto.size(), 9);
-    const QString serie = texto.left(8);
-    EXPECT_TRUE(QRegularExpression("^[0-9A-F]{8}$").match(serie).hasMatch()) << serie.toStdString();
-    QString raiz = "/";
-    EXPECT_EQ(tesk().LeeSerie(raiz), texto);
-
-    // Without the system's list of disks, the serial is the kernel's id of the file system, the
-    // first eight digits that "stat -f" shows.
-    if (!QFileInfo::exists("/dev/disk/by-uuid")) {
-        const QString id = salidaDe("stat", {"-f", "-c", "%i", "/"});
-        ASSERT_EQ(id.size(), 16) << id.toStdString();
-        EXPECT_EQ(serie, id.left(8).toUpper());
-    }
-    const QString etiqueta = salidaDe("findmnt", {"-n", "-o", "LABEL", "-T", "/"});
-    EXPECT_EQ(texto.mid(8), etiqueta.isEmpty() ? QStringLiteral("(no label)") : etiqueta);
-}
-
-TEST(Volumen, ListaDeDiscosDelSistema) {
-    // The system lists file systems by identifier and by label as links to their devices.
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(dir.path()).constData(), &st), 0);
-    const QString discos = dir.filePath("disk");
-    ASSERT_TRUE(QDir().mkpath(discos + "/by-uuid") && QDir().mkpath(discos + "/by-label"));
-    const QByteArray nodo = QFile::encodeName(discos + "/vda1");
-    if (::mknod(nodo.constData(), S_IFBLK | 0600, st.st_dev) != 0)
-        GTEST_SKIP() << "cannot make a device node here";
-    ASSERT_TRUE(QFile::link("../vda1", discos + "/by-uuid/ABCD-1234"));
-    ASSERT_TRUE(QFile::link("../vda1", discos + "/by-label/MIS\\x20DATOS"));
-    // Entries for other devices are passed over.
-    ASSERT_TRUE(QFile::link("/dev/null", discos + "/by-uuid/1111-2222"));
-    const auto v = sistema::leeVolumenDeRuta(dir.path(), discos);
-    ASSERT_TRUE(v);
-    EXPECT_EQ(v->serie, 0xABCD1234u);
-    EXPECT_EQ(v->etiqueta, "MIS DATOS");
-    EXPECT_FALSE(sistema::leeVolumenDeRuta(dir.filePath("no-existe"), discos));
-}
 #endif
 
 TEST(Sistema, NombreDelEquipo) {
@@ -212,49 +168,6 @@ TEST_F(Atributos, AtributosGuardadosPorOtros) {
     EXPECT_EQ(t.Atributo(archivo, "H"), "H");
 }
 #endif
-
-TEST(Espacio, ContraDf) {
-    libTESK& t = tesk();
-    const QString carpeta = QCoreApplication::applicationDirPath();
-    // Size and used bytes by df's second line; 0 without df.
-    auto df = [&](const QString& ruta) {
-        const QStringList campos = salidaDe("df", {"-B1", "--output=size,used", ruta})
-                                       .split('\n')
-                                       .value(1)
-                                       .simplified()
-                                       .split(' ');
-        return std::pair(campos.value(0).toLongLong(), campos.value(1).toLongLong());
-    };
-    const auto antes = df(carpeta);
-    if (antes.first <= 0)
-        GTEST_SKIP() << "no df";
-    const Moneda64 total = t.EspacioTotal(carpeta);
-    const Moneda64 libre = t.EspacioLibre(carpeta);
-    const auto despues = df(carpeta);
-    EXPECT_EQ(total.entero(), antes.first);
-    // Free is the whole file system's (df's size less its used), not just what a user may take.
-    // Others write to the disk meanwhile: the value lies between the two readings, give or take.
-    const qint64 holgura = 256ll * 1024 * 1024;
-    const qint64 libreAntes = antes.first - antes.second,
-                 libreDespues = despues.first - despues.second;
-    EXPECT_GE(libre.entero(), std::min(libreAntes, libreDespues) - holgura);
-    EXPECT_LE(libre.entero(), std::max(libreAntes, libreDespues) + holgura);
-    EXPECT_LE(libre, total);
-
-    // No name: the current folder's file system.
-    const QString anterior = QDir::currentPath();
-    QDir::setCurrent(carpeta);
-    EXPECT_EQ(t.EspacioTotal(), total);
-    QDir::setCurrent(anterior);
-#ifdef Q_OS_LINUX
-    // Drive C is the root file system; other drives do not exist.
-    const auto raiz = df("/");
-    for (const char* c : {"C", "c:", "C:\\", "c:\\datos"})
-        EXPECT_EQ(t.EspacioTotal(c).entero(), raiz.first) << c;
-    for (const char* d : {"D", "D\\", "/no/existe"})
-        EXPECT_EQ(t.EspacioLibre(d), Moneda64()) << d;
-#endif
-}
 
 TEST(Espacio, ValorMoneda) {
     EXPECT_EQ(Moneda64::deEntero(1234).escalado(), 12340000);

@@ -119,32 +119,6 @@ TEST_F(Constructores, ColumnaDeFechaAhoraOTextoQueNoEsFecha) {
     EXPECT_EQ(plataforma_.textos(), QStringList());
 }
 
-TEST_F(Constructores, ListasVaciasYListasDeDistintoLargo) {
-    auto rs = abre("Select * from eventos");
-    const long long antes = rs->cuentaRegistros();
-    EXPECT_EQ(agrega(rs, "Eventos", {}, {}), "Insert into eventos () values ();");
-    EXPECT_EQ(rs->cuentaRegistros(), antes + 1);
-    // Updates without assignments are executed too, and the server refuses them.
-    EXPECT_EQ(actualiza(rs, "Eventos", {}, {}), "Update eventos set ;");
-    EXPECT_EQ(actualiza(rs, "Eventos", {}, {}, "Id=1"), "Update eventos set  where Id=1;");
-    EXPECT_EQ(plataforma_.textos(),
-              QStringList({kRechazo + "Eventos' es incorrecto: Update eventos set ;",
-                           kRechazo + "Eventos' es incorrecto: Update eventos set  where Id=1;"}));
-
-    // Different lengths: one message each, nothing executed, the record set not re-read.
-    plataforma_.limpia();
-    cnn_->ejecuta("INSERT INTO eventos () VALUES ()");
-    EXPECT_EQ(agrega(rs, "eventos", {"Id", "Nombre"}, {"y"}), "");
-    EXPECT_EQ(actualiza(rs, "eventos", {}, {"y"}), "");
-    EXPECT_EQ(rs->cuentaRegistros(), antes + 1);
-    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM eventos WHERE Nombre = 'y'"), 0);
-    ASSERT_EQ(plataforma_.mensajes().size(), 2);
-    for (const Mensaje& m : plataforma_.mensajes()) {
-        EXPECT_EQ(m.texto, "La lista de campos y la lista de valores tienen diferentes elementos");
-        EXPECT_TRUE(m.titulo == "ERROR" && m.icono == Icono::Critico);
-    }
-}
-
 TEST_F(Constructores, FallosDejanMensajeYLaSentenciaSigue) {
     auto notas = abre("Select * from notas where Llave = 'F'");
     // An empty value for an integer column; then a column the record set lacks.
@@ -194,43 +168,6 @@ TEST_F(Constructores, ComillasYDiagonalesNoRompenLaSentencia) {
         "('H',1,\\'a\\'),(\\'I\\',2,'c');");
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM notas WHERE Llave IN ('H', 'I')"), 0);
     EXPECT_TRUE(plataforma_.textos().last().startsWith(kRechazo + "notas' es incorrecto: "));
-}
-
-TEST_F(Constructores, LastIdTrasInsertarYSinFila) {
-    // A connection that has inserted nothing: no row has the key last_insert_id() gives.
-    auto nueva = prueba::conecta("prueba_constructores");
-    EXPECT_EQ(tesk().LastId(nueva, "eventos", "Id"), 0);
-
-    auto eventos = abre("Select * from eventos where Id = -1");
-    for (const char* nombre : {"primero", "segundo"})
-        agrega(eventos, "eventos", {"Nombre"}, {nombre}, nueva);
-    const std::int32_t id = tesk().LastId(nueva, "eventos", "Id");
-    EXPECT_EQ(id, cuenta("SELECT MAX(Id) FROM eventos WHERE Nombre = 'segundo'"));
-
-    EXPECT_EQ(prueba::numeroDeError([&] { tesk().LastId(nueva, "noexiste", "Id"); }),
-              errores::SentenciaRechazada);
-}
-
-TEST_F(Constructores, CreaTablaLlavesOmisionesYFallo) {
-    // Blanks only as a default write no default clause; a quoted default is upper-cased.
-    const QList<QStringList> matriz{{" Codigo ", " char(3) ", "'abc'"},
-                                    {"Nombre", "varchar(20)", "   "},
-                                    {"Cuenta", "int"},
-                                    {"unique key (Nombre)", "ignorado", "ignorado"}};
-    EXPECT_EQ(tesk().CreaTabla(cnn_, "CATALOGO", matriz),
-              "Create table catalogo (Codigo CHAR(3) default 'ABC',Nombre VARCHAR(20),Cuenta "
-              "INT,unique key (Nombre));");
-    cnn_->ejecuta("INSERT INTO catalogo (Nombre) VALUES ('n')");
-    EXPECT_EQ(valor("SELECT CONCAT(Codigo, COALESCE(Cuenta, '-')) FROM catalogo"), "ABC-");
-    EXPECT_TRUE(plataforma_.mensajes().isEmpty());
-
-    // A column named with the letters "key" is taken for a key clause; the server refuses it.
-    EXPECT_EQ(tesk().CreaTabla(cnn_, "monos", {{"Id", "int", ""}, {"Monkey", "varchar(5)", ""}}),
-              "Create table monos (Id INT,Monkey);");
-    ASSERT_EQ(plataforma_.mensajes().size(), 1);
-    const Mensaje& m = plataforma_.mensajes().first();
-    EXPECT_TRUE(m.titulo == "Error al crear la tabla" && m.icono == Icono::Critico);
-    EXPECT_TRUE(m.texto.startsWith("Error -2147217900: ")) << m.texto.toStdString();
 }
 
 }  // namespace

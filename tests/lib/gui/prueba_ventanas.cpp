@@ -46,61 +46,42 @@ void alAbrirDialogo(std::function<void(QFileDialog*)> accion) {
 
 }  // namespace
 
-TEST(Degradado, BandasPorProfundidad) {
-    using degradado::paraProfundidad;
-    EXPECT_EQ(paraProfundidad(4).bandas, 64);
-    EXPECT_EQ(paraProfundidad(8).bandas, 64);
-    EXPECT_EQ(paraProfundidad(15).bandas, 32);
-    EXPECT_EQ(paraProfundidad(16).bandas, 256);
-    EXPECT_EQ(paraProfundidad(24).bandas, 256);
-    EXPECT_EQ(paraProfundidad(32).bandas, 256);
-    EXPECT_EQ(paraProfundidad(32).profundidad, 32);
-    for (int rara : {0, 1, 2, 30, 48}) {
-        EXPECT_EQ(paraProfundidad(rara).bandas, 64) << rara;
-        EXPECT_EQ(paraProfundidad(rara).profundidad, 4) << rara;
+TEST(Degradado, BandasYEstilos) {
+    // Depth of the display, bands, and the depth taken (an unknown depth counts as 4 bits).
+    struct P {
+        int profundidad, bandas, tomada;
+    };
+    for (P p :
+         {P{4, 64, 4}, P{8, 64, 8}, P{15, 32, 15}, P{16, 256, 16}, P{24, 256, 24}, P{32, 256, 32},
+          P{0, 64, 4}, P{1, 64, 4}, P{2, 64, 4}, P{30, 64, 4}, P{48, 64, 4}}) {
+        EXPECT_EQ(degradado::paraProfundidad(p.profundidad).bandas, p.bandas) << p.profundidad;
+        EXPECT_EQ(degradado::paraProfundidad(p.profundidad).profundidad, p.tomada) << p.profundidad;
     }
-}
 
-TEST(Degradado, HaciaAbajo) {
-    // 24-bit colour: 256 bands of two rows each, blue 0 at the bottom up to 255 at the top.
-    QImage img = lienzo(300, 512);
-    degradado::dibuja(img, 1, 256);
-    for (int y = 0; y < 512; ++y) {
-        const int esperado = (511 - y) / 2;
-        EXPECT_EQ(azul(img, 0, y), esperado) << y;
-        EXPECT_EQ(azul(img, 299, y), esperado) << y;
+    // Style 1 darkens toward the bottom, 2 (and any unknown style) toward the right, 0 toward
+    // both; the blue of each pixel.
+    struct C {
+        int estilo, bandas, ancho, alto;
+        int (*azul)(int x, int y);
+    };
+    for (C c : {C{1, 256, 300, 512, [](int, int y) { return (511 - y) / 2; }},
+                C{2, 32, 256, 10, [](int x, int) { return (255 - x) / 8 * 8; }},
+                C{5, 32, 256, 10, [](int x, int) { return (255 - x) / 8 * 8; }},
+                C{0, 256, 512, 512, [](int x, int y) { return std::min(511 - x, 511 - y) / 2; }}}) {
+        QImage img = lienzo(c.ancho, c.alto);
+        degradado::dibuja(img, c.estilo, c.bandas);
+        for (int y = 0; y < c.alto; y += (c.alto > 100 ? 7 : 1))
+            for (int x = 0; x < c.ancho; x += 3)
+                ASSERT_EQ(azul(img, x, y), c.azul(x, y))
+                    << "estilo " << c.estilo << " en " << x << "," << y;
+        EXPECT_EQ(azul(img, c.ancho - 1, c.alto - 1), 0) << c.estilo;
     }
-    // 8-bit colour: 64 bands of three rows (200 / 64 rounded) with blue 0, 4 ... 252; the eight
-    // rows above them are pure blue.
+    // Bands that do not divide the height: 64 of three rows from the bottom, pure blue above.
     QImage ocho = lienzo(100, 200);
     degradado::dibuja(ocho, 1, 64);
-    EXPECT_EQ(azul(ocho, 50, 199), 0);
-    EXPECT_EQ(azul(ocho, 50, 196), 4);
-    EXPECT_EQ(azul(ocho, 50, 8), 252);
-    for (int y = 0; y < 8; ++y)
-        EXPECT_EQ(azul(ocho, 50, y), 255) << y;
-}
-
-TEST(Degradado, HaciaLaDerechaYEnEsquina) {
-    // 15-bit colour: 32 bands of eight columns, blue steps of 8.
-    QImage img = lienzo(256, 10);
-    degradado::dibuja(img, 2, 32);
-    for (int x = 0; x < 256; ++x)
-        EXPECT_EQ(azul(img, x, 5), (255 - x) / 8 * 8) << x;
-    // Any other style is the right-hand gradient.
-    QImage cinco = lienzo(256, 10);
-    degradado::dibuja(cinco, 5, 32);
-    EXPECT_EQ(cinco, img);
-
-    // Style 0: dark toward both the bottom and the right edge.
-    QImage esquina = lienzo(512, 512);
-    degradado::dibuja(esquina, 0, 256);
-    for (int y = 0; y < 512; y += 37)
-        for (int x = 0; x < 512; x += 41)
-            EXPECT_EQ(azul(esquina, x, y), std::min(511 - x, 511 - y) / 2) << x << "," << y;
-    EXPECT_EQ(azul(esquina, 511, 0), 0);
-    EXPECT_EQ(azul(esquina, 0, 511), 0);
-    EXPECT_EQ(azul(esquina, 0, 0), 255);
+    using Y = std::pair<int, int>;
+    for (auto [y, b] : {Y{199, 0}, Y{196, 4}, Y{8, 252}, Y{7, 255}, Y{0, 255}})
+        EXPECT_EQ(azul(ocho, 50, y), b) << y;
 }
 
 TEST(Degradado, SobreUnaVentana) {
