@@ -99,7 +99,7 @@ class ServidorPropio {
     bool congela(int maximoMs) {
         descongela();
         const pid_t pid = proceso();
-        if (pid <= 0 || ::kill(pid, SIGSTOP) != 0)
+        if (pid <= 0 || !esServidor(pid) || ::kill(pid, SIGSTOP) != 0)
             return false;
         guardia_ = std::jthread([pid, maximoMs](std::stop_token alto) {
             std::mutex m;
@@ -108,7 +108,14 @@ class ServidorPropio {
             cv.wait_for(l, alto, std::chrono::milliseconds(maximoMs), [] { return false; });
             ::kill(pid, SIGCONT);
         });
-        return true;
+        // The signal is delivered in the background: the test goes on only once every thread of
+        // the server has stopped, or a statement sent at once could still be answered.
+        for (int i = 0; i < 200; ++i) {
+            if (estado(pid) == 'T')
+                return true;
+            QThread::msleep(10);
+        }
+        return false;
     }
     void descongela() {
         if (guardia_.joinable()) {
@@ -127,6 +134,21 @@ class ServidorPropio {
     }
 
   private:
+    // The state letter of /proc/PID/stat (R, S, T, ...), or 0.
+    static char estado(pid_t pid) {
+        QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!f.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray s = f.readAll();
+        const qsizetype fin = s.lastIndexOf(')');
+        return fin >= 0 && fin + 2 < s.size() ? s.at(fin + 2) : 0;
+    }
+    // Whether PID is a server of this test's data folder, not a stale pid taken by another.
+    bool esServidor(pid_t pid) const {
+        QFile f(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        return f.open(QIODevice::ReadOnly) &&
+               f.readAll().replace('\0', ' ').contains(QFile::encodeName(dir_ + "/datos "));
+    }
     pid_t proceso() const {
         QFile f(dir_ + QStringLiteral("/mariadb.pid"));
         return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).trimmed().toInt() : 0;
