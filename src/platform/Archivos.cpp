@@ -1,5 +1,6 @@
 #include "platform/Archivos.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -12,7 +13,9 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -130,6 +133,29 @@ std::optional<Error> reemplazaConTemporalUnico(const QString& destino, const QBy
 #endif
     }
     return errores::deNumero(errores::AccesoRuta);
+}
+
+QStringList nombresQueEmpiezan(const QString& carpeta, const QString& prefijo) {
+    QStringList nombres;
+#ifdef Q_OS_WIN
+    const QString patron = prefijo + QLatin1Char('*');
+    nombres =
+        QDir(carpeta).entryList({patron}, QDir::Files | QDir::System | QDir::Hidden, QDir::NoSort);
+#else
+    const QByteArray ruta = QFile::encodeName(carpeta.isEmpty() ? QStringLiteral(".") : carpeta);
+    DIR* d = ::opendir(ruta.constData());
+    if (!d)
+        return nombres;
+    const QByteArray inicio = prefijo.toUtf8();
+    while (const dirent* e = ::readdir(d)) {
+        // The prefix is ASCII: comparing the bytes without regard to case is enough to pass
+        // over every other name before decoding it.
+        if (::strncasecmp(e->d_name, inicio.constData(), static_cast<size_t>(inicio.size())) == 0)
+            nombres.append(QFile::decodeName(e->d_name));
+    }
+    ::closedir(d);
+#endif
+    return nombres;
 }
 
 bool esOculto(const QString& ruta) {

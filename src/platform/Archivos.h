@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 
@@ -21,6 +22,11 @@ std::optional<Error> reemplazaAtomico(const QString& destino, const QByteArray& 
 // the program replacing the same file at once each write their own whole content, and the file
 // ends up holding one of them.
 std::optional<Error> reemplazaConTemporalUnico(const QString& destino, const QByteArray& datos);
+
+// The names in a folder that begin with `prefijo` (in any letter case), in no order. One pass
+// over the folder's entries without looking at each file: a folder of many thousands of files
+// is read in a few milliseconds.
+QStringList nombresQueEmpiezan(const QString& carpeta, const QString& prefijo);
 
 // The hidden mark of the file system for a path's last component.
 bool esOculto(const QString& ruta);

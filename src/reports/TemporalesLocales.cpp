@@ -7,12 +7,14 @@
 #include <QFileInfo>
 #include <QSet>
 #include <cerrno>
+#include <vector>
 
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
 #include "lib/ArchivosTexto.h"
 #include "lib/libTESK.h"
+#include "platform/Archivos.h"
 #include "platform/Plataforma.h"
 #include "reports/BaseLocal.h"
 #include "startup/Globales.h"
@@ -37,13 +39,21 @@ QString NombreTemporal(QString* motivo) {
     // The folder is listed once: files left by runs that were killed would otherwise make every
     // candidate name cost a listing of their own (10,000 of them froze a run for minutes).
     const QDir carpeta(stRutaPrograma.isEmpty() ? QStringLiteral(".") : stRutaPrograma);
-    QSet<QString> tomados;
-    for (const QString& e : carpeta.entryList(QDir::Files | QDir::System | QDir::Hidden))
-        tomados.insert(e.toUpper());
-    for (int n = 0; n <= 9999; ++n) {
-        const QString nombre = QStringLiteral("TEMPORAL%1.MDB").arg(n, 4, 10, QLatin1Char('0'));
-        if (tomados.contains(nombre))
+    // The numbers taken, by any letter case of TEMPORALnnnn.MDB.
+    std::vector<bool> tomados(10000, false);
+    for (const QString& e :
+         archivos::nombresQueEmpiezan(carpeta.path(), QStringLiteral("TEMPORAL"))) {
+        if (e.size() != 16 || e.mid(12).compare(QLatin1String(".MDB"), Qt::CaseInsensitive) != 0)
             continue;
+        bool esNumero = false;
+        const int n = e.mid(8, 4).toInt(&esNumero);
+        if (esNumero && e.at(8).isDigit() && n >= 0 && n <= 9999)
+            tomados[static_cast<std::size_t>(n)] = true;
+    }
+    for (int n = 0; n <= 9999; ++n) {
+        if (tomados[static_cast<std::size_t>(n)])
+            continue;
+        const QString nombre = QStringLiteral("TEMPORAL%1.MDB").arg(n, 4, 10, QLatin1Char('0'));
         // The name is taken by creating the file, empty: another copy of the program working in
         // the same folder (a second window, or a workstation started from the same network
         // folder) that looks for a free name at the same moment finds this one taken and goes on
