@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "lib/Regional.h"
+#include "core/Regional.h"
 
 namespace quilmaro::fuzz {
 

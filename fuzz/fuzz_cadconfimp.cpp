@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "Entrada.h"
-#include "lib/ArchivosTexto.h"
-#include "lib/libTESK.h"
+#include "core/ArchivosTexto.h"
+#include "core/libTESK.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
     using namespace quilmaro;

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "lib/Regional.h"
+#include "core/Regional.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/Paginador.h"

@@ -14,7 +14,7 @@
 #include <limits>
 
 #include "Entrada.h"
-#include "lib/Regional.h"
+#include "core/Regional.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/Expresion.h"

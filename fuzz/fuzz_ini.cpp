@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "lib/ArchivosTexto.h"
-#include "lib/libTESK.h"
+#include "core/ArchivosTexto.h"
+#include "core/libTESK.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
     using namespace quilmaro;

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "Entrada.h"
-#include "lib/libTESK.h"
+#include "core/libTESK.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
     using namespace quilmaro;

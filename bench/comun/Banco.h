@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "gui/PlataformaQt.h"
 #include "platform/Plataforma.h"
-#include "platform/PlataformaQt.h"
 
 namespace quilmaro::banco {
 

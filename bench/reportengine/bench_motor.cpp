@@ -28,7 +28,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "lib/Regional.h"
+#include "core/Regional.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Pintor.h"
 

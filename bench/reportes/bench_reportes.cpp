@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "../comun/Banco.h"
+#include "core/Globales.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
 #include "reports/Reportes.h"
-#include "startup/Globales.h"
 
 using namespace quilmaro::banco;
 

@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "../comun/Banco.h"
-#include "forms/main/Reja.h"
-#include "forms/main/frmReporte.h"
+#include "core/Globales.h"
+#include "gui/Reja.h"
+#include "gui/frmReporte.h"
 #include "platform/Plataforma.h"
-#include "startup/Globales.h"
 
 using namespace quilmaro::banco;
 

@@ -32,14 +32,14 @@
 #include <vector>
 
 #include "../comun/Banco.h"
-#include "forms/main/ArchivoLista.h"
-#include "forms/main/Reja.h"
-#include "forms/main/frmReporte.h"
-#include "lib/ArchivosTexto.h"
-#include "lib/Regional.h"
+#include "core/ArchivoLista.h"
+#include "core/ArchivosTexto.h"
+#include "core/Globales.h"
+#include "core/Principal.h"
+#include "core/Regional.h"
+#include "gui/Reja.h"
+#include "gui/frmReporte.h"
 #include "platform/Plataforma.h"
-#include "startup/Globales.h"
-#include "startup/Principal.h"
 
 using namespace quilmaro::banco;
 

@@ -7,10 +7,10 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "core/Globales.h"
 #include "db/Recordset.h"
 #include "db/ResultadoBdD.h"
 #include "platform/Sistema.h"
-#include "startup/Globales.h"
 
 namespace quilmaro {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Failures of the data-objects layer: the number the program tests and the description it shows.
 
-#include "lib/ErrorTESK.h"
+#include "core/ErrorTESK.h"
 
 namespace quilmaro {
 

@@ -5,9 +5,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include "core/Regional.h"
 #include "db/Conexion.h"
 #include "db/ValoresSQL.h"
-#include "lib/Regional.h"
 
 namespace quilmaro {
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "core/Variante.h"
 #include "db/ErrorBdD.h"
 #include "db/ResultadoBdD.h"
 #include "db/TiposCampo.h"
-#include "lib/Variante.h"
 
 namespace quilmaro {
 

@@ -1,13 +1,13 @@
 #include "db/TempDeODBC.h"
-#include "startup/Principal.h"
+#include "core/Principal.h"
 
 #include <optional>
 #include <vector>
 
+#include "core/Globales.h"
+#include "core/libTESK.h"
 #include "db/ValoresSQL.h"
-#include "lib/libTESK.h"
 #include "platform/Plataforma.h"
-#include "startup/Globales.h"
 
 namespace quilmaro {
 

@@ -7,9 +7,9 @@
 #include <QTimeZone>
 #include <cmath>
 
+#include "core/libTESK.h"
 #include "db/Conexion.h"
 #include "db/TiposCampo.h"
-#include "lib/libTESK.h"
 
 namespace quilmaro {
 

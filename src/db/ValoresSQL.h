@@ -5,8 +5,8 @@
 #include <QString>
 #include <memory>
 
+#include "core/Variante.h"
 #include "db/ResultadoBdD.h"
-#include "lib/Variante.h"
 
 namespace quilmaro {
 

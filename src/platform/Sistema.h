@@ -6,6 +6,21 @@
 #include <cstdint>
 #include <optional>
 
+namespace quilmaro::puerto {
+
+// The error word of a port, with the bits that the system's communication-error query uses.
+inline constexpr std::uint32_t kInterrupcion = 0x0010;    // CE_BREAK
+inline constexpr std::uint32_t kTiempoAgotado = 0x0200;   // CE_PTO
+inline constexpr std::uint32_t kErrorES = 0x0400;         // CE_IOE
+inline constexpr std::uint32_t kNoSeleccionado = 0x0800;  // CE_DNS
+inline constexpr std::uint32_t kSinPapel = 0x1000;        // CE_OOP
+
+// The printer number of LPT1..LPT9 (1 to 9) and PRN (1), with blanks around them and in any
+// letter case; 0 for any other name.
+int numeroDeImpresora(const QString& nombre);
+
+}  // namespace quilmaro::puerto
+
 namespace quilmaro::sistema {
 
 // --- Printer ports -------------------------------------------------------------------------------

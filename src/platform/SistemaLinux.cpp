@@ -25,7 +25,6 @@
 #include <cstring>
 #include <limits>
 
-#include "lib/Biblioteca.h"
 #include "platform/Sistema.h"
 
 namespace quilmaro::sistema {

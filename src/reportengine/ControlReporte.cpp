@@ -4,7 +4,7 @@
 #include <QPrinterInfo>
 #include <QWidget>
 
-#include "lib/ErrorTESK.h"
+#include "core/ErrorTESK.h"
 #include "platform/Plataforma.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/ErrorReporte.h"

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "lib/Variante.h"
+#include "core/Variante.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/Expresion.h"
 

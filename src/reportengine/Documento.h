@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lib/Variante.h"
+#include "core/Variante.h"
 #include "reportengine/Diseno.h"
 
 namespace quilmaro::reporte {

@@ -8,8 +8,8 @@
 #include <map>
 #include <tuple>
 
-#include "lib/ArchivosTexto.h"
-#include "lib/Regional.h"
+#include "core/ArchivosTexto.h"
+#include "core/Regional.h"
 #include "reportengine/ErrorReporte.h"
 #include "reportengine/Formatos.h"
 #include "reportengine/Tipografia.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "lib/Variante.h"
+#include "core/Variante.h"
 #include "reportengine/Documento.h"
 
 namespace quilmaro::reporte {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "lib/Regional.h"
-#include "lib/libTESK.h"
+#include "core/Regional.h"
+#include "core/libTESK.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Formatos.h"
 

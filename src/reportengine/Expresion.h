@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "lib/Variante.h"
+#include "core/Variante.h"
 #include "reportengine/ErrorReporte.h"
 
 namespace quilmaro::reporte {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <optional>
 
-#include "lib/Regional.h"
+#include "core/Regional.h"
 
 namespace quilmaro::reporte {
 

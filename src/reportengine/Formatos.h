@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "lib/Variante.h"
+#include "core/Variante.h"
 
 namespace quilmaro::reporte {
 

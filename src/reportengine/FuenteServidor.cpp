@@ -4,12 +4,10 @@
 
 #include "reportengine/Datos.h"
 
-#ifdef QUILMARO_MOTOR_CON_SERVIDOR
+#include "core/Globales.h"
 #include "db/Conexion.h"
 #include "db/ErrorBdD.h"
 #include "db/Recordset.h"
-#include "startup/Globales.h"
-#endif
 
 namespace quilmaro::reporte {
 
@@ -25,8 +23,6 @@ bool separa(const QString& texto, QString* base, QString* tabla) {
     *tabla = m.captured(2);
     return true;
 }
-
-#ifdef QUILMARO_MOTOR_CON_SERVIDOR
 
 QString cita(const QString& nombre) {
     QString n = nombre;
@@ -100,8 +96,6 @@ class FuenteServidor final : public FuenteDatos {
     QStringList columnas_;
 };
 
-#endif
-
 }  // namespace
 
 std::unique_ptr<FuenteDatos> abreTablaServidor(const QString& baseYTabla) {
@@ -109,11 +103,7 @@ std::unique_ptr<FuenteDatos> abreTablaServidor(const QString& baseYTabla) {
     if (!separa(baseYTabla, &base, &tabla))
         throw ErrorReporte(
             QStringLiteral("se esperaba «base.tabla» (por ejemplo «datos1.tbltemp1»)."));
-#ifdef QUILMARO_MOTOR_CON_SERVIDOR
     return std::make_unique<FuenteServidor>(base, tabla);
-#else
-    throw ErrorReporte(QStringLiteral("esta versión del programa no tiene acceso al servidor."));
-#endif
 }
 
 }  // namespace quilmaro::reporte

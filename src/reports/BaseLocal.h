@@ -8,7 +8,7 @@
 #include <map>
 #include <optional>
 
-#include "lib/ErrorTESK.h"
+#include "core/ErrorTESK.h"
 
 struct sqlite3;
 

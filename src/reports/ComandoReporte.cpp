@@ -8,15 +8,15 @@
 #include <memory>
 #include <vector>
 
+#include "core/Archivos.h"
+#include "core/Globales.h"
+#include "core/libTESK.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
-#include "lib/libTESK.h"
-#include "platform/Archivos.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
 #include "reports/Reportes.h"
-#include "startup/Globales.h"
 
 namespace quilmaro {
 

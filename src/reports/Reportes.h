@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "lib/ErrorTESK.h"
+#include "core/ErrorTESK.h"
 
 namespace quilmaro {
 

@@ -8,11 +8,11 @@
 #include <QSysInfo>
 #include <QUuid>
 
+#include "core/libTESK.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
 #include "db/ValoresSQL.h"
-#include "lib/libTESK.h"
 #include "platform/Sistema.h"
 #include "reports/Reportes.h"
 

@@ -9,15 +9,15 @@
 #include <cerrno>
 #include <vector>
 
+#include "core/Archivos.h"
+#include "core/ArchivosTexto.h"
+#include "core/Globales.h"
+#include "core/libTESK.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
-#include "lib/ArchivosTexto.h"
-#include "lib/libTESK.h"
-#include "platform/Archivos.h"
 #include "platform/Plataforma.h"
 #include "reports/BaseLocal.h"
-#include "startup/Globales.h"
 
 namespace quilmaro {
 

@@ -28,15 +28,15 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/Globales.h"
+#include "core/libTESK.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
-#include "lib/libTESK.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Documento.h"
 #include "reports/Reportes.h"
-#include "startup/Globales.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <optional>
 #include <ostream>
 
+#include "core/Globales.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
-#include "startup/Globales.h"
 
 // Texts in failure messages as text.
 inline void PrintTo(const QString& s, std::ostream* os) {

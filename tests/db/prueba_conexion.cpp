@@ -9,8 +9,8 @@
 #include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
+#include "core/libTESK.h"
 #include "db/TempDeODBC.h"
-#include "lib/libTESK.h"
 
 using namespace quilmaro;
 using prueba::PlataformaPrueba;

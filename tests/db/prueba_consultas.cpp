@@ -4,8 +4,8 @@
 
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
+#include "core/libTESK.h"
 #include "db/TempDeODBC.h"
-#include "lib/libTESK.h"
 
 using namespace quilmaro;
 using prueba::PlataformaPrueba;

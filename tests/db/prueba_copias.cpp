@@ -4,9 +4,9 @@
 
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
+#include "core/Regional.h"
+#include "core/libTESK.h"
 #include "db/TempDeODBC.h"
-#include "lib/Regional.h"
-#include "lib/libTESK.h"
 
 using namespace quilmaro;
 using prueba::PlataformaPrueba;

@@ -11,10 +11,10 @@
 
 #include "../db/ServidorPrueba.h"
 #include "PlataformaPrueba.h"
-#include "forms/main/Reja.h"
-#include "forms/main/frmReporte.h"
-#include "platform/PlataformaQt.h"
-#include "startup/Globales.h"
+#include "core/Globales.h"
+#include "gui/PlataformaQt.h"
+#include "gui/Reja.h"
+#include "gui/frmReporte.h"
 
 namespace quilmaro::prueba {
 

@@ -8,13 +8,13 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "forms/export/frmExportarReporte.h"
-#include "forms/main/frmReporte.h"
-#include "platform/PlataformaQt.h"
+#include "core/Globales.h"
+#include "core/Principal.h"
+#include "gui/PlataformaQt.h"
+#include "gui/frmExportarReporte.h"
+#include "gui/frmReporte.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Pintor.h"
-#include "startup/Globales.h"
-#include "startup/Principal.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

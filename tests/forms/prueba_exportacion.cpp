@@ -18,12 +18,12 @@
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
-#include "forms/export/frmExportarReporte.h"
-#include "lib/ArchivosTexto.h"
+#include "core/ArchivosTexto.h"
+#include "gui/Traducciones.h"
+#include "gui/frmExportarReporte.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Exportacion.h"
 #include "reportengine/VistaPrevia.h"
-#include "startup/Traducciones.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;

@@ -16,9 +16,9 @@
 
 #include "PlataformaPrueba.h"
 #include "TextosCortados.h"
-#include "forms/export/frmExportarReporte.h"
-#include "platform/PlataformaQt.h"
-#include "startup/Globales.h"
+#include "core/Globales.h"
+#include "gui/PlataformaQt.h"
+#include "gui/frmExportarReporte.h"
 
 using namespace quilmaro;
 

@@ -22,11 +22,11 @@
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "ServidorPropio.h"
-#include "forms/main/ArchivoLista.h"
-#include "lib/ArchivosTexto.h"
-#include "lib/libTESK.h"
+#include "core/ArchivoLista.h"
+#include "core/ArchivosTexto.h"
+#include "core/Principal.h"
+#include "core/libTESK.h"
 #include "reportengine/ControlReporte.h"
-#include "startup/Principal.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;

@@ -19,12 +19,12 @@
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "ServidorPropio.h"
-#include "forms/main/ArchivoLista.h"
+#include "core/ArchivoLista.h"
+#include "core/Globales.h"
+#include "core/Principal.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Documento.h"
 #include "reports/Reportes.h"
-#include "startup/Globales.h"
-#include "startup/Principal.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;

@@ -12,7 +12,7 @@
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
-#include "lib/libTESK.h"
+#include "core/libTESK.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Pintor.h"
 

@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "CarpetaTemporal.h"
-#include "forms/main/ArchivoLista.h"
-#include "lib/ArchivosTexto.h"
+#include "core/ArchivoLista.h"
+#include "core/ArchivosTexto.h"
 
 using namespace quilmaro;
 

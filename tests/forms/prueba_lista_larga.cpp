@@ -13,7 +13,7 @@
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
-#include "forms/main/ArchivoLista.h"
+#include "core/ArchivoLista.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;

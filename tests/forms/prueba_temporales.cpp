@@ -10,7 +10,7 @@
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
-#include "platform/Archivos.h"
+#include "core/Archivos.h"
 #include "reports/Reportes.h"
 
 using namespace quilmaro;

@@ -19,8 +19,8 @@
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "TextosCortados.h"
-#include "forms/main/ArchivoLista.h"
-#include "lib/ArchivosTexto.h"
+#include "core/ArchivoLista.h"
+#include "core/ArchivosTexto.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;

@@ -12,8 +12,8 @@
 #include "AyudaPruebas.h"
 #include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
-#include "lib/ArchivosTexto.h"
-#include "lib/libTESK.h"
+#include "core/ArchivosTexto.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 using prueba::escribeBytes;

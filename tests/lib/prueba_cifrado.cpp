@@ -5,9 +5,9 @@
 #include <functional>
 
 #include "AyudaPruebas.h"
-#include "lib/ArchivosTexto.h"
-#include "lib/Biblioteca.h"
-#include "lib/libTESK.h"
+#include "core/ArchivosTexto.h"
+#include "core/Biblioteca.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 using prueba::numeroDeError;

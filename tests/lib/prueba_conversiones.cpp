@@ -8,8 +8,8 @@
 
 #include "AyudaPruebas.h"
 #include "PlataformaPrueba.h"
-#include "lib/Regional.h"
-#include "lib/libTESK.h"
+#include "core/Regional.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 using prueba::numeroDeError;

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "AyudaPruebas.h"
-#include "lib/Regional.h"
-#include "lib/libTESK.h"
+#include "core/Regional.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 using prueba::numeroDeError;

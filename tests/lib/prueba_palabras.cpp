@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "AyudaPruebas.h"
-#include "lib/Regional.h"
-#include "lib/libTESK.h"
+#include "core/Regional.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 using prueba::numeroDeError;

@@ -9,9 +9,9 @@
 #include "AyudaPruebas.h"
 #include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
-#include "lib/ArchivosTexto.h"
-#include "lib/Biblioteca.h"
-#include "lib/libTESK.h"
+#include "core/ArchivosTexto.h"
+#include "core/Biblioteca.h"
+#include "core/libTESK.h"
 #include "platform/Sistema.h"
 
 using namespace quilmaro;

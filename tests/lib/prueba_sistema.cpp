@@ -16,8 +16,8 @@
 
 #include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
-#include "lib/Biblioteca.h"
-#include "lib/libTESK.h"
+#include "core/Biblioteca.h"
+#include "core/libTESK.h"
 #include "platform/Sistema.h"
 
 #ifdef Q_OS_LINUX

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PlataformaPrueba.h"
-#include "lib/libTESK.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 

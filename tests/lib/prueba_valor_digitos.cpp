@@ -5,7 +5,7 @@
 
 #include <QRandomGenerator>
 
-#include "lib/libTESK.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 

@@ -6,9 +6,9 @@
 #include <limits>
 
 #include "AyudaPruebas.h"
-#include "lib/ErrorTESK.h"
-#include "lib/Regional.h"
-#include "lib/Variante.h"
+#include "core/ErrorTESK.h"
+#include "core/Regional.h"
+#include "core/Variante.h"
 
 using namespace quilmaro;
 using prueba::numeroDeError;

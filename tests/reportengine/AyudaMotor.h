@@ -9,7 +9,7 @@
 #include <memory>
 #include <ostream>
 
-#include "lib/Variante.h"
+#include "core/Variante.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/Documento.h"

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "lib/Regional.h"
+#include "core/Regional.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

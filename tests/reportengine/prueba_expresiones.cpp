@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "AyudaMotor.h"
-#include "lib/Regional.h"
+#include "core/Regional.h"
 #include "reportengine/ErrorReporte.h"
 #include "reportengine/Formatos.h"
 

@@ -16,8 +16,8 @@
 
 #include "AyudaMotor.h"
 #include "CarpetaTemporal.h"
-#include "lib/ArchivosTexto.h"
-#include "lib/libTESK.h"
+#include "core/ArchivosTexto.h"
+#include "core/libTESK.h"
 #include "reportengine/ErrorReporte.h"
 #include "reportengine/Exportacion.h"
 #include "reportengine/Paginador.h"

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <cstdio>
 
-#include "startup/Globales.h"
-#include "startup/Principal.h"
+#include "core/Globales.h"
+#include "core/Principal.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);

@@ -4,8 +4,8 @@
 #include <QLocale>
 #include <functional>
 
-#include "lib/ErrorTESK.h"
-#include "lib/Regional.h"
+#include "core/ErrorTESK.h"
+#include "core/Regional.h"
 
 namespace quilmaro::prueba {
 

@@ -5,7 +5,7 @@
 
 #include <QGuiApplication>
 
-#include "lib/Regional.h"
+#include "core/Regional.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

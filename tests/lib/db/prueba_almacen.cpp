@@ -10,7 +10,7 @@
 #include "AyudaPruebas.h"
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
-#include "lib/libTESK.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 using prueba::PlataformaPrueba;

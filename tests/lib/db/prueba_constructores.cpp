@@ -6,7 +6,7 @@
 #include "AyudaPruebas.h"
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
-#include "lib/libTESK.h"
+#include "core/libTESK.h"
 
 using namespace quilmaro;
 using prueba::PlataformaPrueba;

@@ -9,7 +9,7 @@
 
 #include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
-#include "lib/libTESK.h"
+#include "core/libTESK.h"
 
 #ifdef QUILMARO_CON_MULTIMEDIA
 #include <QAudioDevice>

@@ -11,8 +11,8 @@
 #include <QWidget>
 #include <functional>
 
-#include "lib/gui/Degradado.h"
-#include "lib/libTESK.h"
+#include "core/libTESK.h"
+#include "gui/Degradado.h"
 
 using namespace quilmaro;
 

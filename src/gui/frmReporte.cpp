@@ -1,0 +1,770 @@
+#include "gui/frmReporte.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+#include "core/ArchivoLista.h"
+#include "core/Archivos.h"
+#include "core/ArchivosTexto.h"
+#include "core/Globales.h"
+#include "core/Regional.h"
+#include "core/libTESK.h"
+#include "db/Conexion.h"
+#include "db/Recordset.h"
+#include "db/TempDeODBC.h"
+#include "gui/FiltroTeclado.h"
+#include "gui/Reja.h"
+#include "gui/frmExportarReporte.h"
+#include "platform/Plataforma.h"
+#include "reportengine/ControlReporte.h"
+#include "reportengine/VistaPrevia.h"
+#include "reports/Reportes.h"
+
+namespace quilmaro {
+
+namespace {
+
+// Position and size of a control in twips, as the window is designed.
+struct Lugar {
+    int izquierda, arriba, ancho, alto;
+};
+
+constexpr Lugar kLabel1{240, 120, 585, 195};
+constexpr Lugar kTxtFactura{1080, 120, 1215, 285};
+constexpr Lugar kLabel4{2520, 120, 405, 195};
+constexpr Lugar kCmbSerie{3120, 120, 1215, 315};
+constexpr Lugar kCmdAgregar{4680, 120, 1215, 375};
+constexpr Lugar kCmdLeer{6840, 120, 1215, 375};
+constexpr Lugar kCmdGuardar{8760, 120, 1215, 375};
+constexpr Lugar kReja{0, 600, 10455, 4815};
+constexpr Lugar kLabel2{120, 5520, 3750, 195};
+constexpr Lugar kLabel3{4440, 5520, 825, 195};
+constexpr Lugar kTxtReferencia{5400, 5520, 3975, 285};
+constexpr Lugar kCmdReporte{120, 5880, 1935, 375};
+constexpr Lugar kCommand1{2760, 5880, 1935, 375};
+constexpr Lugar kOpt0{5400, 6000, 975, 195};
+constexpr Lugar kOpt1{6720, 6000, 1095, 195};
+constexpr Lugar kCmdBorrar{8760, 5880, 1215, 375};
+
+// The bottom row of controls starts here; below it the window keeps its design distance to the
+// bottom edge when it is enlarged.
+constexpr int kInicioFilaInferior = 5520;
+
+}  // namespace
+
+struct frmReporte::Estado {
+    std::shared_ptr<Conexion> cnnDatos;
+    std::shared_ptr<Recordset> rstFactura;
+    reporte::ControlReporte* crpReport = nullptr;
+    reporte::ControlReporte* crpReport2 = nullptr;
+    // Why the saved list could not be read, while the window does not hold what it contains.
+    std::optional<Error> listaIlegible;
+};
+
+namespace {
+
+// Whether anything at all (a file, a folder, a link, even a broken one) stands under the name.
+bool hayEntrada(const QString& ruta) {
+    const QFileInfo fi(ruta);
+    return fi.exists() || fi.isSymLink();
+}
+
+// Name of the cancellation flag column of facturas, on servers whose invoices have one.
+const QString kColumnaCancelada = QStringLiteral("Cancelada");
+
+// Whether the record set's current invoice is marked cancelled (false without the column).
+bool estaCancelada(const Recordset& rs) {
+    for (int i = 0; i < rs.cuentaCampos(); ++i) {
+        if (rs.campo(i).nombre().compare(kColumnaCancelada, Qt::CaseInsensitive) != 0)
+            continue;
+        const Variante v = rs.campo(i).valor();
+        return !v.esNulo() && v.aDoble() != 0.0;
+    }
+    return false;
+}
+
+}  // namespace
+
+frmReporte::frmReporte(QWidget* parent) : QDialog(parent), estado_(std::make_unique<Estado>()) {
+    setObjectName(QStringLiteral("frmReporte"));
+    setWindowTitle(kTituloPrograma);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    // The window is laid out in twips for an 8-point face; a larger default font would crowd it.
+    QFont letra = font();
+    letra.setPointSizeF(8);
+    setFont(letra);
+    construyeControles();
+    // "Exportar…" of the previews asks with the report-to-file dialog.
+    reporte::VistaPrevia::fijaExportador(&exportaDesdeVista);
+    estado_->crpReport = new reporte::ControlReporte(this);
+    estado_->crpReport2 = new reporte::ControlReporte(this);
+    Form_Load();
+}
+
+frmReporte::~frmReporte() = default;
+
+int frmReporte::twipsX(int twips) const {
+    return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
+}
+int frmReporte::twipsY(int twips) const {
+    return static_cast<int>(std::lround(twips * logicalDpiY() / 1440.0));
+}
+
+void frmReporte::construyeControles() {
+    Label1 = new QLabel(QStringLiteral("Factura:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtFactura = new QLineEdit(this);
+    txtFactura->setObjectName(QStringLiteral("txtFactura"));
+    Label4 = new QLabel(QStringLiteral("Serie:"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    cmbSerie = new QComboBox(this);
+    cmbSerie->setObjectName(QStringLiteral("cmbSerie"));
+    cmbSerie->setEditable(false);
+    cmdAgregar = new QPushButton(QStringLiteral("&Agregar"), this);
+    cmdAgregar->setObjectName(QStringLiteral("cmdAgregar"));
+    cmdLeer = new QPushButton(QStringLiteral("&Leer lista"), this);
+    cmdLeer->setObjectName(QStringLiteral("cmdLeer"));
+    cmdGuardar = new QPushButton(QStringLiteral("&Guardar lista"), this);
+    cmdGuardar->setObjectName(QStringLiteral("cmdGuardar"));
+    mhgReja = new Reja(this);
+    mhgReja->setObjectName(QStringLiteral("mhgReja"));
+    // The duplicate check of each added invoice looks its identifier up here.
+    mhgReja->indexaColumna(7, [](const QString& t) { return libTESK::instancia().tkVal(t); });
+    Label2 =
+        new QLabel(QStringLiteral("Pulse SUPR en la factura que desee quitar de la lista"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3 = new QLabel(QStringLiteral("Referencia:"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    txtReferencia = new QLineEdit(this);
+    txtReferencia->setObjectName(QStringLiteral("txtReferencia"));
+    cmdReporte = new QPushButton(QStringLiteral("Guía de &reparto"), this);
+    cmdReporte->setObjectName(QStringLiteral("cmdReporte"));
+    Command1 = new QPushButton(QStringLiteral("&Formato de cobranza"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    optDispos[0] = new QRadioButton(QStringLiteral("&Pantalla"), this);
+    optDispos[0]->setObjectName(QStringLiteral("optDispos0"));
+    optDispos[1] = new QRadioButton(QStringLiteral("&Impresora"), this);
+    optDispos[1]->setObjectName(QStringLiteral("optDispos1"));
+    optDispos[0]->setChecked(true);
+    // The two options are one stop of the tab order: the chosen one (arrows move between them).
+    auto paradaDeTab = [this] {
+        for (QRadioButton* o : optDispos)
+            o->setFocusPolicy(o->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QRadioButton* o : optDispos)
+        connect(o, &QRadioButton::toggled, this, paradaDeTab);
+    paradaDeTab();
+    cmdBorrar = new QPushButton(QStringLiteral("&Borrar todas"), this);
+    cmdBorrar->setObjectName(QStringLiteral("cmdBorrar"));
+
+    // Buttons act on click, or on Space or Enter while they have the focus; never on Enter from
+    // an entry field.
+    for (QPushButton* b : {cmdAgregar, cmdLeer, cmdGuardar, cmdReporte, Command1, cmdBorrar}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        enterPulsaBoton(b);
+    }
+    // Labels never take the focus.
+    for (QLabel* l : {Label1, Label4, Label2, Label3})
+        l->setFocusPolicy(Qt::NoFocus);
+
+    // Tab order of the window.
+    QWidget* orden[] = {txtFactura, cmbSerie,     cmdAgregar,   mhgReja,
+                        cmdBorrar,  cmdGuardar,   cmdLeer,      cmdReporte,
+                        Command1,   optDispos[0], optDispos[1], txtReferencia};
+    for (std::size_t i = 0; i + 1 < std::size(orden); ++i)
+        setTabOrder(orden[i], orden[i + 1]);
+
+    // Keyboard of the entry fields.
+    FiltroTeclado::instala(txtFactura, {QStringLiteral("9"), true, true});
+    FiltroTeclado::instala(txtReferencia, {QStringLiteral("!"), true, true});
+    FiltroTeclado::instala(cmbSerie, {QStringLiteral("!"), false, false});
+
+    connect(cmdAgregar, &QPushButton::clicked, this, [this] { cmdAgregar_Click(); });
+    connect(cmdGuardar, &QPushButton::clicked, this, [this] { cmdGuardar_Click(); });
+    connect(cmdLeer, &QPushButton::clicked, this, [this] { cmdLeer_Click(); });
+    connect(cmdBorrar, &QPushButton::clicked, this, [this] { cmdBorrar_Click(); });
+    connect(cmdReporte, &QPushButton::clicked, this, [this] { cmdReporte_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(mhgReja, &Reja::teclaAbajo, this,
+            [this](int codigo, Qt::KeyboardModifiers mods, bool* aceptada) {
+                const auto teclasDeCambio =
+                    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+                if (codigo == 46 && !(mods & teclasDeCambio)) {
+                    *aceptada = true;
+                    quitaFilaActual();
+                }
+            });
+
+    const QSize diseno(twipsX(kAnchoTwips), twipsY(kAltoTwips));
+    resize(diseno);
+    setMinimumSize(diseno);
+    colocaControles();
+}
+
+void frmReporte::colocaControles() {
+    // Extra height goes to the grid; the bottom row keeps its distance to the bottom edge.
+    const int extraAlto = std::max(0, height() - twipsY(kAltoTwips));
+    const int extraAncho = std::max(0, width() - twipsX(kAnchoTwips));
+    auto coloca = [&](QWidget* w, const Lugar& l, bool abajo) {
+        w->setGeometry(twipsX(l.izquierda), twipsY(l.arriba) + (abajo ? extraAlto : 0),
+                       twipsX(l.ancho), twipsY(l.alto));
+    };
+    coloca(Label1, kLabel1, false);
+    coloca(txtFactura, kTxtFactura, false);
+    coloca(Label4, kLabel4, false);
+    coloca(cmbSerie, kCmbSerie, false);
+    coloca(cmdAgregar, kCmdAgregar, false);
+    coloca(cmdLeer, kCmdLeer, false);
+    coloca(cmdGuardar, kCmdGuardar, false);
+    mhgReja->setGeometry(twipsX(kReja.izquierda), twipsY(kReja.arriba),
+                         twipsX(kReja.ancho) + extraAncho, twipsY(kReja.alto) + extraAlto);
+    coloca(Label2, kLabel2, true);
+    coloca(Label3, kLabel3, true);
+    coloca(txtReferencia, kTxtReferencia, true);
+    coloca(cmdReporte, kCmdReporte, true);
+    coloca(Command1, kCommand1, true);
+    coloca(optDispos[0], kOpt0, true);
+    coloca(optDispos[1], kOpt1, true);
+    coloca(cmdBorrar, kCmdBorrar, true);
+    // The hint under the grid is the longest caption: where it needs more room than its design
+    // width, the reference and its caption move right; the field starts past its caption and
+    // keeps its right edge.
+    const int faltaAyuda = Label2->x() + Label2->sizeHint().width() + twipsX(120) - Label3->x();
+    if (faltaAyuda > 0)
+        Label3->move(Label3->x() + faltaAyuda, Label3->y());
+    const QRect referencia = txtReferencia->geometry();
+    const int izquierda = std::min(std::max(referencia.left() + std::max(faltaAyuda, 0),
+                                            Label3->x() + Label3->sizeHint().width() + 3),
+                                   referencia.right() - twipsX(1500));
+    txtReferencia->setGeometry(izquierda, referencia.y(), referencia.right() - izquierda + 1,
+                               referencia.height());
+    // A caption longer than its design width (another font, another scale) may use the room up
+    // to the next control on its row rather than being cut.
+    const std::pair<QWidget*, QWidget*> vecinos[] = {
+        {Label1, txtFactura},    {Label4, cmbSerie},           {Label2, Label3},
+        {Label3, txtReferencia}, {optDispos[0], optDispos[1]}, {optDispos[1], cmdBorrar}};
+    for (auto [w, siguiente] : vecinos) {
+        const int deseado = w->sizeHint().width();
+        const int limite = siguiente->x() - w->x() - 2;
+        if (deseado > w->width())
+            w->resize(std::min(deseado, std::max(limite, w->width())), w->height());
+    }
+    static_assert(kInicioFilaInferior > kReja.arriba);
+}
+
+void exportaDesdeVista(reporte::VistaPrevia& vista) {
+    frmExportarReporte dialogo(&vista);
+    // The report's name in the program folder, as a text file unless the clerk says otherwise.
+    QString nombre = vista.documento().nombre;
+    for (const QChar c : QStringLiteral("/\\:*?\"<>|"))
+        nombre.remove(c);
+    if (nombre.trimmed().isEmpty())
+        nombre = QStringLiteral("Reporte");
+    dialogo.txtArchivo->setText(stRutaPrograma + nombre + QStringLiteral(".txt"));
+    dialogo.exec();
+    const QString ruta = dialogo.txtArchivo->text();
+    const auto formato = reporte::formatoDeCodigo(dialogo.lblNumTipo->text());
+    if (ruta.isEmpty() || !formato)
+        return;  // cancelled
+    vista.exportaArchivo(ruta, *formato);
+}
+
+void frmReporte::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    colocaControles();
+}
+
+void frmReporte::preparaReja() {
+    Reja& r = *mhgReja;
+    r.fijaColumnas(8);
+    const Qt::Alignment izquierda = Qt::AlignLeft | Qt::AlignTop;
+    const Qt::Alignment derecha = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment alineaciones[8] = {izquierda, derecha,   derecha, izquierda,
+                                           izquierda, izquierda, derecha, derecha};
+    for (int c = 0; c < 8; ++c)
+        r.fijaAlineacion(c, alineaciones[c]);
+    const char* titulos[] = {"Serie", "Factura", "Fecha", "Cliente", "Nombre", "Total", "Id"};
+    for (int c = 1; c <= 7; ++c)
+        r.fijaTexto(0, c, QString::fromUtf8(titulos[c - 1]));
+    const int anchos[8] = {600, 900, 1100, 1100, 1500, 3800, 1100, 0};
+    for (int c = 0; c < 8; ++c)
+        r.fijaAnchoColumna(c, anchos[c]);
+    // The Total column shows the largest amount whole (cells keep a margin on each side); the
+    // room comes from the name's column, so the grid keeps its width.
+    constexpr int kTotal = 6 - 1, kNombre = 5 - 1;  // model columns
+    const int margen = 2 * (r.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &r) + 1);
+    const int necesario =
+        r.fontMetrics().horizontalAdvance(formateaImporte(999999999.99)) + margen + 2;
+    const int falta = necesario - r.columnWidth(kTotal);
+    if (falta > 0) {
+        r.setColumnWidth(kTotal, necesario);
+        r.setColumnWidth(kNombre,
+                         std::max(r.columnWidth(kNombre) - falta, r.columnWidth(kNombre) / 2));
+    }
+}
+
+void frmReporte::Form_Load() {
+    stArchivoLista = stRutaPrograma + kArchivoLista;
+    AbreBdD(estado_->cnnDatos, stBaseDeDatos);
+    bPrimeraVez = true;
+    preparaReja();
+}
+
+std::shared_ptr<Conexion> frmReporte::cnnDatos() const {
+    return estado_->cnnDatos;
+}
+reporte::ControlReporte* frmReporte::crpReport() const {
+    return estado_->crpReport;
+}
+reporte::ControlReporte* frmReporte::crpReport2() const {
+    return estado_->crpReport2;
+}
+
+bool frmReporte::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QDialog::event(e);
+}
+
+void frmReporte::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // Some window systems never activate a window shown without a screen; run the first
+    // activation once the window is up in any case.
+    QTimer::singleShot(0, this, [this] { Form_Activate(); });
+}
+
+void frmReporte::Form_Activate() {
+    if (!bPrimeraVez)
+        return;
+    bPrimeraVez = false;
+    cmbSerie->clear();
+    std::shared_ptr<Recordset> rst;
+    QString tabla = QStringLiteral("sistema where Dato like 'FA-%' and Dato<>'FA-' order by Dato");
+    QString campos;
+    if (AbreTabla(rst, estado_->cnnDatos, tabla, campos)) {
+        try {
+            for (; !rst->eof(); rst->siguiente())
+                cmbSerie->addItem(rst->campo(QStringLiteral("Dato")).valor().aTexto().mid(3));
+        } catch (const ErrorTESK&) {
+        }
+    }
+    libTESK::instancia().CierraTabla(rst);
+    cmbSerie->addItem(QString());
+    cmbSerie->setCurrentIndex(0);
+    if (hayEntrada(stArchivoLista))
+        LeeLista();
+    Reenumera();
+    txtFactura->setFocus();
+}
+
+void frmReporte::closeEvent(QCloseEvent* e) {
+    // A list the clerk wanted saved and that could not be saved keeps the window open: closing
+    // now would lose it. Answering No to the question closes it.
+    if (!Form_QueryUnload()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    Form_Unload();
+}
+
+void frmReporte::reject() {}
+
+bool frmReporte::Form_QueryUnload() {
+    return cmdGuardar_Click();
+}
+
+void frmReporte::Form_Unload() {
+    // Temporary report databases left behind by earlier runs. A file that cannot be deleted is
+    // left where it is; the search moves past it. So is one in use by a run of another copy of
+    // the program working in the same folder.
+    QDir carpeta(stRutaPrograma.isEmpty() ? QDir::currentPath() : stRutaPrograma);
+    const QStringList archivos = carpeta.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& nombre : archivos) {
+        if (!nombre.startsWith(QLatin1String("TEMP"), Qt::CaseInsensitive) ||
+            !nombre.endsWith(QLatin1String(".MDB"), Qt::CaseInsensitive))
+            continue;
+        if (libTESK::instancia().AllTrim(nombre).texto().isEmpty())
+            continue;
+        archivos::borraSiNoEstaEnUso(carpeta.filePath(nombre));
+    }
+    // Working tables that runs had to leave while the server was away.
+    DescartaTablasPendientes(estado_->cnnDatos);
+    try {
+        libTESK::instancia().CierraBdD(estado_->cnnDatos);
+    } catch (const ErrorTESK&) {
+        // A connection that never opened has nothing to close.
+    }
+    plataforma().terminaProceso(0);
+}
+
+bool frmReporte::conexionViva() {
+    std::shared_ptr<Conexion>& cnn = estado_->cnnDatos;
+    if (!cnn || !cnn->estaAbierta())
+        return true;  // one that never opened is reported by the lookup, as always
+    // One the server dropped (restarted, timed out or gone) is replaced; while the server cannot
+    // be reached the clerk decides whether to try again, and a No leaves the window as it was.
+    QString base = stBaseDeDatos;
+    return AseguraConexion(cnn, base);
+}
+
+bool frmReporte::esFilaDeFactura(int fila) const {
+    return libTESK::instancia().tkVal(mhgReja->texto(fila, 2)) != 0.0;
+}
+
+void frmReporte::vuelveAFactura() {
+    txtFactura->setFocus();
+    libTESK::instancia().Resalta(*txtFactura);
+}
+
+void frmReporte::Reenumera() {
+    mhgReja->numeraFilas();
+}
+
+void frmReporte::Limpia() {
+    mhgReja->fijaFilas(1);
+    mhgReja->fijaFilas(2);
+    mhgReja->fijaFilasFijas(1);
+    Reenumera();
+}
+
+void frmReporte::cmdAgregar_Click() {
+    libTESK& lib = libTESK::instancia();
+    const double numero = lib.tkVal(txtFactura->text());
+    if (numero == 0.0) {
+        plataforma().beep();
+    } else if (conexionViva()) {
+        // The number in its shortest decimal form: "125" for 0125.
+        const QString textoNumero =
+            numero == std::floor(numero) && std::fabs(numero) < 1e15
+                ? QString::number(static_cast<qint64>(numero))
+                : QLocale::c().toString(numero, 'g', QLocale::FloatingPointShortest);
+        const QString serie = cmbSerie->currentText();
+        const QString serieSql = estado_->cnnDatos && estado_->cnnDatos->estaAbierta()
+                                     ? estado_->cnnDatos->escapa(serie)
+                                     : serie;
+        QString tabla =
+            QStringLiteral("facturas where Serie='%1' and Factura=%2").arg(serieSql, textoNumero);
+        QString campos;
+        if (AbreTabla(estado_->rstFactura, estado_->cnnDatos, tabla, campos)) {
+            AgregaFactura();
+        } else if (estado_->rstFactura && estado_->rstFactura->estaAbierto()) {
+            muestraMensaje(QStringLiteral("Esa factura no está registrada"),
+                           QStringLiteral("ERROR"), Botones::Aceptar, Icono::Critico);
+        }
+        // A lookup that failed was shown by AbreTabla: the invoice may well be registered.
+    }
+    vuelveAFactura();
+}
+
+namespace {
+
+// A field's value as a grid cell: empty for NULL.
+QString textoCampo(const Recordset& rs, const char* nombre) {
+    const Variante v = rs.campo(QString::fromLatin1(nombre)).valor();
+    return v.esNulo() ? QString() : v.aTexto();
+}
+
+}  // namespace
+
+void frmReporte::AgregaFactura() {
+    CursorOcupado ocupado;
+    cmdAgregar->setEnabled(false);
+    try {
+        const Recordset& rs = *estado_->rstFactura;
+        int n = mhgReja->filas() - 1;
+        bool agregar = true;
+        if (!esFilaDeFactura(n)) {
+            mhgReja->fijaFilas(1);  // the empty row goes
+        } else {
+            const Variante id = rs.campo(QStringLiteral("ID")).valor();
+            const double valorId = id.esNulo() ? 0.0 : id.aDoble();
+            if (mhgReja->contieneValor(valorId)) {
+                muestraMensaje(QStringLiteral("Esa factura ya está en la lista"),
+                               QStringLiteral("Atención"), Botones::Aceptar, Icono::Critico);
+                agregar = false;
+            }
+            ++n;
+        }
+        if (agregar && estaCancelada(rs)) {
+            const QString serie = textoCampo(rs, "Serie");
+            const QString numero = textoCampo(rs, "Factura");
+            agregar = muestraMensaje(
+                          QStringLiteral("La factura %1 está cancelada. ¿Desea agregarla "
+                                         "a la lista de todos modos?")
+                              .arg(serie.isEmpty() ? numero : serie + QLatin1Char('-') + numero),
+                          QStringLiteral("Atención"), Botones::SiNo, Icono::Exclamacion,
+                          Respuesta::No) == Respuesta::Si;
+        }
+        if (agregar) {
+            const Variante fecha = rs.campo(QStringLiteral("Fecha")).valor();
+            QString textoFecha;
+            if (fecha.tipo() == Variante::Tipo::Fecha)
+                textoFecha = formateaFecha(fecha.fecha().date(), QStringLiteral("dd/mmm/yy"));
+            else if (!fecha.esNulo())
+                textoFecha = fecha.aTexto();
+            QString total;
+            const Variante sub = rs.campo(QStringLiteral("Subtotal")).valor();
+            const Variante iva = rs.campo(QStringLiteral("IVA")).valor();
+            const Variante imp = rs.campo(QStringLiteral("ImpuestoAd")).valor();
+            if (!sub.esNulo() && !iva.esNulo() && !imp.esNulo())
+                total = formateaImporte(sub.aDoble() + iva.aDoble() + imp.aDoble());
+            const QStringList celdas = {QString::number(n),
+                                        textoCampo(rs, "Serie"),
+                                        textoCampo(rs, "Factura"),
+                                        textoFecha,
+                                        textoCampo(rs, "Cliente"),
+                                        textoCampo(rs, "Nombre"),
+                                        total,
+                                        textoCampo(rs, "ID")};
+            mhgReja->agregaFila(QString());
+            const int fila = mhgReja->filas() - 1;
+            for (int c = 0; c < celdas.size(); ++c)
+                mhgReja->fijaTexto(fila, c, celdas.at(c));
+            mhgReja->fijaFilasFijas(1);
+            mhgReja->setCurrentCell(fila - 1, 0);
+            mhgReja->fijaColumnaActual(1);
+        }
+    } catch (const ErrorTESK& e) {
+        muestraMensaje(QStringLiteral("Error al agregar la factura: %1, %2")
+                           .arg(NumeroDeError(e.numero()), e.descripcion()),
+                       QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+    }
+    Reenumera();
+    cmdAgregar->setEnabled(true);
+}
+
+void frmReporte::cmdBorrar_Click() {
+    if (muestraMensaje(QStringLiteral("¿Desea quitar todas las facturas de la lista?"),
+                       QStringLiteral("Quitar todo"), Botones::SiNo, Icono::Pregunta,
+                       Respuesta::No) == Respuesta::Si)
+        Limpia();
+    vuelveAFactura();
+}
+
+void frmReporte::quitaFilaActual() {
+    const int fila = mhgReja->filaActual();
+    if (fila < 1)
+        return;
+    const double numero = std::nearbyint(libTESK::instancia().tkVal(mhgReja->texto(fila, 2)));
+    if (numero == 0.0)
+        return;
+    const QString texto = QStringLiteral("¿Está seguro de quitar de la lista la factura %1?")
+                              .arg(QString::number(numero, 'f', 0));
+    if (muestraMensaje(texto, QStringLiteral("Quitar factura"), Botones::SiNo, Icono::Pregunta,
+                       Respuesta::No) != Respuesta::Si)
+        return;
+    if (mhgReja->filas() == 2) {
+        Limpia();
+    } else {
+        mhgReja->quitaFila(fila);
+        Reenumera();
+    }
+}
+
+QList<QStringList> frmReporte::registrosDeLaReja() const {
+    QList<QStringList> registros;
+    for (int r = 1; r < mhgReja->filas(); ++r) {
+        QStringList campos;
+        for (int c = 1; c <= lista::kCampos; ++c)
+            campos.append(mhgReja->texto(r, c));
+        registros.append(campos);
+    }
+    return registros;
+}
+
+bool frmReporte::cmdGuardar_Click() {
+    if (muestraMensaje(QStringLiteral("¿Desea grabar la lista de facturas?"),
+                       QStringLiteral("Grabar"), Botones::SiNo, Icono::Pregunta,
+                       Respuesta::No) != Respuesta::Si)
+        return true;
+    // Declining to replace an unreadable list is no save: closing stops and the window keeps
+    // its list, so neither the file nor the window's list is lost.
+    if (!puedeReemplazarLista())
+        return false;
+    // The new list is written beside the old one and then takes its place, so a failure
+    // leaves the old file whole; the list in the window stays as it is in any case.
+    if (auto e = lista::graba(stArchivoLista, registrosDeLaReja())) {
+        muestraMensaje(QStringLiteral("No se pudo grabar la lista de facturas en %1: %2 (No. %3). "
+                                      "La lista sigue en la ventana y el archivo anterior no "
+                                      "cambió.")
+                           .arg(QDir::toNativeSeparators(stArchivoLista), e->descripcion)
+                           .arg(e->numero),
+                       QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+        return false;
+    }
+    estado_->listaIlegible.reset();
+    return true;
+}
+
+bool frmReporte::puedeReemplazarLista() {
+    std::optional<Error> motivo;
+    if (hayEntrada(stArchivoLista)) {
+        QByteArray datos;
+        motivo = lista::leeArchivo(stArchivoLista, datos);
+    }
+    if (!motivo)
+        motivo = estado_->listaIlegible;
+    if (!motivo)
+        return true;
+    return muestraMensaje(QStringLiteral("La lista de facturas guardada en %1 no se pudo leer: %2 "
+                                         "(No. %3). Si la reemplaza con la lista de la ventana, "
+                                         "las facturas que tenga se perderán. ¿Desea reemplazar "
+                                         "ese archivo?")
+                              .arg(QDir::toNativeSeparators(stArchivoLista), motivo->descripcion)
+                              .arg(motivo->numero),
+                          QStringLiteral("Atención"), Botones::SiNo, Icono::Exclamacion,
+                          Respuesta::No) == Respuesta::Si;
+}
+
+void frmReporte::cmdLeer_Click() {
+    bool leer = true;
+    if (mhgReja->filas() >= 2 && esFilaDeFactura(mhgReja->filas() - 1)) {
+        leer =
+            muestraMensaje(
+                QStringLiteral("Al leer las facturas desde la lista grabada serán eliminadas las "
+                               "que están actualmente en la ventana. ¿Desea proceder, de "
+                               "cualquier manera?"),
+                QStringLiteral("Atención"), Botones::SiNo, Icono::Pregunta,
+                Respuesta::No) == Respuesta::Si;
+    }
+    if (leer && hayEntrada(stArchivoLista))
+        LeeLista();
+    vuelveAFactura();
+}
+
+void frmReporte::LeeLista() {
+    QByteArray datos;
+    if (auto e = lista::leeArchivo(stArchivoLista, datos)) {
+        // The window keeps what it holds, and the file is kept from being replaced unasked.
+        estado_->listaIlegible = e;
+        muestraMensaje(QStringLiteral("No se pudo leer la lista de facturas guardada en %1: %2 "
+                                      "(No. %3). Ese archivo no se reemplazará sin que usted lo "
+                                      "confirme.")
+                           .arg(QDir::toNativeSeparators(stArchivoLista), e->descripcion)
+                           .arg(e->numero),
+                       QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+        if (mhgReja->filas() == 1)
+            mhgReja->agregaFila(QString());
+        return;
+    }
+    estado_->listaIlegible.reset();
+    mhgReja->fijaFilas(1);
+    QList<int> lineas;
+    const QList<QStringList> registros = lista::lee(texto::decodifica(datos), &lineas);
+    // Only rows that name an invoice by its identifier are listed, once each: the reports take
+    // exactly the listed invoices.
+    QStringList dejados;
+    QHash<qint64, int> lineaDe;
+    // Pending events run while a long list is read, but at most every kPaseDeEventosMs: each
+    // pass repaints the growing grid, and a pass per row made a 1,000-row list take seconds.
+    QElapsedTimer desdeElPase;
+    desdeElPase.start();
+    for (qsizetype i = 0; i < registros.size(); ++i) {
+        const QStringList& r = registros.at(i);
+        if (std::all_of(r.begin(), r.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
+            continue;  // the saved form of the empty list
+        const auto id = lista::identificador(r.value(lista::kCampos - 1));
+        if (!id) {
+            QString campo = r.value(lista::kCampos - 1).simplified();
+            if (campo.size() > 30)
+                campo = campo.left(30) + QStringLiteral("…");
+            dejados.append(
+                QStringLiteral("renglón %1 (identificador «%2»)").arg(lineas.at(i)).arg(campo));
+            continue;
+        }
+        if (lineaDe.contains(*id)) {
+            dejados.append(QStringLiteral("renglón %1 (repite la factura del renglón %2)")
+                               .arg(lineas.at(i))
+                               .arg(lineaDe.value(*id)));
+            continue;
+        }
+        lineaDe.insert(*id, lineas.at(i));
+        if (desdeElPase.hasExpired(kPaseDeEventosMs)) {
+            plataforma().procesaEventos();
+            desdeElPase.restart();
+        }
+        // Cell by cell: a tab inside a field must not move the fields after it.
+        mhgReja->agregaFila(QString());
+        const int fila = mhgReja->filas() - 1;
+        for (int c = 0; c < lista::kCampos; ++c)
+            mhgReja->fijaTexto(fila, c + 1, r.value(c));
+    }
+    if (mhgReja->filas() == 1)
+        mhgReja->agregaFila(QString());
+    mhgReja->fijaFilasFijas(1);
+    if (!dejados.isEmpty()) {
+        // One message, however many rows: the first ones named, the rest counted.
+        constexpr qsizetype kNombrados = 10;
+        QString cuales = dejados.mid(0, kNombrados).join(QStringLiteral("; "));
+        if (dejados.size() > kNombrados)
+            cuales += QStringLiteral(" y %1 más").arg(dejados.size() - kNombrados);
+        muestraMensaje(QStringLiteral("De la lista de facturas guardada en %1 se dejaron fuera los "
+                                      "renglones que no nombran una factura por su número de "
+                                      "registro, o que la repiten: %2.")
+                           .arg(QDir::toNativeSeparators(stArchivoLista), cuales),
+                       QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
+    }
+}
+
+void frmReporte::cmdReporte_Click() {
+    ejecutaReporte(false);
+}
+void frmReporte::Command1_Click() {
+    ejecutaReporte(true);
+}
+
+void frmReporte::ejecutaReporte(bool cobranza) {
+    if (!esFilaDeFactura(mhgReja->filas() - 1)) {
+        muestraMensaje(QStringLiteral("¡No hay facturas en la lista!"), QStringLiteral("Error"),
+                       Botones::Aceptar, Icono::Critico);
+    } else if (conexionViva()) {
+        PedidoReporte pedido;
+        pedido.tipo = cobranza ? TipoReporte::Cobranza : TipoReporte::Guia;
+        for (int r = 1; r < mhgReja->filas(); ++r) {
+            pedido.ids.append(mhgReja->texto(r, 7));
+            pedido.facturas.append(mhgReja->texto(r, 1) + QLatin1Char('-') + mhgReja->texto(r, 2));
+        }
+        pedido.destino = optDispos[0]->isChecked() ? 0 : 1;
+        pedido.referencia = txtReferencia->text();
+        // A long list shows how the copy goes, and Cancelar stops the run (it leaves nothing
+        // behind); the window keeps painting meanwhile.
+        std::unique_ptr<QProgressDialog> avance;
+        if (pedido.ids.size() > kFilasConAvance) {
+            avance = std::make_unique<QProgressDialog>(QStringLiteral("Preparando el reporte..."),
+                                                       QStringLiteral("Cancelar"), 0,
+                                                       static_cast<int>(pedido.ids.size()), this);
+            avance->setWindowTitle(kTituloPrograma);
+            avance->setWindowModality(Qt::WindowModal);
+            avance->setMinimumDuration(0);
+            avance->show();
+            pedido.progreso = [&avance](int hechas, int) { avance->setValue(hechas); };
+            pedido.cancelado = [&avance] { return avance->wasCanceled(); };
+        }
+        EjecutaReporte(pedido, estado_->cnnDatos, estado_->rstFactura,
+                       cobranza ? *estado_->crpReport2 : *estado_->crpReport);
+    }
+    if (optDispos[1]->isChecked())
+        txtFactura->setFocus();
+    libTESK::instancia().Resalta(*txtFactura);
+}
+
+}  // namespace quilmaro
