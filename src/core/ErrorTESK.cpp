@@ -1,5 +1,7 @@
 #include "core/ErrorTESK.h"
 
+#include "platform/Plataforma.h"
+
 namespace quilmaro::errores {
 
 Error deNumero(int numero) {
@@ -36,3 +38,11 @@ void lanza(int numero) {
 }
 
 }  // namespace quilmaro::errores
+
+namespace quilmaro {
+
+void muestraError(const QString& texto, const QString& titulo) {
+    muestraMensaje(texto, titulo, Botones::Aceptar, Icono::Critico);
+}
+
+}  // namespace quilmaro

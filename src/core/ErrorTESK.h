@@ -46,4 +46,8 @@ Error deNumero(int numero);
 [[noreturn]] void lanza(int numero);
 }  // namespace errores
 
+// Tells the clerk of a failure: a critical message box with an OK button, through the platform
+// seam.
+void muestraError(const QString& texto, const QString& titulo = QStringLiteral("Error"));
+
 }  // namespace quilmaro

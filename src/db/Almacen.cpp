@@ -7,6 +7,7 @@
 #include "core/libTESK.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
+#include "db/Transaccion.h"
 #include "db/ValoresSQL.h"
 #include "platform/Plataforma.h"
 
@@ -119,27 +120,29 @@ QString textoParaGuardar(Clase clase, const Variante& v) {
     return QString();
 }
 
-// Ends the transaction started on the connection, undoing it; a failure here hides nothing.
-void deshace(Conexion& cnn) {
-    try {
-        cnn.ejecuta(QStringLiteral("ROLLBACK"));
-    } catch (const ErrorTESK&) {
+// Adds the text under the key in pieces of at most kTramoMemo units, numbered from 1, each
+// through AgregaRegistro (which shows a piece the server refuses and goes on). Returns the pieces
+// sent.
+int agregaPiezas(const std::shared_ptr<Conexion>& cnn, std::shared_ptr<Recordset>& rst,
+                 const QString& stTabla, const QString& stLlave, const QString& stContenido) {
+    const QStringList campos{QStringLiteral("Llave"), QStringLiteral("Registro"),
+                             QStringLiteral("Contenido")};
+    const qsizetype total = stContenido.size();
+    qsizetype posicion = 0;
+    int registro = 0;
+    while (posicion < total) {
+        plataforma().procesaEventos();
+        qsizetype n = std::min(kTramoMemo, total - posicion);
+        // A character outside the basic plane takes two units: it goes whole into the next
+        // piece.
+        if (n > 1 && posicion + n < total && stContenido.at(posicion + n - 1).isHighSurrogate() &&
+            stContenido.at(posicion + n).isLowSurrogate())
+            --n;
+        QStringList valores{stLlave, QString::number(++registro), stContenido.mid(posicion, n)};
+        tesk().AgregaRegistro(cnn, rst, stTabla, campos, valores);
+        posicion += n;
     }
-}
-
-// Whether the connection is inside a transaction (the caller's own, or a session without
-// autocommit), told the same way by every server: outside one, a savepoint does not outlive its
-// statement, so releasing it fails.
-bool enTransaccion(Conexion& cnn) {
-    cnn.ejecuta(QStringLiteral("SAVEPOINT quilmaro_sonda"));
-    try {
-        cnn.ejecuta(QStringLiteral("RELEASE SAVEPOINT quilmaro_sonda"));
-        return true;
-    } catch (const ErrorTESK& e) {
-        if (e.numero() == errores::ServidorInalcanzable)
-            throw;
-        return false;
-    }
+    return registro;
 }
 
 }  // namespace
@@ -218,37 +221,22 @@ std::int32_t libTESK::ObtenFolio(QString& sDato, std::shared_ptr<Recordset>& Tab
     // its own SELECT ... FOR UPDATE and then reads the value written here. The value is the one
     // that locking read gives (always the latest, whatever the isolation level), not a snapshot.
     // Inside the caller's own transaction the lock lasts until the caller ends it, and a failure
-    // undoes only this to a savepoint.
-    const bool propia = !enTransaccion(*cnn);
-    cnn->ejecuta(propia ? QStringLiteral("START TRANSACTION")
-                        : QStringLiteral("SAVEPOINT obten_folio"));
+    // undoes only this.
+    Transaccion transaccion(*cnn);
+    std::shared_ptr<Recordset> fila = cnn->ejecuta(bloqueo);
+    tabla.reconsulta();
+    Variante actual{QString()};
     try {
-        std::shared_ptr<Recordset> fila = cnn->ejecuta(bloqueo);
-        tabla.reconsulta();
-        Variante actual{QString()};
-        try {
-            actual = fila && !fila->eof() ? valorDeFila(*fila) : LeeDato(sDato, Tabla);
-        } catch (const ErrorTESK&) {
-            // Read as LeeDato reads: what cannot be read counts as empty.
-        }
-        fila.reset();
-        const Variante suma = Variante::suma(actual, Variante(std::int16_t{1}));
-        const std::int32_t folio = suma.aLargo();
-        GrabaDato(sDato, Variante(folio), Tabla);
-        cnn->ejecuta(propia ? QStringLiteral("COMMIT")
-                            : QStringLiteral("RELEASE SAVEPOINT obten_folio"));
-        return folio;
-    } catch (...) {
-        if (propia) {
-            deshace(*cnn);
-        } else {
-            try {
-                cnn->ejecuta(QStringLiteral("ROLLBACK TO SAVEPOINT obten_folio"));
-            } catch (const ErrorTESK&) {
-            }
-        }
-        throw;
+        actual = fila && !fila->eof() ? valorDeFila(*fila) : LeeDato(sDato, Tabla);
+    } catch (const ErrorTESK&) {
+        // Read as LeeDato reads: what cannot be read counts as empty.
     }
+    fila.reset();
+    const Variante suma = Variante::suma(actual, Variante(std::int16_t{1}));
+    const std::int32_t folio = suma.aLargo();
+    GrabaDato(sDato, Variante(folio), Tabla);
+    transaccion.confirma();
+    return folio;
 }
 
 void libTESK::GrabaMemo(const QString& stLlave, const QString& stContenido,
@@ -259,57 +247,18 @@ void libTESK::GrabaMemo(const QString& stLlave, const QString& stContenido,
         throw ErrorBdD::propio(errores::SinObjeto);
     // All the pieces or none: the old text is deleted first, so a piece the server refuses
     // (AgregaRegistro shows why) would otherwise leave the memo cut short or gone. Inside the
-    // caller's own transaction the memo's work is undone to a savepoint instead.
+    // caller's own transaction only the memo's own work is undone.
     const auto llave =
         QStringLiteral(" where Llave = '") + cnnBdD->escapa(stLlave) + QLatin1Char('\'');
-    const bool propia = !enTransaccion(*cnnBdD);
-    cnnBdD->ejecuta(propia ? QStringLiteral("Start transaction")
-                           : QStringLiteral("Savepoint graba_memo"));
-    const auto deshaz = [&] {
-        try {
-            cnnBdD->ejecuta(propia ? QStringLiteral("Rollback")
-                                   : QStringLiteral("Rollback to savepoint graba_memo"));
-        } catch (const ErrorTESK&) {
-            // A server gone away has undone it already.
-        }
-    };
-    try {
-        cnnBdD->ejecuta(QStringLiteral("Delete from ") + stTabla + llave);
-
-        const QStringList campos{QStringLiteral("Llave"), QStringLiteral("Registro"),
-                                 QStringLiteral("Contenido")};
-        const qsizetype total = stContenido.size();
-        qsizetype posicion = 0;
-        int registro = 1;
-        while (posicion < total) {
-            plataforma().procesaEventos();
-            qsizetype n = std::min(kTramoMemo, total - posicion);
-            // A character outside the basic plane takes two units: it goes whole into the next
-            // piece.
-            if (n > 1 && posicion + n < total &&
-                stContenido.at(posicion + n - 1).isHighSurrogate() &&
-                stContenido.at(posicion + n).isLowSurrogate())
-                --n;
-            QStringList valores{stLlave, QString::number(registro), stContenido.mid(posicion, n)};
-            AgregaRegistro(cnnBdD, rstTabla, stTabla, campos, valores);
-            posicion += n;
-            ++registro;
-        }
-        std::shared_ptr<Recordset> cuenta =
-            cnnBdD->ejecuta(QStringLiteral("Select count(*) from ") + stTabla + llave);
-        const bool completo =
-            cuenta && !cuenta->eof() && cuenta->campo(0).valor().aDoble() == registro - 1;
-        cuenta.reset();
-        if (!completo) {
-            deshaz();
-            return;
-        }
-        cnnBdD->ejecuta(propia ? QStringLiteral("Commit")
-                               : QStringLiteral("Release savepoint graba_memo"));
-    } catch (...) {
-        deshaz();
-        throw;
-    }
+    Transaccion transaccion(*cnnBdD);
+    cnnBdD->ejecuta(QStringLiteral("Delete from ") + stTabla + llave);
+    const int piezas = agregaPiezas(cnnBdD, rstTabla, stTabla, stLlave, stContenido);
+    std::shared_ptr<Recordset> cuenta =
+        cnnBdD->ejecuta(QStringLiteral("Select count(*) from ") + stTabla + llave);
+    const bool completo = cuenta && !cuenta->eof() && cuenta->campo(0).valor().aDoble() == piezas;
+    cuenta.reset();
+    if (completo)
+        transaccion.confirma();
 }
 
 QString libTESK::LeerMemo(const QString& stLlave, const std::shared_ptr<Conexion>& /*cnnBdD*/,

@@ -1,11 +1,12 @@
-// libTESK's SQL statement builders: insert, update and create table from lists, and the key of
-// the last inserted row.
+// libTESK's SQL statement builders: insert (through the server routines' one insert builder),
+// update and create table from lists, and the key of the last inserted row.
 
 #include <QStringList>
 
 #include "core/libTESK.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
+#include "db/TempDeODBC.h"
 #include "db/ValoresSQL.h"
 #include "platform/Plataforma.h"
 
@@ -13,58 +14,40 @@ namespace quilmaro {
 
 namespace {
 
-const QString kTituloError = QStringLiteral("ERROR");
-
-void muestraError(const QString& texto, const QString& titulo = kTituloError) {
-    muestraMensaje(texto, titulo, Botones::Aceptar, Icono::Critico);
-}
-
 enum class Operacion { Agregar, Actualizar };
 
 // The message for a failure of the insert or update builders.
 void muestraFallo(const ErrorTESK& e, Operacion op, const QString& stTabla, const QString& campo,
                   const QString& sentencia) {
-    if (e.numero() == errores::CampoInexistente)
-        muestraError(QStringLiteral("No existe el campo '") + campo +
-                     QStringLiteral("' en la tabla '") + stTabla + QLatin1Char('\''));
-    else if (e.numero() == errores::SentenciaRechazada)
-        muestraError(QStringLiteral("Uno de los valores enviados para grabarse en la tabla '") +
-                     stTabla + QStringLiteral("' es incorrecto: ") + sentencia);
-    else if (op == Operacion::Agregar)
-        muestraError(QStringLiteral("Sucedió un error al tratar de agregar el registro en '") +
-                     stTabla + QStringLiteral("'. Favor de revisar los valores enviados"));
+    if (op == Operacion::Agregar || e.numero() == errores::CampoInexistente ||
+        e.numero() == errores::SentenciaRechazada)
+        muestraErrorInsercion(e, stTabla, campo, sentencia);
     else
         muestraError(
             QStringLiteral("Sucedió un error al tratar de actualizar registros en la tabla '") +
-            stTabla + QStringLiteral("'. Favor de revisar los valores enviados"));
+                stTabla + QStringLiteral("'. Favor de revisar los valores enviados"),
+            QStringLiteral("ERROR"));
 }
 
-// Value i of the list as the statement writes it, by the type of its column in rstTabla. A date
-// column rewrites the list entry. A column that rstTabla lacks is reported and its value written
-// between apostrophes.
+// Value i of the update's list as the statement writes it, by the type of its column in rstTabla. A
+// date column rewrites the list entry. A column that rstTabla lacks is reported and its value
+// written between apostrophes.
 QString valorEscrito(const std::shared_ptr<Conexion>& cnn, const std::shared_ptr<Recordset>& rst,
-                     Operacion op, const QString& stTabla, const QString& campo, QString& valor) {
+                     const QString& stTabla, const QString& campo, QString& valor) {
     int tipo = -1;
     try {
         if (!rst)
             throw ErrorBdD::propio(errores::SinObjeto);
         tipo = rst->campo(campo).tipo();
     } catch (const ErrorTESK& e) {
-        muestraFallo(e, op, stTabla, campo, QString());
+        muestraFallo(e, Operacion::Actualizar, stTabla, campo, QString());
     }
     return valorDeLista(cnn, tipo, valor);
 }
 
-// Runs the statement and re-reads the record set, each failure shown on its own.
-void ejecutaYReconsulta(const std::shared_ptr<Conexion>& cnn, const std::shared_ptr<Recordset>& rst,
-                        Operacion op, const QString& stTabla, const QString& sentencia) {
-    try {
-        if (!cnn)
-            throw ErrorBdD::propio(errores::SinObjeto);
-        cnn->ejecuta(sentencia);
-    } catch (const ErrorTESK& e) {
-        muestraFallo(e, op, stTabla, QString(), sentencia);
-    }
+// Re-reads the record set after a statement, a failure shown.
+void reconsulta(const std::shared_ptr<Recordset>& rst, Operacion op, const QString& stTabla,
+                const QString& sentencia) {
     try {
         if (!rst)
             throw ErrorBdD::propio(errores::SinObjeto);
@@ -78,7 +61,8 @@ bool listasDistintas(const QStringList& campos, const QStringList& valores) {
     if (campos.size() == valores.size())
         return false;
     muestraError(
-        QStringLiteral("La lista de campos y la lista de valores tienen diferentes elementos"));
+        QStringLiteral("La lista de campos y la lista de valores tienen diferentes elementos"),
+        QStringLiteral("ERROR"));
     return true;
 }
 
@@ -87,24 +71,9 @@ bool listasDistintas(const QStringList& campos, const QStringList& valores) {
 QString libTESK::AgregaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
                                 std::shared_ptr<Recordset>& rstTabla, const QString& stTabla,
                                 const QStringList& stCampos, QStringList& stValores) {
-    if (listasDistintas(stCampos, stValores))
-        return QString();
-    QString columnas = QStringLiteral("Insert into ") + stTabla.toLower() + QStringLiteral(" (");
-    QString valores;
-    const qsizetype n = stCampos.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        plataforma().procesaEventos();
-        columnas += stCampos[i];
-        valores +=
-            valorEscrito(cnnBdD, rstTabla, Operacion::Agregar, stTabla, stCampos[i], stValores[i]);
-        if (i < n - 1) {
-            columnas += QLatin1Char(',');
-            valores += QLatin1Char(',');
-        }
-    }
-    const QString sentencia =
-        columnas + QStringLiteral(") values (") + valores + QStringLiteral(");");
-    ejecutaYReconsulta(cnnBdD, rstTabla, Operacion::Agregar, stTabla, sentencia);
+    const QString sentencia = InsertaRegistro(cnnBdD, rstTabla, stTabla, stCampos, stValores);
+    if (!sentencia.isEmpty())  // empty: lists of different lengths, already shown
+        reconsulta(rstTabla, Operacion::Agregar, stTabla, sentencia);
     return sentencia;
 }
 
@@ -118,8 +87,7 @@ QString libTESK::ActualizaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
     const qsizetype n = stCampos.size();
     for (qsizetype i = 0; i < n; ++i) {
         plataforma().procesaEventos();
-        const QString valor = valorEscrito(cnnBdD, rstTabla, Operacion::Actualizar, stTabla,
-                                           stCampos[i], stValores[i]);
+        const QString valor = valorEscrito(cnnBdD, rstTabla, stTabla, stCampos[i], stValores[i]);
         sentencia += stCampos[i] + QLatin1Char('=') + valor;
         if (i < n - 1)
             sentencia += QLatin1Char(',');
@@ -127,7 +95,14 @@ QString libTESK::ActualizaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
     if (!stCondicion.isEmpty())
         sentencia += QStringLiteral(" where ") + stCondicion;
     sentencia += QLatin1Char(';');
-    ejecutaYReconsulta(cnnBdD, rstTabla, Operacion::Actualizar, stTabla, sentencia);
+    try {
+        if (!cnnBdD)
+            throw ErrorBdD::propio(errores::SinObjeto);
+        cnnBdD->ejecuta(sentencia);
+    } catch (const ErrorTESK& e) {
+        muestraFallo(e, Operacion::Actualizar, stTabla, QString(), sentencia);
+    }
+    reconsulta(rstTabla, Operacion::Actualizar, stTabla, sentencia);
     return sentencia;
 }
 

@@ -11,14 +11,6 @@
 
 namespace quilmaro {
 
-namespace {
-
-const QString& kTitulo = kTituloPrograma;
-
-void muestraError(const QString& texto, const QString& titulo) {
-    muestraMensaje(texto, titulo, Botones::Aceptar, Icono::Critico);
-}
-
 void muestraErrorInsercion(const ErrorTESK& e, const QString& stTabla, const QString& campo,
                            const QString& sentencia) {
     if (e.numero() == errores::CampoInexistente)
@@ -33,6 +25,10 @@ void muestraErrorInsercion(const ErrorTESK& e, const QString& stTabla, const QSt
                          stTabla + QStringLiteral("'. Favor de revisar los valores enviados"),
                      QStringLiteral("ERROR"));
 }
+
+namespace {
+
+const QString& kTitulo = kTituloPrograma;
 
 // InsertaRegistro, where an entry of `literales` stands for a value already written as SQL.
 QString insertaValores(const std::shared_ptr<Conexion>& cnnBdD,

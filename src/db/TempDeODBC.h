@@ -51,6 +51,11 @@ QString InsertaRegistro(const std::shared_ptr<Conexion>& cnnBdD,
                         const std::shared_ptr<Recordset>& rstTipos, const QString& stTabla,
                         const QStringList& stCampos, QStringList& stValores);
 
+// The message of a failed insert into stTabla: a column `campo` the table lacks, a statement the
+// server refused (shown with it), or any other failure.
+void muestraErrorInsercion(const ErrorTESK& e, const QString& stTabla, const QString& campo,
+                           const QString& sentencia);
+
 // Copies the current row of rstOrigen into stTabla through InsertaRegistro: every column that
 // rstDestino also has (by name, any letter case), except long texts and long binaries. NULLs go
 // through NoNull where that gives a value the column takes (numbers 0, texts ""); elsewhere

@@ -14,6 +14,7 @@
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
+#include "db/Transaccion.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
 #include "reports/Reportes.h"
@@ -21,10 +22,6 @@
 namespace quilmaro {
 
 namespace {
-
-void muestraError(const QString& texto) {
-    muestraMensaje(texto, QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
-}
 
 // Working tables a run could not drop (the server went away) with the mark each was created
 // with; dropped by a later run or at closing, once the server answers again.
@@ -207,16 +204,13 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     QString sentencia = QStringLiteral("Start transaction");
     const auto cancelado = [&pedido] { return pedido.cancelado && pedido.cancelado(); };
     try {
-        cnnDatos->ejecuta(sentencia);
+        Transaccion transaccion(*cnnDatos);
         for (size_t desde = 0; desde < renglones.size(); desde += kFacturasPorSentencia) {
             if (pedido.progreso)
                 pedido.progreso(renglones[desde].renglon - 1, total);
             plataforma().procesaEventos();
-            if (cancelado()) {
-                // What was copied goes with the working table, which the clean-up drops.
-                cnnDatos->ejecuta(QStringLiteral("Rollback"));
-                return false;
-            }
+            if (cancelado())
+                return false;  // what was copied is undone, and the working table dropped
             const size_t hasta = std::min(renglones.size(), desde + kFacturasPorSentencia);
             sentencia = QStringLiteral("Insert into %1 ... (facturas %2 a %3 de la lista)")
                             .arg(stTablaTemporal)
@@ -227,12 +221,8 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
                                                      renglones.begin() + static_cast<long>(hasta)));
         }
         sentencia = QStringLiteral("Commit");
-        cnnDatos->ejecuta(sentencia);
+        transaccion.confirma();
     } catch (const ErrorTESK& e) {
-        try {
-            cnnDatos->ejecuta(QStringLiteral("Rollback"));
-        } catch (const ErrorTESK&) {
-        }
         if (e.numero() == errores::ServidorInalcanzable)
             muestraError(
                 QStringLiteral("Se perdió la conexión con el servidor mientras se copiaban "
