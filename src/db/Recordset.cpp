@@ -212,6 +212,65 @@ struct Criterio {
     QRegularExpression patron;  // for LIKE
 };
 
+Operador leeOperador(const QString& texto) {
+    const QString op = texto.toLower();
+    if (op == QLatin1String("="))
+        return Operador::Igual;
+    if (op == QLatin1String("<>"))
+        return Operador::Distinto;
+    if (op == QLatin1String("<"))
+        return Operador::Menor;
+    if (op == QLatin1String(">"))
+        return Operador::Mayor;
+    if (op == QLatin1String("<="))
+        return Operador::MenorIgual;
+    if (op == QLatin1String(">="))
+        return Operador::MayorIgual;
+    return Operador::Como;
+}
+
+// The criterion's value: 'text' (apostrophes doubled inside), #date# (ISO or the regional
+// form) or a number with "." as the decimal point.
+Variante leeValor(const QString& v) {
+    if (v.size() >= 2 && v.startsWith(QLatin1Char('\'')) && v.endsWith(QLatin1Char('\''))) {
+        QString t = v.mid(1, v.size() - 2);
+        t.replace(QStringLiteral("''"), QStringLiteral("'"));
+        return Variante(t);
+    }
+    if (v.size() >= 2 && v.startsWith(QLatin1Char('#')) && v.endsWith(QLatin1Char('#'))) {
+        const QString t = v.mid(1, v.size() - 2);
+        QDate d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
+        if (!d.isValid()) {
+            const auto r = leeFechaRegional(t);
+            if (!r)
+                throw ErrorBdD::propio(errores::ArgumentoIncorrecto);
+            d = *r;
+        }
+        return Variante(d);
+    }
+    bool ok = false;
+    const double n = QLocale::c().toDouble(v, &ok);
+    if (!ok)
+        throw ErrorBdD::propio(errores::ArgumentoIncorrecto);
+    return Variante(n);
+}
+
+// LIKE's pattern: "*" or "%" any run of characters, "_" one, in any capitals.
+QRegularExpression patronComo(const QString& texto) {
+    QString re;
+    for (const QChar ch : texto) {
+        if (ch == QLatin1Char('*') || ch == QLatin1Char('%'))
+            re += QStringLiteral(".*");
+        else if (ch == QLatin1Char('_'))
+            re += QLatin1Char('.');
+        else
+            re += QRegularExpression::escape(QString(ch));
+    }
+    return QRegularExpression(
+        QRegularExpression::anchoredPattern(re),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+}
+
 Criterio leeCriterio(const QString& texto) {
     static const QRegularExpression forma(
         QStringLiteral(R"(^\s*(\[[^\]]+\]|[^\s=<>]+)\s*(<=|>=|<>|=|<|>|\blike\b)\s*(.*?)\s*$)"),
@@ -223,59 +282,12 @@ Criterio leeCriterio(const QString& texto) {
     c.campo = m.captured(1);
     if (c.campo.startsWith(QLatin1Char('[')))
         c.campo = c.campo.mid(1, c.campo.size() - 2);
-    const QString op = m.captured(2).toLower();
-    if (op == QLatin1String("="))
-        c.op = Operador::Igual;
-    else if (op == QLatin1String("<>"))
-        c.op = Operador::Distinto;
-    else if (op == QLatin1String("<"))
-        c.op = Operador::Menor;
-    else if (op == QLatin1String(">"))
-        c.op = Operador::Mayor;
-    else if (op == QLatin1String("<="))
-        c.op = Operador::MenorIgual;
-    else if (op == QLatin1String(">="))
-        c.op = Operador::MayorIgual;
-    else
-        c.op = Operador::Como;
-
-    const QString v = m.captured(3);
-    if (v.size() >= 2 && v.startsWith(QLatin1Char('\'')) && v.endsWith(QLatin1Char('\''))) {
-        QString t = v.mid(1, v.size() - 2);
-        t.replace(QStringLiteral("''"), QStringLiteral("'"));
-        c.valor = Variante(t);
-    } else if (v.size() >= 2 && v.startsWith(QLatin1Char('#')) && v.endsWith(QLatin1Char('#'))) {
-        const QString t = v.mid(1, v.size() - 2);
-        QDate d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
-        if (!d.isValid()) {
-            const auto r = leeFechaRegional(t);
-            if (!r)
-                throw ErrorBdD::propio(errores::ArgumentoIncorrecto);
-            d = *r;
-        }
-        c.valor = Variante(d);
-    } else {
-        bool ok = false;
-        const double n = QLocale::c().toDouble(v, &ok);
-        if (!ok)
-            throw ErrorBdD::propio(errores::ArgumentoIncorrecto);
-        c.valor = Variante(n);
-    }
+    c.op = leeOperador(m.captured(2));
+    c.valor = leeValor(m.captured(3));
     if (c.op == Operador::Como) {
         if (c.valor.tipo() != Variante::Tipo::Texto)
             throw ErrorBdD::propio(errores::ArgumentoIncorrecto);
-        QString re;
-        for (const QChar ch : c.valor.texto()) {
-            if (ch == QLatin1Char('*') || ch == QLatin1Char('%'))
-                re += QStringLiteral(".*");
-            else if (ch == QLatin1Char('_'))
-                re += QLatin1Char('.');
-            else
-                re += QRegularExpression::escape(QString(ch));
-        }
-        c.patron = QRegularExpression(QRegularExpression::anchoredPattern(re),
-                                      QRegularExpression::CaseInsensitiveOption |
-                                          QRegularExpression::DotMatchesEverythingOption);
+        c.patron = patronComo(c.valor.texto());
     }
     return c;
 }
