@@ -1,7 +1,10 @@
-// InsertaRegistro, PasaCampos and NoNull: statements, messages, and copies compared on the server.
+// Record sets over every column kind, the statement builders (InsertaRegistro and libTESK's
+// AgregaRegistro, ActualizaRegistro, CreaTabla, LastId), PasaCampos and CopiaRegistros: values,
+// statements, messages, and copies compared on the server.
 
 #include <gtest/gtest.h>
 
+#include "AyudaPruebas.h"
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
 #include "core/Regional.h"
@@ -26,7 +29,7 @@ CREATE TABLE %1 (
 
 const char* const kFilaCompleta = R"(
 INSERT INTO todos VALUES (1, -128, 255, -32768, 65535, 2024, -8388608, 16777215, -2147483648,
-  4294967295, -9223372036854775808, 18446744073709551615, 1.1, 0.1e0 + 0.2e0, -1234.5,
+  4294967295, -9223372036854775808, 18446744073709551615, 1.5, 0.1e0 + 0.2e0, -1234.5,
   b'1', b'10100101', 'ab', 'dos', 'b,a', 'O''Higgins "Güero" \\ 🌹 ñÑ',
   'Ünï\\''"', 'texto largo', X'00FF', X'00270AFF', X'5C2700', '2024-02-29', '-12:30:05',
   '2024-03-05 09:41:07', '2024-03-05 09:41:07.123456', '2024-03-05 10:00:00'))";
@@ -59,11 +62,7 @@ QStringList diferencias(Conexion& cnn, const QString& origen, const QString& des
     return distintas;
 }
 
-class RegionalFijo {
-  public:
-    explicit RegionalFijo(const QLocale& loc) { fijaRegional(loc); }
-    ~RegionalFijo() { fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico)); }
-};
+const QString kRechazo = "Uno de los valores enviados para grabarse en la tabla '";
 
 class Copias : public ::testing::Test {
   protected:
@@ -74,6 +73,14 @@ class Copias : public ::testing::Test {
         cnn_->ejecuta(QString::fromUtf8(kTodos).arg("todos"));
         cnn_->ejecuta(QString::fromUtf8(kFilaCompleta));
         cnn_->ejecuta("INSERT INTO todos (Id) VALUES (2)");
+        // Zero dates, as a lax server (or an older one) keeps them; read on any server.
+        cnn_->ejecuta("SET SESSION sql_mode = ''");
+        cnn_->ejecuta(
+            QStringLiteral("INSERT INTO todos (Id, Fe, Fh) VALUES (3, '0000-00-00', "
+                           "'0000-00-00 00:00:00')"));
+        cnn_->ejecuta("SET SESSION sql_mode = @@GLOBAL.sql_mode");
+        cnn_->ejecuta("CREATE TABLE conf LIKE datos1.configuracion");
+        cnn_->ejecuta("INSERT INTO conf SELECT * FROM datos1.configuracion");
         cnn_->ejecuta(QStringLiteral(
             "CREATE TABLE parcial (ID int PRIMARY KEY, Serie varchar(5), Nombre varchar(120), "
             "Observaciones text, Extra int) CHARSET utf8mb4"));
@@ -87,6 +94,11 @@ class Copias : public ::testing::Test {
         return rs;
     }
     static long long cuenta(const QString& sql) { return prueba::cuentaSQL(*cnn_, sql); }
+    static bool estricto() {
+        return prueba::valorSQL(*cnn_,
+                                "SELECT @@sql_mode LIKE '%STRICT%' AND @@sql_mode LIKE "
+                                "'%NO_ZERO_DATE%'") == "1";
+    }
     static QString inserta(std::shared_ptr<Recordset>& tipos, const QString& tabla,
                            const QStringList& campos, QStringList& valores) {
         return InsertaRegistro(cnn_, tipos, tabla, campos, valores);
@@ -96,139 +108,145 @@ class Copias : public ::testing::Test {
     PlataformaPrueba plataforma_;
 };
 
+class RecordsetPrueba : public Copias {
+  protected:
+    static std::shared_ptr<Recordset> consulta(const QString& sql) {
+        auto rs = Recordset::crea();
+        rs->abre(sql, cnn_);
+        return rs;
+    }
+};
+
+using prueba::numeroDeError;
+
 }  // namespace
 
 TEST_F(Copias, InsertaRegistroEscribeCadaValorSegunSuColumna) {
-    auto tipos = abre("facturas where ID=-9");
-    const QStringList campos{"Serie", "Factura", "Fecha"};
-    // A date as the user's settings write it, "now" in any capitals, a day that does not exist:
-    // the statement, and the date as rewritten in the caller's list.
-    using C = std::tuple<QString, QString, QString>;
-    int factura = 125;
-    // A server in a strict mode refuses the zero date, and says so in a message.
-    const bool estricto = prueba::valorSQL(*cnn_,
-                                           "SELECT @@sql_mode LIKE '%STRICT%' AND @@sql_mode LIKE "
-                                           "'%NO_ZERO_DATE%'") == "1";
-    for (const auto& [fecha, sql, reescrita] :
-         {C{Variante(QDate(2024, 3, 5)).aTexto(), "'2024-3-5'", "2024-3-5"},
-          C{" Now ", "NOW()", "NOW()"}, C{"31/02/2024", "'0000-00-00'", "0000-00-00"}}) {
-        const QString numero = QString::number(factura++);
-        QStringList valores{"A", numero, fecha};
-        EXPECT_EQ(inserta(tipos, "FACTURAS", campos, valores),
-                  QStringLiteral("Insert into facturas (Serie,Factura,Fecha) values ('A',%1,%2);")
-                      .arg(numero)
-                      .arg(sql));
-        EXPECT_EQ(valores, QStringList({"A", numero, reescrita}));
-    }
-    EXPECT_EQ(plataforma_.pasesDeEventos(), 9);  // one per value
-    EXPECT_EQ(plataforma_.textos().size(), estricto ? 1 : 0)
-        << qPrintable(plataforma_.textos().join('|'));
-    plataforma_.limpia();
-    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM facturas WHERE Serie='A' AND Factura=125 AND "
-                     "Fecha='2024-03-05'"),
-              1);
-    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM facturas WHERE Factura=126 AND Fecha=CURDATE()"), 1);
-
-    // Quotes and backslashes reach the server intact.
-    const QString nombre = "PANADERÍA L'ESPIGA \"LA FINA\" \\ 🌹";
-    QStringList valores{"B'", "300", nombre};
-    EXPECT_EQ(inserta(tipos, "facturas", {"Serie", "Factura", "Nombre"}, valores),
-              "Insert into facturas (Serie,Factura,Nombre) values ('B\\'',300,'PANADERÍA "
-              "L\\'ESPIGA \\\"LA FINA\\\" \\\\ 🌹');");
-    EXPECT_EQ(plataforma_.textos(), QStringList());
-    EXPECT_EQ(cuenta(QStringLiteral("SELECT COUNT(*) FROM facturas WHERE Factura=300 AND "
-                                    "CAST(Nombre AS BINARY)=X'%1' AND Serie=X'%2'")
-                         .arg(QString::fromLatin1(nombre.toUtf8().toHex()),
-                              QString::fromLatin1(QByteArray("B'").toHex()))),
-              1);
-}
-
-TEST_F(Copias, FechaHoraYHoraYaEntreComillasNoSeRompen) {
-    // The caller's quotes stay quotes; a value written as SQL (NULL) stays as written.
     auto tipos = abre("todos where Id=-9");
-    using C = std::tuple<QString, QString, QString, QString>;
+    // The column, the value, the value as written, as rewritten in the caller's list, and as
+    // stored. A date as the user's settings write it, "now" in any capitals, a day that does not
+    // exist; a date-time or time the caller quoted keeps its quotes; a value written as SQL
+    // (NULL) stays as written; quotes and backslashes reach the server intact.
+    const QString hoy = QDate::currentDate().toString(Qt::ISODate);
+    const QString nombre = "PANADERÍA L'ESPIGA \"LA FINA\" \\ 🌹";
+    using C = std::tuple<QString, QString, QString, QString, QString>;
     int id = 10;
-    for (const auto& [fh, ho, sql, guardado] :
-         {C{"'2024-03-05 09:41:07'", " '-12:30:05' ", "'2024-03-05 09:41:07','-12:30:05'",
-            "2024-03-05 09:41:07|-12:30:05"},
-          C{"NULL", "NULL", "NULL,NULL", "N|N"}}) {
-        QStringList valores{QString::number(++id), fh, ho};
-        const QString s = inserta(tipos, "todos", {"Id", "Fh", "Ho"}, valores);
-        EXPECT_EQ(s,
-                  QStringLiteral("Insert into todos (Id,Fh,Ho) values (%1,%2);").arg(id).arg(sql));
-        const auto fila = prueba::valorSQL(
-            *cnn_, QStringLiteral("SELECT CONCAT(IFNULL(Fh, 'N'), '|', IFNULL(Ho, 'N')) FROM todos "
-                                  "WHERE Id=%1")
-                       .arg(id));
-        EXPECT_EQ(fila.value_or(""), guardado.toUtf8()) << qPrintable(s);
-        plataforma_.limpia();
+    for (const auto& [columna, valor, sql, reescrito, guardado] :
+         {C{"Fe", Variante(QDate(2024, 3, 5)).aTexto(), "'2024-3-5'", "2024-3-5", "2024-03-05"},
+          C{"Fe", " Now ", "NOW()", "NOW()", hoy}, C{"Fe", "NOWHERE", "NOW()", "NOW()", hoy},
+          C{"Fe", "31/02/2024", "'0000-00-00'", "0000-00-00", ""},
+          C{"Fe", "abc", "'0000-00-00'", "0000-00-00", ""},
+          C{"Fh", "'2024-03-05 09:41:07'", "'2024-03-05 09:41:07'", "'2024-03-05 09:41:07'",
+            "2024-03-05 09:41:07"},
+          C{"Ho", " '-12:30:05' ", "'-12:30:05'", " '-12:30:05' ", "-12:30:05"},
+          C{"Fh", "NULL", "NULL", "NULL", "N"},
+          C{"Vc", nombre, "'PANADERÍA L\\'ESPIGA \\\"LA FINA\\\" \\\\ 🌹'", nombre, nombre}}) {
+        QStringList valores{QString::number(++id), valor};
+        EXPECT_EQ(inserta(tipos, "TODOS", {"Id", columna}, valores),
+                  QStringLiteral("Insert into todos (Id,%1) values (%2,%3);")
+                      .arg(columna)
+                      .arg(id)
+                      .arg(sql));
+        EXPECT_EQ(valores[1], reescrito);
+        // A server in a strict mode refuses the zero date, and says so in a message.
+        const QString leido = QStringLiteral(
+                                  "SELECT IFNULL(CAST(%1 AS CHAR), 'N') FROM todos "
+                                  "WHERE Id=%2")
+                                  .arg(columna)
+                                  .arg(id);
+        if (!guardado.isEmpty()) {
+            EXPECT_EQ(prueba::valorSQL(*cnn_, leido), guardado.toUtf8());
+        }
     }
+    EXPECT_EQ(plataforma_.pasesDeEventos(), 18);  // one per value
+    EXPECT_EQ(plataforma_.textos().size(), estricto() ? 2 : 0)
+        << qPrintable(plataforma_.textos().join('|'));
 }
 
-TEST_F(Copias, SentenciaRechazadaYListasDesiguales) {
+TEST_F(Copias, FallosDejanMensajeYLaSentenciaSigue) {
     auto tipos = abre("facturas where ID=-9");
     const long long antes = cuenta("SELECT COUNT(*) FROM facturas");
-
-    const QStringList campos{"Serie", "Factura"};
-    QStringList corta{"A"};
-    EXPECT_EQ(inserta(tipos, "facturas", campos, corta), "");
-    EXPECT_EQ(
-        plataforma_.textos(),
-        QStringList({"La lista de campos y la lista de valores tienen diferentes elementos"}));
-    EXPECT_EQ(plataforma_.mensajes()[0].titulo, "ERROR");
-    EXPECT_EQ(plataforma_.pasesDeEventos(), 0);
-
-    plataforma_.limpia();
-    QStringList sinNumero{"A", ""};
-    const QString s = inserta(tipos, "FACTURAS", campos, sinNumero);
-    EXPECT_EQ(s, "Insert into facturas (Serie,Factura) values ('A',);");
-    ASSERT_EQ(plataforma_.textos(),
-              QStringList({"Uno de los valores enviados para grabarse en la tabla 'FACTURAS' es "
-                           "incorrecto: " +
-                           s}));
-    EXPECT_TRUE(plataforma_.mensajes()[0].titulo == "ERROR" &&
-                plataforma_.mensajes()[0].icono == Icono::Critico);
-
-    plataforma_.limpia();
-    QStringList valores{"A", "x"};
-    const QString t = inserta(tipos, "facturas", {"Serie", "Nope"}, valores);
-    EXPECT_EQ(t, "Insert into facturas (Serie,Nope) values ('A','x');");
-    ASSERT_EQ(plataforma_.mensajes().size(), 2);
-    EXPECT_EQ(plataforma_.mensajes()[0].texto, "No existe el campo 'Nope' en la tabla 'facturas'");
-    EXPECT_TRUE(plataforma_.mensajes()[1].texto.startsWith("Uno de los valores enviados"));
+    // The fields, the values, and the messages shown ("%1": the statement sent).
+    using C = std::tuple<QStringList, QStringList, QStringList>;
+    for (const auto& [campos, valores, textos] :
+         {C{{"Serie", "Factura"},
+            {"A"},
+            {"La lista de campos y la lista de valores tienen diferentes elementos"}},
+          C{{"Serie", "Factura"}, {"A", ""}, {kRechazo + "FACTURAS' es incorrecto: %1"}},
+          C{{"Serie", "Nope"},
+            {"A", "x"},
+            {"No existe el campo 'Nope' en la tabla 'FACTURAS'",
+             kRechazo + "FACTURAS' es incorrecto: %1"}}}) {
+        QStringList v = valores;
+        const QString s = inserta(tipos, "FACTURAS", campos, v);
+        QStringList esperados;
+        for (const QString& t : textos)
+            esperados.append(t.arg(s));
+        EXPECT_EQ(plataforma_.textos(), esperados) << qPrintable(s);
+        for (const Mensaje& m : plataforma_.mensajes())
+            EXPECT_TRUE(m.titulo == "ERROR" && m.icono == Icono::Critico);
+        plataforma_.limpia();
+    }
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM facturas"), antes);
+
+    // Any other failure (a closed connection) has a text for each builder.
+    auto cerrada = prueba::conecta("prueba_copias");
+    cerrada->cierra();
+    QStringList valores{"z"};
+    tesk().AgregaRegistro(cerrada, tipos, "Notas", {"Serie"}, valores);
+    EXPECT_EQ(tesk().ActualizaRegistro(cerrada, tipos, "Notas", {"Serie"}, valores, "ID=1"),
+              "Update notas set Serie='z' where ID=1;");
+    EXPECT_EQ(plataforma_.textos(),
+              QStringList({"Sucedió un error al tratar de agregar el registro en 'Notas'. Favor de "
+                           "revisar los valores enviados",
+                           "Sucedió un error al tratar de actualizar registros en la tabla "
+                           "'Notas'. Favor de revisar los valores enviados"}));
 }
 
-TEST_F(Copias, CadaFacturaSeCopiaEnteraByteAByte) {
-    const QStringList cols = columnas(*cnn_, "datos1", "facturas");
-    auto trabajo = abre("trabajo where Id=-9");
-    for (int id = 1; id <= 5; ++id) {
-        auto factura = abre(QStringLiteral("datos1.facturas where Id=%1").arg(id));
-        ASSERT_FALSE(factura->eof());
-        PasaCampos(factura, trabajo, cnn_, "trabajo");
-    }
-    EXPECT_EQ(plataforma_.textos(), QStringList());
-    QStringList sinTexto = cols;
-    sinTexto.removeAll("Observaciones");
-    for (int id = 1; id <= 5; ++id)
-        EXPECT_EQ(diferencias(*cnn_, "datos1.facturas", "trabajo", "ID", id, sinTexto),
-                  QStringList())
-            << "ID " << id;
-    // Long texts are left out.
-    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM trabajo WHERE Observaciones IS NULL"), 5);
+TEST_F(Copias, ConstructoresDeLibTESK) {
+    const QList<QStringList> matriz{{"Id", "int not null auto_increment", ""},
+                                    {"Nombre", "varchar(40)", "''"},
+                                    {"Saldo", "double", ""},
+                                    {"Nota", "text", ""},
+                                    {"Captura", "datetime", ""},
+                                    {"PRIMARY KEY (Id)", "", ""}};
+    EXPECT_EQ(tesk().CreaTabla(cnn_, "Clientes", matriz),
+              "Create table clientes (Id INT NOT NULL AUTO_INCREMENT,Nombre VARCHAR(40) default "
+              "'',Saldo DOUBLE,Nota TEXT,Captura DATETIME,PRIMARY KEY (Id));");
+    // The record set is empty before the insert and shows the row after it.
+    auto clientes = abre("clientes");
+    const QString nombre = "TALLER \"EL GÜERO\" L'ESPIGA \\ 100% _ 🌹";
+    QStringList valores{nombre, "0"};
+    EXPECT_EQ(tesk().AgregaRegistro(cnn_, clientes, "Clientes", {"Nombre", "Saldo"}, valores),
+              "Insert into clientes (Nombre,Saldo) values ('TALLER \\\"EL GÜERO\\\" "
+              "L\\'ESPIGA \\\\ 100% _ 🌹',0);");
+    ASSERT_FALSE(clientes->eof());
+    EXPECT_EQ(clientes->campo("Nombre").valor().texto(), nombre);
+    const QString id = QString::number(tesk().LastId(cnn_, "clientes", "Id"));
 
-    // A copy the server refuses (the key is taken) is reported with its statement: that of the row
-    // with ', " and \ in its name and NULL decimals and date-time.
-    auto otra = abre("datos1.facturas where Id=3");
-    PasaCampos(otra, trabajo, cnn_, "trabajo");
-    ASSERT_EQ(plataforma_.mensajes().size(), 1);
-    EXPECT_TRUE(plataforma_.mensajes()[0].texto.startsWith(
-        "Uno de los valores enviados para grabarse en la tabla 'trabajo' es incorrecto: Insert "
-        "into trabajo (ID,Serie,Factura,Fecha,Cliente,Nombre,Subtotal,IVA,ImpuestoAd,Descuento,"
-        "Moneda,TipoCambio,Captura,Vencimiento,Vendedor,Cancelada) values (3,'B',7,'2024-3-6',"
-        "'C0003','REFACCIONARIA O\\'HIGGINS \\\"EL GÜERO\\\" \\\\ NORTE',12500.75,2000.12,1000.06,"
-        "NULL,'MXN',NULL,NULL,'2024-4-5',2,0);"))
-        << qPrintable(plataforma_.mensajes()[0].texto);
+    // Texts escaped; a date-time and a long text get no delimiter: the caller writes them as SQL.
+    const QString otro = "O'Higgins \\' OR 1=1 -- \"";
+    valores = QStringList{otro, "10.5", "NOW()", "42"};
+    EXPECT_EQ(tesk().ActualizaRegistro(cnn_, clientes, "clientes",
+                                       {"Nombre", "Saldo", "Captura", "Nota"}, valores, "Id=" + id),
+              "Update clientes set Nombre='O\\'Higgins \\\\\\' OR 1=1 -- \\\"',Saldo=10.5,"
+              "Captura=NOW(),Nota=42 where Id=" +
+                  id + ";");
+    EXPECT_EQ(clientes->campo("Nombre").valor().texto(), otro);
+    EXPECT_EQ(prueba::valorSQL(*cnn_,
+                               "SELECT CONCAT(Saldo, Nota, DATE(Captura) = CURDATE()) "
+                               "FROM clientes WHERE Id = " +
+                                   id),
+              "10.5421");
+    EXPECT_EQ(plataforma_.textos(), QStringList());
+
+    // A quote in a value written bare cannot open a text: unescaped, this "number" would make
+    // the statement insert a second row.
+    valores = QStringList{"H", "1,'a'),('I',2"};
+    EXPECT_EQ(tesk().AgregaRegistro(cnn_, clientes, "clientes", {"Nombre", "Saldo"}, valores),
+              "Insert into clientes (Nombre,Saldo) values ('H',1,\\'a\\'),(\\'I\\',2);");
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM clientes WHERE Nombre IN ('H', 'I')"), 0);
+    EXPECT_TRUE(plataforma_.textos().last().startsWith(kRechazo + "clientes' es incorrecto: "));
 }
 
 TEST_F(Copias, FilaConCadaClaseDeColumnaEnVariasRegiones) {
@@ -239,7 +257,7 @@ TEST_F(Copias, FilaConCadaClaseDeColumnaEnVariasRegiones) {
     for (const QLocale& region : {QLocale(QLocale::Spanish, QLocale::Mexico),
                                   QLocale(QLocale::English, QLocale::UnitedStates),
                                   QLocale(QLocale::German, QLocale::Germany)}) {
-        RegionalFijo fijo(region);
+        prueba::RegionalFijo fijo(region);
         const QString destino = QStringLiteral("copia%1").arg(++n);
         cnn_->ejecuta(QString::fromUtf8(kTodos).arg(destino));
         auto origen = abre("todos where Id=1");
@@ -255,55 +273,39 @@ TEST_F(Copias, FilaConCadaClaseDeColumnaEnVariasRegiones) {
     }
 }
 
-TEST_F(Copias, ColumnasQueElDestinoNoTieneSeDejanFuera) {
-    auto origen = abre("datos1.facturas where Id=1");
-    auto tipos = abre("parcial where ID=-9");
-    PasaCampos(origen, tipos, cnn_, "Parcial");
+TEST_F(Copias, PasaCamposSoloConLasColumnasDelDestinoYSusFallos) {
+    // Columns the destination lacks are left out.
+    PasaCampos(abre("datos1.facturas where Id=1"), abre("parcial where ID=-9"), cnn_, "Parcial");
     EXPECT_EQ(plataforma_.textos(), QStringList());
     EXPECT_EQ(prueba::valorSQL(*cnn_, QStringLiteral("SELECT CONCAT_WS('|', ID, Serie, Nombre, "
                                                      "IFNULL(Observaciones, 'N'), IFNULL(Extra, "
                                                      "'N')) FROM parcial")),
               "1|A|ABARROTES LA ESPERANZA|N|N");
-}
 
-TEST_F(Copias, SinFilaQueCopiarSeAvisaYNoSeInsertaNada) {
-    auto origen = abre("datos1.facturas where Id=-1");
-    auto tipos = abre("parcial where ID=-9");
-    const long long antes = cuenta("SELECT COUNT(*) FROM parcial");
-    PasaCampos(origen, tipos, cnn_, "parcial");
+    // A copy the server refuses (the key is taken) is reported with its statement: that of the row
+    // with ', " and \ in its name and NULL decimals and date-time.
+    auto trabajo = abre("trabajo where Id=-9");
+    for (int vez = 0; vez < 2; ++vez)
+        PasaCampos(abre("datos1.facturas where Id=3"), trabajo, cnn_, "trabajo");
+    ASSERT_EQ(plataforma_.mensajes().size(), 1);
+    EXPECT_TRUE(plataforma_.mensajes()[0].texto.startsWith(
+        "Uno de los valores enviados para grabarse en la tabla 'trabajo' es incorrecto: Insert "
+        "into trabajo (ID,Serie,Factura,Fecha,Cliente,Nombre,Subtotal,IVA,ImpuestoAd,Descuento,"
+        "Moneda,TipoCambio,Captura,Vencimiento,Vendedor,Cancelada) values (3,'B',7,'2024-3-6',"
+        "'C0003','REFACCIONARIA O\\'HIGGINS \\\"EL GÜERO\\\" \\\\ NORTE',12500.75,2000.12,1000.06,"
+        "NULL,'MXN',NULL,NULL,'2024-4-5',2,0);"))
+        << qPrintable(plataforma_.mensajes()[0].texto);
+
+    // No current row: said so, nothing inserted.
+    plataforma_.limpia();
+    PasaCampos(abre("datos1.facturas where Id=-1"), trabajo, cnn_, "trabajo");
     ASSERT_EQ(plataforma_.mensajes().size(), 1);
     const Mensaje& m = plataforma_.mensajes()[0];
     EXPECT_TRUE(m.texto.startsWith("Error al intentar pasar campos: 3021, "))
         << qPrintable(m.texto);
     EXPECT_TRUE(m.titulo == "Quilmaro" && m.icono == Icono::Ninguno &&
                 m.botones == Botones::Aceptar);
-    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM parcial"), antes);
-}
-
-TEST_F(Copias, NoNullDeCadaClase) {
-    auto nulos = abre("todos where Id=2");
-    auto llenos = abre("todos where Id=1");
-    const QString vacia = tesk().FechaVacia();
-    EXPECT_TRUE(!vacia.isEmpty() &&
-                QString(vacia).remove('/').remove('-').remove('.').trimmed().isEmpty())
-        << qPrintable(vacia);
-    const QSet<int> enteros{2, 3, 4, 5, 16, 18, 19};
-    // The kinds the table holds, so that every branch below runs.
-    QSet<int> faltan{2, 3, 4, 5, 16, 18, 19, 133, 135, 131, 200, 17, 20};
-    for (int i = 1; i < nulos->cuentaCampos(); ++i) {
-        const CampoBdD& c = nulos->campo(i);
-        ASSERT_TRUE(c.esNulo());
-        // Numbers are a 16-bit 0, dates the blank date, anything else an empty text.
-        const Variante esperado = enteros.contains(c.tipo()) ? Variante(std::int16_t{0})
-                                  : c.tipo() == 133          ? Variante(vacia)
-                                                             : Variante(QString());
-        EXPECT_EQ(tesk().NoNull(c), esperado) << qPrintable(c.nombre());
-        // A value is handed back unchanged, kind and all.
-        EXPECT_EQ(tesk().NoNull(llenos->campo(i)), llenos->campo(i).valor())
-            << qPrintable(c.nombre());
-        faltan.remove(c.tipo());
-    }
-    EXPECT_EQ(faltan, QSet<int>());
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM trabajo"), 1);
 }
 
 TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
@@ -347,4 +349,168 @@ TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
                  ErrorTESK);
     EXPECT_EQ(plataforma_.textos(), QStringList());
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM conjunto"), 2);
+}
+
+TEST_F(RecordsetPrueba, CodigoDeTipoDeCadaClaseDeColumna) {
+    const std::vector<std::pair<const char*, int>> esperado = {
+        {"Id", 3},    {"Ti", 16},  {"TiU", 17}, {"Si", 2},    {"SiU", 18}, {"An", 2},
+        {"Mi", 3},    {"MiU", 19}, {"En", 3},   {"EnU", 19},  {"Bi", 20},  {"BiU", 21},
+        {"Fl", 4},    {"Db", 5},   {"De", 131}, {"B1", 11},   {"B8", 128}, {"Ch", 129},
+        {"Enm", 129}, {"Co", 129}, {"Vc", 200}, {"Vcb", 200}, {"Tx", 201}, {"Lb", 205},
+        {"Bn", 128},  {"Vb", 204}, {"Fe", 133}, {"Ho", 134},  {"Fh", 135}, {"Fh6", 135},
+        {"Ts", 135}};
+    auto rs = consulta("Select * from todos order by Id");
+    ASSERT_EQ(rs->cuentaCampos(), static_cast<int>(esperado.size()));
+    for (size_t i = 0; i < esperado.size(); ++i) {
+        const CampoBdD& c = rs->campo(static_cast<int>(i));
+        EXPECT_EQ(c.nombre(), esperado[i].first);
+        EXPECT_EQ(c.tipo(), esperado[i].second) << esperado[i].first;
+    }
+}
+
+TEST_F(RecordsetPrueba, ValoresDeCadaClaseDeColumna) {
+    using T = Variante::Tipo;
+    auto rs = consulta("Select * from todos order by Id");
+    const auto v = [&](const char* n) { return rs->campo(QString::fromLatin1(n)).valor(); };
+    using P = std::pair<const char*, Variante>;
+    const auto revisa = [&](std::initializer_list<P> casos) {
+        for (const auto& [nombre, valor] : casos)
+            EXPECT_EQ(v(nombre), valor) << nombre;
+    };
+    revisa({P{"Ti", Variante(std::int16_t{-128})}, P{"TiU", Variante(std::int16_t{255})},
+            P{"Si", Variante(std::int16_t{-32768})}, P{"SiU", Variante(std::int32_t{65535})},
+            P{"An", Variante(std::int16_t{2024})}, P{"Mi", Variante(std::int32_t{-8388608})},
+            P{"MiU", Variante::largo64(16777215)}, P{"En", Variante(std::int32_t{-2147483647 - 1})},
+            P{"EnU", Variante::largo64(4294967295LL)},
+            P{"Bi", Variante::largo64(std::numeric_limits<std::int64_t>::min())},
+            P{"BiU", Variante::decimal("18446744073709551615")}, P{"Fl", Variante(1.5)},
+            P{"Db", Variante(0.1 + 0.2)}});
+    revisa({P{"De", Variante::decimal("-1234.5000")}, P{"B1", Variante(true)},
+            P{"B8", Variante::binario(QByteArray("\xA5"))}, P{"Ch", Variante("ab")},
+            P{"Enm", Variante("dos")}, P{"Co", Variante("a,b")},
+            P{"Vc", Variante("O'Higgins \"Güero\" \\ 🌹 ñÑ")}, P{"Tx", Variante("texto largo")},
+            P{"Lb", Variante::binario(QByteArray("\x00\xFF", 2))},
+            P{"Bn", Variante::binario(QByteArray("\x00\x27\x0A\xFF", 4))},
+            P{"Vb", Variante::binario(QByteArray("\x5C\x27\x00", 3))},
+            P{"Fe", Variante(QDate(2024, 2, 29))}, P{"Ho", Variante("-12:30:05")},
+            P{"Fh", Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7)))},
+            P{"Fh6", Variante(QDateTime(QDate(2024, 3, 5), QTime(9, 41, 7, 123)))}});
+    EXPECT_EQ(rs->campo("Fh6").textoServidor(), "2024-03-05 09:41:07.123456");
+    EXPECT_EQ(v("Ts").tipo(), T::Fecha);
+
+    rs->siguiente();  // every column NULL but the key
+    for (int i = 1; i < rs->cuentaCampos(); ++i)
+        EXPECT_TRUE(rs->campo(i).esNulo()) << qPrintable(rs->campo(i).nombre());
+
+    rs->siguiente();  // dates the calendar cannot hold stay the server's text
+    EXPECT_EQ(v("Fe"), Variante("0000-00-00"));
+    EXPECT_EQ(v("Fh"), Variante("0000-00-00 00:00:00"));
+}
+
+TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
+    auto rs = consulta("Select * from datos1.sistema order by Dato");
+    EXPECT_EQ(rs->cuentaRegistros(), 5);
+    EXPECT_FALSE(rs->bof());
+    const auto dato = [&] { return rs->campo("dato").valor().texto(); };
+    EXPECT_EQ(dato(), "FA-");
+
+    rs->busca("Dato = 'FA-B'");
+    EXPECT_EQ(dato(), "FA-B");
+    rs->busca("Dato = 'FA-B'");  // the current row counts
+    EXPECT_EQ(dato(), "FA-B");
+    rs->siguiente();
+    rs->busca("Dato = 'FA-A'");  // only forward: not found
+    EXPECT_TRUE(rs->eof());
+    EXPECT_EQ(numeroDeError([&] { rs->busca("Dato = 'FA-A'"); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->siguiente(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->campo(0).valor(); }), errores::SinRegistroActual);
+
+    // Names and texts in any capitals, numbers, accents, LIKE with "*".
+    using P = std::pair<QString, QString>;
+    for (const auto& [criterio, encontrado] :
+         {P{"dato='fa-c'", "FA-C"}, P{"Contenido = 8", "FA-B"},
+          P{"Comentario = 'Último folio de la serie C'", "FA-C"}, P{"Dato LIKE 'NC*'", "NC-A"}}) {
+        rs->primero();
+        rs->busca(criterio);
+        EXPECT_EQ(dato(), encontrado) << qPrintable(criterio);
+    }
+    EXPECT_EQ(numeroDeError([&] { rs->busca("Dato"); }), errores::ArgumentoIncorrecto);
+    EXPECT_EQ(numeroDeError([&] { rs->busca("Nada = 'x'"); }), errores::CampoInexistente);
+
+    rs->ultimo();
+    EXPECT_EQ(dato(), "NC-A");
+    rs->primero();
+    rs->anterior();
+    EXPECT_TRUE(rs->bof());
+    EXPECT_EQ(numeroDeError([&] { rs->anterior(); }), errores::SinRegistroActual);
+}
+
+TEST_F(RecordsetPrueba, SinFilasYCerrado) {
+    auto rs = consulta("Select * from conf where 1=0");
+    EXPECT_TRUE(rs->eof());
+    EXPECT_TRUE(rs->bof());
+    EXPECT_EQ(rs->cuentaRegistros(), 0);
+    EXPECT_EQ(numeroDeError([&] { rs->primero(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->campo("Dato").valor(); }), errores::SinRegistroActual);
+    EXPECT_EQ(rs->campo("DATO").tipo(), 200);
+    EXPECT_EQ(numeroDeError([&] { rs->campo("NoHay"); }), errores::CampoInexistente);
+    for (int fuera : {4, -1})
+        EXPECT_EQ(numeroDeError([&] { rs->campo(fuera); }), errores::CampoInexistente) << fuera;
+
+    CampoBdD& dato = rs->campo(0);
+    rs->cierra();
+    EXPECT_EQ(numeroDeError([&] { rs->eof(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDeError([&] { rs->cuentaRegistros(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDeError([&] { dato.valor(); }), errores::RecordsetCerrado);
+    EXPECT_EQ(numeroDeError([&] { rs->cierra(); }), errores::RecordsetCerrado);
+
+    auto sinConexion = Recordset::crea();
+    EXPECT_EQ(numeroDeError([&] { sinConexion->abre("Select 1", nullptr); }),
+              errores::ConexionCerrada);
+}
+
+TEST_F(RecordsetPrueba, ActualizarPorLaLlavePrimaria) {
+    cnn_->ejecuta("CREATE TABLE conf2 LIKE conf");
+    cnn_->ejecuta("INSERT INTO conf2 SELECT * FROM conf");
+    auto rs = consulta("Select * from conf2 order by Dato");
+    const auto enServidor = [&](const char* dato) {
+        return QString::fromUtf8(
+            prueba::valorSQL(
+                *cnn_, QStringLiteral("SELECT IFNULL(Contenido, 'N') FROM conf2 WHERE Dato='%1'")
+                           .arg(dato))
+                .value_or(""));
+    };
+    rs->busca("Dato = 'FOLIOREPARTO'");
+    CampoBdD& contenido = rs->campo("Contenido");
+    contenido.asigna(Variante(std::int32_t{42}));
+    EXPECT_EQ(contenido.valor(), Variante(std::int32_t{42}));  // visible before it is written
+    EXPECT_EQ(enServidor("FOLIOREPARTO"), "41");
+    rs->actualiza();
+    EXPECT_EQ(enServidor("FOLIOREPARTO"), "42");
+    EXPECT_EQ(contenido.valor(), Variante("42"));
+
+    const QString dificil = "l'a \"b\" \\ 🌹";
+    rs->primero();
+    contenido.asigna(Variante(dificil));
+    rs->siguiente();  // moving writes what was assigned
+    EXPECT_EQ(enServidor("EMPRESA"), dificil);
+    rs->busca("Dato = 'TASAIVA'");
+    contenido.asigna(Variante::nulo());
+    rs->actualiza();
+    EXPECT_EQ(enServidor("TASAIVA"), "N");
+    rs->reconsulta();
+    EXPECT_EQ(contenido.valor().texto(), dificil);
+
+    // The row is gone, the key is not among the columns, a column is computed: nothing to update.
+    cnn_->ejecuta("DELETE FROM conf2 WHERE Dato='EMPRESA'");
+    contenido.asigna(Variante("x"));
+    EXPECT_EQ(numeroDeError([&] { rs->actualiza(); }), errores::FilaNoLocalizada);
+    using C = std::pair<const char*, int>;
+    for (const auto& [sql, columna] :
+         {C{"Select Contenido, Tipo from conf2", 0},
+          C{"Select Dato, concat(Contenido, '') as C from conf2", 1}}) {
+        auto otro = consulta(QString::fromLatin1(sql));
+        otro->campo(columna).asigna(Variante("y"));
+        EXPECT_EQ(numeroDeError([&] { otro->actualiza(); }), errores::NoActualizable) << sql;
+    }
 }

