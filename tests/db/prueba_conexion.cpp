@@ -20,14 +20,6 @@ namespace {
 const QString kReintento =
     QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar abrir la base de datos?");
 
-// How the server sees this connection: "localhost" over the socket, "127.0.0.1:port" over TCP.
-QString hostVisto(Conexion& cnn) {
-    return QString::fromUtf8(
-        prueba::valorSQL(cnn, QStringLiteral("SELECT host FROM information_schema."
-                                             "processlist WHERE id = CONNECTION_ID()"))
-            .value_or(QByteArray()));
-}
-
 }  // namespace
 
 TEST(AbreBdD, CadenaYBaseSegunElServidorConfigurado) {
@@ -50,7 +42,12 @@ TEST(AbreBdD, CadenaYBaseSegunElServidorConfigurado) {
         ASSERT_TRUE(cnn && cnn->estaAbierta()) << qPrintable(cadena);
         EXPECT_EQ(cnn->cadenaConexion(), cadena);
         EXPECT_EQ(prueba::valorSQL(*cnn, QStringLiteral("SELECT DATABASE()")), base.toUtf8());
-        EXPECT_TRUE(hostVisto(*cnn).startsWith(host)) << qPrintable(hostVisto(*cnn));
+        // How the server sees the connection: "localhost" over the socket, "127.0.0.1:port" over
+        // TCP.
+        const auto visto = prueba::valorSQL(*cnn,
+                                            "SELECT host FROM information_schema.processlist "
+                                            "WHERE id = CONNECTION_ID()");
+        EXPECT_TRUE(visto && visto->startsWith(host.toUtf8())) << visto.value_or("").constData();
     }
     EXPECT_TRUE(p.mensajes().isEmpty());
     // The server value goes in as it is, blanks and all.
@@ -130,10 +127,6 @@ TEST(AbreBdD, BaseInexistenteSeAvisaYLaSiguienteConsultaTerminaElProceso) {
     EXPECT_TRUE(p.mensajes()[1].titulo == "ERROR" && p.mensajes()[1].icono == Icono::Critico);
     std::shared_ptr<Conexion> ninguna;
     EXPECT_THROW(AbreTabla(rst, ninguna, tabla, campos), ProcesoTerminado);
-
-    // Closing a connection that never opened fails in the caller and keeps the variable.
-    EXPECT_EQ(prueba::numeroDeError([&] { tesk().CierraBdD(cnn); }), errores::ConexionCerrada);
-    EXPECT_TRUE(cnn);
 }
 
 TEST(Conexion, ErroresAlAbrirYAlUsar) {
@@ -168,15 +161,6 @@ TEST(Conexion, ErroresAlAbrirYAlUsar) {
         EXPECT_EQ(prueba::numeroDeError(falla), numero);
 }
 
-TEST(Conexion, CadenaConLlavesYClavesEnCualquierCaso) {
-    const DatosConexion d = DatosConexion::interpreta(
-        QStringLiteral("driver={MySQL ODBC 3.51 Driver};Server= servidor1 ;database=Datos1;uid=ana;"
-                       "pwd={a;b=c};Port=3307;OPTION=3;"));
-    EXPECT_EQ(QStringList({d.servidor, d.baseDeDatos, d.usuario, d.clave}),
-              QStringList({"servidor1", "Datos1", "ana", "a;b=c"}));
-    EXPECT_EQ(d.puerto, 3307);
-}
-
 TEST(Conexion, ElEscapadoLlegaIntactoConCualquierModoSQL) {
     auto cnn = prueba::conecta(QStringLiteral("datos1"));
     const QString dificil = QStringLiteral("O'Higgins \"Güero\" \\ norte") + QChar(0) +
@@ -192,15 +176,10 @@ TEST(Conexion, ElEscapadoLlegaIntactoConCualquierModoSQL) {
         QStringLiteral("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')"));
     EXPECT_EQ(compara(), "1");
     // Reemplaza with the connection fills a template safely.
-    std::shared_ptr<Recordset> rst;
-    QString tabla =
-        Reemplaza(QStringLiteral("clientes where Nombre='XXX'"),
-                  QStringLiteral("REFACCIONARIA O'HIGGINS \"EL GÜERO\" \\ NORTE"), *cnn);
-    QString campos = QStringLiteral("Cliente");
-    PlataformaPrueba p;
-    EXPECT_TRUE(AbreTabla(rst, cnn, tabla, campos));
-    EXPECT_TRUE(p.mensajes().isEmpty());
-    EXPECT_EQ(rst->campo(0).valor().texto(), "C0003");
+    EXPECT_EQ(
+        prueba::valorSQL(*cnn, Reemplaza("SELECT Cliente FROM clientes WHERE Nombre='XXX'",
+                                         "REFACCIONARIA O'HIGGINS \"EL GÜERO\" \\ NORTE", *cnn)),
+        "C0003");
 }
 
 TEST(AseguraConexion, LaQueElServidorCortoSeReemplazaYUnNoNoTerminaElProceso) {
@@ -252,29 +231,25 @@ TEST(AseguraConexion, LaQueElServidorCortoSeReemplazaYUnNoNoTerminaElProceso) {
 TEST(AbreTabla, ElNombreDeLaTablaVaEnMinusculasYElRestoIntacto) {
     auto cnn = prueba::conecta(QStringLiteral("datos1"));
     PlataformaPrueba p;
-    // The table as asked for and written back, the fields asked for and written back, the
-    // statement, the rows.
+    // The table as asked for and written back, the fields likewise, the statement, the rows.
     using C = std::tuple<QString, QString, QString, QString, QString, int>;
     for (const auto& [pedida, tabla, pedidos, campos, sentencia, filas] :
          {C{"Facturas where Serie='A' ORDER BY Factura",
             "facturas where Serie='A' ORDER BY Factura", "", "*",
             "Select * from facturas where Serie='A' ORDER BY Factura", 2},
-          C{"SISTEMA", "sistema", "Dato", "Dato", "Select Dato from sistema", 5},
-          C{"facturas where Serie='Z'", "facturas where Serie='Z'", "", "*",
-            "Select * from facturas where Serie='Z'", 0}}) {
+          C{"SISTEMA where 1=0", "sistema where 1=0", "Dato", "Dato",
+            "Select Dato from sistema where 1=0", 0}}) {
         std::shared_ptr<Recordset> rst;
         QString t = pedida, c = pedidos;
         EXPECT_EQ(AbreTabla(rst, cnn, t, c), filas > 0);
-        EXPECT_EQ(t, tabla);
-        EXPECT_EQ(c, campos);
+        EXPECT_TRUE(t == tabla && c == campos) << qPrintable(t + "|" + c);
         ASSERT_TRUE(rst && rst->estaAbierto());
         EXPECT_EQ(rst->sentencia(), sentencia);
         EXPECT_EQ(rst->cuentaRegistros(), filas);
         // CierraTabla closes the set (whoever else holds it) and lets it go.
         std::shared_ptr<Recordset> otra = rst;
         tesk().CierraTabla(rst);
-        EXPECT_FALSE(rst);
-        EXPECT_FALSE(otra->estaAbierto());
+        EXPECT_TRUE(!rst && !otra->estaAbierto());
     }
     EXPECT_TRUE(p.mensajes().isEmpty());
 }
@@ -286,13 +261,10 @@ TEST(AbreTabla, UnaConsultaRechazadaSeAvisaUnaSolaVez) {
     QString tabla = QStringLiteral("facturas where NoExiste=1");
     QString campos;
     EXPECT_FALSE(AbreTabla(rst, cnn, tabla, campos));
-    ASSERT_EQ(p.mensajes().size(), 1);
-    const Mensaje& m = p.mensajes()[0];
-    EXPECT_EQ(m.texto,
-              "Error al intentar abrir la tabla:-2147217900: Unknown column 'NoExiste' in "
-              "'WHERE'\r(Select * from facturas where NoExiste=1)");
-    EXPECT_TRUE(m.titulo == "Error" && m.icono == Icono::Critico && m.botones == Botones::Aceptar);
-    EXPECT_FALSE(p.terminado());
+    EXPECT_EQ(p.textos(), QStringList({"Error al intentar abrir la tabla:-2147217900: Unknown "
+                                       "column 'NoExiste' in 'WHERE'\r(Select * from facturas "
+                                       "where NoExiste=1)"}));
+    EXPECT_TRUE(p.mensajes()[0].titulo == "Error" && p.mensajes()[0].icono == Icono::Critico);
     // The record set that did not open closes quietly, as does none at all.
     std::shared_ptr<Recordset> nada;
     for (auto* r : {&rst, &nada}) {

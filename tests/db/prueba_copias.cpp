@@ -1,6 +1,7 @@
 // Record sets over every column kind, the statement builders (InsertaRegistro and libTESK's
-// AgregaRegistro, ActualizaRegistro, CreaTabla, LastId), PasaCampos and CopiaRegistros: values,
-// statements, messages, and copies compared on the server.
+// AgregaRegistro, ActualizaRegistro, CreaTabla, LastId) and the copies of rows (CopiaRegistros,
+// and PasaCampos as the row-by-row measure of it): values, statements, messages, and copies
+// compared on the server.
 
 #include <gtest/gtest.h>
 
@@ -34,18 +35,6 @@ INSERT INTO todos VALUES (1, -128, 255, -32768, 65535, 2024, -8388608, 16777215,
   'Ünï\\''"', 'texto largo', X'00FF', X'00270AFF', X'5C2700', '2024-02-29', '-12:30:05',
   '2024-03-05 09:41:07', '2024-03-05 09:41:07.123456', '2024-03-05 10:00:00'))";
 
-// Columns of a table, in order.
-QStringList columnas(Conexion& cnn, const QString& base, const QString& tabla) {
-    auto rs = cnn.ejecuta(QStringLiteral("SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE "
-                                         "TABLE_SCHEMA='%1' AND TABLE_NAME='%2' ORDER BY "
-                                         "ORDINAL_POSITION")
-                              .arg(base, tabla));
-    QStringList r;
-    for (; rs && !rs->eof(); rs->siguiente())
-        r.append(rs->campo(0).valor().texto());
-    return r;
-}
-
 // Columns whose bytes (or NULL) differ between two rows joined on their key.
 QStringList diferencias(Conexion& cnn, const QString& origen, const QString& destino,
                         const QString& llave, const QVariant& id, const QStringList& cols) {
@@ -68,8 +57,7 @@ class Copias : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         cnn_ = prueba::basePropia("prueba_copias");
-        for (const char* t : {"facturas", "trabajo"})
-            cnn_->ejecuta(QStringLiteral("CREATE TABLE %1 LIKE datos1.facturas").arg(t));
+        cnn_->ejecuta("CREATE TABLE facturas LIKE datos1.facturas");
         cnn_->ejecuta(QString::fromUtf8(kTodos).arg("todos"));
         cnn_->ejecuta(QString::fromUtf8(kFilaCompleta));
         cnn_->ejecuta("INSERT INTO todos (Id) VALUES (2)");
@@ -81,9 +69,6 @@ class Copias : public ::testing::Test {
         cnn_->ejecuta("SET SESSION sql_mode = @@GLOBAL.sql_mode");
         cnn_->ejecuta("CREATE TABLE conf LIKE datos1.configuracion");
         cnn_->ejecuta("INSERT INTO conf SELECT * FROM datos1.configuracion");
-        cnn_->ejecuta(QStringLiteral(
-            "CREATE TABLE parcial (ID int PRIMARY KEY, Serie varchar(5), Nombre varchar(120), "
-            "Observaciones text, Extra int) CHARSET utf8mb4"));
     }
     static void TearDownTestSuite() { cnn_.reset(); }
 
@@ -94,11 +79,6 @@ class Copias : public ::testing::Test {
         return rs;
     }
     static long long cuenta(const QString& sql) { return prueba::cuentaSQL(*cnn_, sql); }
-    static bool estricto() {
-        return prueba::valorSQL(*cnn_,
-                                "SELECT @@sql_mode LIKE '%STRICT%' AND @@sql_mode LIKE "
-                                "'%NO_ZERO_DATE%'") == "1";
-    }
     static QString inserta(std::shared_ptr<Recordset>& tipos, const QString& tabla,
                            const QStringList& campos, QStringList& valores) {
         return InsertaRegistro(cnn_, tipos, tabla, campos, valores);
@@ -159,7 +139,10 @@ TEST_F(Copias, InsertaRegistroEscribeCadaValorSegunSuColumna) {
         }
     }
     EXPECT_EQ(plataforma_.pasesDeEventos(), 18);  // one per value
-    EXPECT_EQ(plataforma_.textos().size(), estricto() ? 2 : 0)
+    const auto estricto = prueba::valorSQL(*cnn_,
+                                           "SELECT @@sql_mode LIKE '%STRICT%' AND "
+                                           "@@sql_mode LIKE '%NO_ZERO_DATE%'");
+    EXPECT_EQ(plataforma_.textos().size(), estricto == "1" ? 2 : 0)
         << qPrintable(plataforma_.textos().join('|'));
 }
 
@@ -181,7 +164,7 @@ TEST_F(Copias, FallosDejanMensajeYLaSentenciaSigue) {
         const QString s = inserta(tipos, "FACTURAS", campos, v);
         QStringList esperados;
         for (const QString& t : textos)
-            esperados.append(t.arg(s));
+            esperados.append(QString(t).replace("%1", s));
         EXPECT_EQ(plataforma_.textos(), esperados) << qPrintable(s);
         for (const Mensaje& m : plataforma_.mensajes())
             EXPECT_TRUE(m.titulo == "ERROR" && m.icono == Icono::Critico);
@@ -249,73 +232,30 @@ TEST_F(Copias, ConstructoresDeLibTESK) {
     EXPECT_TRUE(plataforma_.textos().last().startsWith(kRechazo + "clientes' es incorrecto: "));
 }
 
-TEST_F(Copias, FilaConCadaClaseDeColumnaEnVariasRegiones) {
-    QStringList copiadas = columnas(*cnn_, "prueba_copias", "todos");
-    copiadas.removeAll("Tx");
-    copiadas.removeAll("Lb");
-    int n = 0;
-    for (const QLocale& region : {QLocale(QLocale::Spanish, QLocale::Mexico),
-                                  QLocale(QLocale::English, QLocale::UnitedStates),
-                                  QLocale(QLocale::German, QLocale::Germany)}) {
-        prueba::RegionalFijo fijo(region);
-        const QString destino = QStringLiteral("copia%1").arg(++n);
-        cnn_->ejecuta(QString::fromUtf8(kTodos).arg(destino));
-        auto origen = abre("todos where Id=1");
-        auto tipos = abre(destino + QStringLiteral(" where Id=-9"));
-        PasaCampos(origen, tipos, cnn_, destino);
-        EXPECT_EQ(plataforma_.textos(), QStringList());
-        EXPECT_EQ(diferencias(*cnn_, "todos", destino, "Id", 1, copiadas), QStringList())
-            << qPrintable(region.name());
-        EXPECT_EQ(cuenta(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Tx IS NULL AND Lb IS NULL")
-                             .arg(destino)),
-                  1);
-        plataforma_.limpia();
-    }
-}
-
-TEST_F(Copias, PasaCamposSoloConLasColumnasDelDestinoYSusFallos) {
-    // Columns the destination lacks are left out.
-    PasaCampos(abre("datos1.facturas where Id=1"), abre("parcial where ID=-9"), cnn_, "Parcial");
-    EXPECT_EQ(plataforma_.textos(), QStringList());
-    EXPECT_EQ(prueba::valorSQL(*cnn_, QStringLiteral("SELECT CONCAT_WS('|', ID, Serie, Nombre, "
-                                                     "IFNULL(Observaciones, 'N'), IFNULL(Extra, "
-                                                     "'N')) FROM parcial")),
-              "1|A|ABARROTES LA ESPERANZA|N|N");
-
-    // A copy the server refuses (the key is taken) is reported with its statement: that of the row
-    // with ', " and \ in its name and NULL decimals and date-time.
-    auto trabajo = abre("trabajo where Id=-9");
-    for (int vez = 0; vez < 2; ++vez)
-        PasaCampos(abre("datos1.facturas where Id=3"), trabajo, cnn_, "trabajo");
-    ASSERT_EQ(plataforma_.mensajes().size(), 1);
-    EXPECT_TRUE(plataforma_.mensajes()[0].texto.startsWith(
-        "Uno de los valores enviados para grabarse en la tabla 'trabajo' es incorrecto: Insert "
-        "into trabajo (ID,Serie,Factura,Fecha,Cliente,Nombre,Subtotal,IVA,ImpuestoAd,Descuento,"
-        "Moneda,TipoCambio,Captura,Vencimiento,Vendedor,Cancelada) values (3,'B',7,'2024-3-6',"
-        "'C0003','REFACCIONARIA O\\'HIGGINS \\\"EL GÜERO\\\" \\\\ NORTE',12500.75,2000.12,1000.06,"
-        "NULL,'MXN',NULL,NULL,'2024-4-5',2,0);"))
-        << qPrintable(plataforma_.mensajes()[0].texto);
-
-    // No current row: said so, nothing inserted.
-    plataforma_.limpia();
-    PasaCampos(abre("datos1.facturas where Id=-1"), trabajo, cnn_, "trabajo");
-    ASSERT_EQ(plataforma_.mensajes().size(), 1);
-    const Mensaje& m = plataforma_.mensajes()[0];
-    EXPECT_TRUE(m.texto.startsWith("Error al intentar pasar campos: 3021, "))
-        << qPrintable(m.texto);
-    EXPECT_TRUE(m.titulo == "Quilmaro" && m.icono == Icono::Ninguno &&
-                m.botones == Botones::Aceptar);
-    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM trabajo"), 1);
-}
-
 TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
     for (const char* t : {"porfila", "conjunto"}) {
         cnn_->ejecuta(QString::fromUtf8(kTodos).arg(QLatin1String(t)));
         cnn_->ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN RenglonLista int NULL").arg(t));
     }
-    auto porFila = abre("porfila where Id=-9");
-    for (const char* fila : {"todos where Id=2", "todos where Id=1"})
-        PasaCampos(abre(QLatin1String(fila)), porFila, cnn_, "porfila");
+    // Row by row, as the user's regional settings may be: every value the same.
+    QStringList cols;
+    for (auto todos = abre("todos where Id=-9"); cols.size() < todos->cuentaCampos();)
+        cols.append(todos->campo(static_cast<int>(cols.size())).nombre());
+    QStringList sinLargas = cols;
+    sinLargas.removeAll("Tx");
+    sinLargas.removeAll("Lb");
+    for (const QLocale& region :
+         {QLocale(QLocale::English, QLocale::UnitedStates),
+          QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Spanish, QLocale::Mexico)}) {
+        prueba::RegionalFijo fijo(region);
+        cnn_->ejecuta("DELETE FROM porfila");
+        auto porFila = abre("porfila where Id=-9");
+        for (const char* fila : {"todos where Id=2", "todos where Id=1"})
+            PasaCampos(abre(QLatin1String(fila)), porFila, cnn_, "porfila");
+        EXPECT_EQ(diferencias(*cnn_, "todos", "porfila", "Id", 1, sinLargas), QStringList())
+            << qPrintable(region.name());
+    }
+    EXPECT_EQ(cuenta("SELECT COUNT(*) FROM porfila WHERE Tx IS NULL AND Lb IS NULL"), 2);
 
     auto conjunto = abre("conjunto where Id=-9");
     // The full row listed last, an ID with no row in between.
@@ -324,7 +264,6 @@ TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
     EXPECT_EQ(copiadas, 2u);
     EXPECT_EQ(plataforma_.textos(), QStringList());
 
-    QStringList cols = columnas(*cnn_, "prueba_copias", "todos");
     for (int id : {1, 2})
         EXPECT_EQ(diferencias(*cnn_, "porfila", "conjunto", "Id", id, cols), QStringList())
             << "Id " << id;
@@ -349,23 +288,6 @@ TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
                  ErrorTESK);
     EXPECT_EQ(plataforma_.textos(), QStringList());
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM conjunto"), 2);
-}
-
-TEST_F(RecordsetPrueba, CodigoDeTipoDeCadaClaseDeColumna) {
-    const std::vector<std::pair<const char*, int>> esperado = {
-        {"Id", 3},    {"Ti", 16},  {"TiU", 17}, {"Si", 2},    {"SiU", 18}, {"An", 2},
-        {"Mi", 3},    {"MiU", 19}, {"En", 3},   {"EnU", 19},  {"Bi", 20},  {"BiU", 21},
-        {"Fl", 4},    {"Db", 5},   {"De", 131}, {"B1", 11},   {"B8", 128}, {"Ch", 129},
-        {"Enm", 129}, {"Co", 129}, {"Vc", 200}, {"Vcb", 200}, {"Tx", 201}, {"Lb", 205},
-        {"Bn", 128},  {"Vb", 204}, {"Fe", 133}, {"Ho", 134},  {"Fh", 135}, {"Fh6", 135},
-        {"Ts", 135}};
-    auto rs = consulta("Select * from todos order by Id");
-    ASSERT_EQ(rs->cuentaCampos(), static_cast<int>(esperado.size()));
-    for (size_t i = 0; i < esperado.size(); ++i) {
-        const CampoBdD& c = rs->campo(static_cast<int>(i));
-        EXPECT_EQ(c.nombre(), esperado[i].first);
-        EXPECT_EQ(c.tipo(), esperado[i].second) << esperado[i].first;
-    }
 }
 
 TEST_F(RecordsetPrueba, ValoresDeCadaClaseDeColumna) {
@@ -409,23 +331,8 @@ TEST_F(RecordsetPrueba, ValoresDeCadaClaseDeColumna) {
 
 TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
     auto rs = consulta("Select * from datos1.sistema order by Dato");
-    EXPECT_EQ(rs->cuentaRegistros(), 5);
-    EXPECT_FALSE(rs->bof());
     const auto dato = [&] { return rs->campo("dato").valor().texto(); };
-    EXPECT_EQ(dato(), "FA-");
-
-    rs->busca("Dato = 'FA-B'");
-    EXPECT_EQ(dato(), "FA-B");
-    rs->busca("Dato = 'FA-B'");  // the current row counts
-    EXPECT_EQ(dato(), "FA-B");
-    rs->siguiente();
-    rs->busca("Dato = 'FA-A'");  // only forward: not found
-    EXPECT_TRUE(rs->eof());
-    EXPECT_EQ(numeroDeError([&] { rs->busca("Dato = 'FA-A'"); }), errores::SinRegistroActual);
-    EXPECT_EQ(numeroDeError([&] { rs->siguiente(); }), errores::SinRegistroActual);
-    EXPECT_EQ(numeroDeError([&] { rs->campo(0).valor(); }), errores::SinRegistroActual);
-
-    // Names and texts in any capitals, numbers, accents, LIKE with "*".
+    // From the first row: names and texts in any capitals, numbers, accents, LIKE with "*".
     using P = std::pair<QString, QString>;
     for (const auto& [criterio, encontrado] :
          {P{"dato='fa-c'", "FA-C"}, P{"Contenido = 8", "FA-B"},
@@ -436,81 +343,47 @@ TEST_F(RecordsetPrueba, MoverseYBuscarHaciaAdelante) {
     }
     EXPECT_EQ(numeroDeError([&] { rs->busca("Dato"); }), errores::ArgumentoIncorrecto);
     EXPECT_EQ(numeroDeError([&] { rs->busca("Nada = 'x'"); }), errores::CampoInexistente);
-
-    rs->ultimo();
-    EXPECT_EQ(dato(), "NC-A");
+    // The current row counts; only forward: past it, not found.
     rs->primero();
-    rs->anterior();
-    EXPECT_TRUE(rs->bof());
-    EXPECT_EQ(numeroDeError([&] { rs->anterior(); }), errores::SinRegistroActual);
+    rs->busca("Dato = 'FA-B'");
+    rs->busca("Dato = 'FA-B'");
+    EXPECT_EQ(dato(), "FA-B");
+    rs->siguiente();
+    rs->busca("Dato = 'FA-A'");
+    EXPECT_TRUE(rs->eof());
+    EXPECT_EQ(numeroDeError([&] { rs->siguiente(); }), errores::SinRegistroActual);
 }
 
 TEST_F(RecordsetPrueba, SinFilasYCerrado) {
     auto rs = consulta("Select * from conf where 1=0");
-    EXPECT_TRUE(rs->eof());
-    EXPECT_TRUE(rs->bof());
-    EXPECT_EQ(rs->cuentaRegistros(), 0);
-    EXPECT_EQ(numeroDeError([&] { rs->primero(); }), errores::SinRegistroActual);
-    EXPECT_EQ(numeroDeError([&] { rs->campo("Dato").valor(); }), errores::SinRegistroActual);
+    EXPECT_TRUE(rs->eof() && rs->bof() && rs->cuentaRegistros() == 0);
     EXPECT_EQ(rs->campo("DATO").tipo(), 200);
-    EXPECT_EQ(numeroDeError([&] { rs->campo("NoHay"); }), errores::CampoInexistente);
-    for (int fuera : {4, -1})
-        EXPECT_EQ(numeroDeError([&] { rs->campo(fuera); }), errores::CampoInexistente) << fuera;
-
     CampoBdD& dato = rs->campo(0);
+    EXPECT_EQ(numeroDeError([&] { dato.valor(); }), errores::SinRegistroActual);
+    EXPECT_EQ(numeroDeError([&] { rs->campo(4); }), errores::CampoInexistente);
     rs->cierra();
-    EXPECT_EQ(numeroDeError([&] { rs->eof(); }), errores::RecordsetCerrado);
-    EXPECT_EQ(numeroDeError([&] { rs->cuentaRegistros(); }), errores::RecordsetCerrado);
     EXPECT_EQ(numeroDeError([&] { dato.valor(); }), errores::RecordsetCerrado);
     EXPECT_EQ(numeroDeError([&] { rs->cierra(); }), errores::RecordsetCerrado);
-
-    auto sinConexion = Recordset::crea();
-    EXPECT_EQ(numeroDeError([&] { sinConexion->abre("Select 1", nullptr); }),
-              errores::ConexionCerrada);
 }
 
 TEST_F(RecordsetPrueba, ActualizarPorLaLlavePrimaria) {
     cnn_->ejecuta("CREATE TABLE conf2 LIKE conf");
     cnn_->ejecuta("INSERT INTO conf2 SELECT * FROM conf");
     auto rs = consulta("Select * from conf2 order by Dato");
-    const auto enServidor = [&](const char* dato) {
-        return QString::fromUtf8(
-            prueba::valorSQL(
-                *cnn_, QStringLiteral("SELECT IFNULL(Contenido, 'N') FROM conf2 WHERE Dato='%1'")
-                           .arg(dato))
-                .value_or(""));
-    };
-    rs->busca("Dato = 'FOLIOREPARTO'");
     CampoBdD& contenido = rs->campo("Contenido");
-    contenido.asigna(Variante(std::int32_t{42}));
-    EXPECT_EQ(contenido.valor(), Variante(std::int32_t{42}));  // visible before it is written
-    EXPECT_EQ(enServidor("FOLIOREPARTO"), "41");
-    rs->actualiza();
-    EXPECT_EQ(enServidor("FOLIOREPARTO"), "42");
-    EXPECT_EQ(contenido.valor(), Variante("42"));
-
-    const QString dificil = "l'a \"b\" \\ 🌹";
-    rs->primero();
-    contenido.asigna(Variante(dificil));
-    rs->siguiente();  // moving writes what was assigned
-    EXPECT_EQ(enServidor("EMPRESA"), dificil);
-    rs->busca("Dato = 'TASAIVA'");
+    // Moving writes what was assigned; a NULL too.
     contenido.asigna(Variante::nulo());
-    rs->actualiza();
-    EXPECT_EQ(enServidor("TASAIVA"), "N");
-    rs->reconsulta();
-    EXPECT_EQ(contenido.valor().texto(), dificil);
-
+    rs->siguiente();
+    EXPECT_EQ(prueba::cuentaSQL(*cnn_, "SELECT COUNT(*) FROM conf2 WHERE Contenido IS NULL"), 1);
     // The row is gone, the key is not among the columns, a column is computed: nothing to update.
     cnn_->ejecuta("DELETE FROM conf2 WHERE Dato='EMPRESA'");
+    rs->primero();
     contenido.asigna(Variante("x"));
     EXPECT_EQ(numeroDeError([&] { rs->actualiza(); }), errores::FilaNoLocalizada);
-    using C = std::pair<const char*, int>;
-    for (const auto& [sql, columna] :
-         {C{"Select Contenido, Tipo from conf2", 0},
-          C{"Select Dato, concat(Contenido, '') as C from conf2", 1}}) {
+    for (const char* sql : {"Select Contenido, Tipo from conf2",
+                            "Select concat(Contenido, '') as C, Dato from conf2"}) {
         auto otro = consulta(QString::fromLatin1(sql));
-        otro->campo(columna).asigna(Variante("y"));
+        otro->campo(0).asigna(Variante("y"));
         EXPECT_EQ(numeroDeError([&] { otro->actualiza(); }), errores::NoActualizable) << sql;
     }
 }
