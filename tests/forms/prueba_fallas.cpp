@@ -22,7 +22,7 @@
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "ServidorPropio.h"
-#include "core/ArchivoLista.h"
+#include "core/ListaFacturas.h"
 #include "core/ArchivosTexto.h"
 #include "core/Principal.h"
 #include "core/libTESK.h"

@@ -19,7 +19,7 @@
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "ServidorPropio.h"
-#include "core/ArchivoLista.h"
+#include "core/ListaFacturas.h"
 #include "core/Globales.h"
 #include "core/Principal.h"
 #include "reportengine/ControlReporte.h"

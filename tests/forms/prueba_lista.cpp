@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "CarpetaTemporal.h"
-#include "core/ArchivoLista.h"
+#include "core/ListaFacturas.h"
 #include "core/ArchivosTexto.h"
 
 using namespace quilmaro;

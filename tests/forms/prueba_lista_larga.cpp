@@ -13,7 +13,7 @@
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
-#include "core/ArchivoLista.h"
+#include "core/ListaFacturas.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;

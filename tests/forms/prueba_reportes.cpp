@@ -13,7 +13,7 @@
 
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
-#include "core/ArchivoLista.h"
+#include "core/ListaFacturas.h"
 #include "reportengine/ControlReporte.h"
 #include "reports/Reportes.h"
 

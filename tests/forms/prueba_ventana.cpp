@@ -19,7 +19,7 @@
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "TextosCortados.h"
-#include "core/ArchivoLista.h"
+#include "core/ListaFacturas.h"
 #include "core/ArchivosTexto.h"
 
 using namespace quilmaro;
