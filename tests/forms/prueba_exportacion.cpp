@@ -25,17 +25,13 @@ class Exportacion : public PruebaVentana {
         PruebaVentana::SetUp();
         auto cnn = preparaBaseVentana(kBase);
         cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
-        // Enough invoices for three pages of the guide, names with accents and quotes.
-        for (int n = 1; n <= 70; ++n)
-            cnn->ejecuta(QString("INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, "
-                                 "Subtotal, IVA, ImpuestoAd) VALUES ('A', %1, '2017-03-05', "
-                                 "'C%2', '%3', %4, 0, 0)")
-                             .arg(n)
-                             .arg(n, 3, 10, QChar('0'))
-                             .arg(n % 2 ? "PANADERÍA L''ESPIGA" : "TALLER \"EL GÜERO\"")
-                             .arg(1000 + n));
-        // One of them without a date: blank in every format.
-        cnn->ejecuta("UPDATE facturas SET Fecha = NULL WHERE Factura = 35");
+        // Enough invoices for three pages of the guide, names with accents and quotes; one of
+        // them (35) without a date: blank in every format.
+        cnn->ejecuta(
+            "INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, IVA, "
+            "ImpuestoAd) SELECT 'A', seq, IF(seq = 35, NULL, '2017-03-05'), CONCAT('C', LPAD(seq, "
+            "3, '0')), IF(seq % 2, 'PANADERÍA L''ESPIGA', 'TALLER \"EL GÜERO\"'), 1000 + seq, 0, 0 "
+            "FROM seq_1_to_70");
         copiaPrograma(carpeta);
         v = abreVentana(kBase);
         muestra(*v);

@@ -68,11 +68,23 @@ TEST_F(Temporales, AlCerrarQuedaElArchivoQueOtraCopiaUsa) {
     PreparaAuxiliar(ajeno, "DEL OTRO PROGRAMA");
     const QString dejado = NombreTemporal();
     ASSERT_TRUE(QFile::exists(dejado));
+    // Others left in either letter case go too; files of other names stay. One that cannot be
+    // deleted must not stop the closing.
+    for (const char* n : {"temp9.mdb", "TEMPORAL.TXT", "OTRO.MDB", "TEMPFIJO.MDB"})
+        ASSERT_TRUE(escribeBytes(carpeta.filePath(n), "x"));
+    const QString fija = carpeta.filePath("TEMPFIJO.MDB");
+    const bool inmutable = QProcess::execute("chattr", {"+i", fija}) == 0;
 
     auto v = abreVentana(kBase);
     EXPECT_THROW(v->Form_Unload(), ProcesoTerminado);
-    EXPECT_FALSE(QFile::exists(dejado));
-    ASSERT_TRUE(QFile::exists(ajeno));
+    EXPECT_TRUE(plataforma.terminado());
+    EXPECT_FALSE(v->cnnDatos());  // closed and emptied
+    if (inmutable)
+        QProcess::execute("chattr", {"-i", fija});
+    QStringList quedan = QDir(carpeta.path()).entryList(QDir::Files, QDir::Name);
+    quedan.removeAll("TEMPFIJO.MDB");  // there or not, as chattr allowed
+    EXPECT_EQ(quedan, QStringList({"Auxiliar.MDB", "OTRO.MDB", "TEMPORAL.TXT",
+                                   QFileInfo(ajeno).fileName()}));
     EXPECT_EQ(consultaLocal(ajeno, "SELECT ParaLasFechas FROM Generales"), "DEL OTRO PROGRAMA");
 
     // The other run ends and deletes its own file without a word.
