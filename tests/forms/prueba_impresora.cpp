@@ -12,28 +12,16 @@ namespace {
 const QString kBase = QStringLiteral("impresora1");
 const QString kCola = QStringLiteral("QuilmaroPDF");
 
-// Starts CUPS with the PDF queue; answers the folder the queue writes to (empty on failure).
-QString arrancaCups() {
+// What a command writes to its output; empty when it fails or takes longer than the wait.
+QString salidaDe(const QString& programa, const QStringList& argumentos, int ms = 30000) {
     QProcess p;
-    p.start("bash", {qEnvironmentVariable("QUILMARO_SCRIPTS") + "/cups-start.sh", kCola});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().split('\n').last();
-}
-
-QString textoPdf(const QString& ruta) {
-    QProcess p;
-    p.start("pdftotext", {"-layout", ruta, "-"});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    p.start(programa, argumentos);
+    return p.waitForFinished(ms) && p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput())
+                                                      : QString();
 }
 
 int paginasPdf(const QString& ruta) {
-    QProcess p;
-    p.start("pdfinfo", {ruta});
-    p.waitForFinished(30000);
-    const auto m =
-        QRegularExpression("Pages:\\s+(\\d+)").match(QString::fromUtf8(p.readAllStandardOutput()));
+    const auto m = QRegularExpression("Pages:\\s+(\\d+)").match(salidaDe("pdfinfo", {ruta}));
     return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
@@ -76,7 +64,13 @@ double diferencia(const QImage& a, const QImage& b) {
 }  // namespace
 
 TEST_F(PruebaVentana, ReportesPorLaImpresora) {
-    const QString salida = arrancaCups();
+    // CUPS with the PDF queue; the last line it writes is the folder the queue writes to.
+    const QString salida =
+        salidaDe("bash", {qEnvironmentVariable("QUILMARO_SCRIPTS") + "/cups-start.sh", kCola},
+                 60000)
+            .trimmed()
+            .split('\n')
+            .last();
     ASSERT_FALSE(salida.isEmpty()) << "CUPS did not start";
     qputenv("PRINTER", kCola.toUtf8());
 
@@ -135,7 +129,7 @@ TEST_F(PruebaVentana, ReportesPorLaImpresora) {
     EXPECT_GT(distinta, 2 * igual) << distinta << " " << igual;
 
     // The guide: the ten rows in the clerk's order, and the grand total.
-    const QString g = textoPdf(propiaGuia);
+    const QString g = salidaDe("pdftotext", {"-layout", propiaGuia, "-"});
     const QRegularExpression fila("^\\s*\\d+\\s+A\\s+(\\d+)\\s+\\S+\\s+C001\\s",
                                   QRegularExpression::MultilineOption);
     QList<int> impresas;
@@ -145,8 +139,9 @@ TEST_F(PruebaVentana, ReportesPorLaImpresora) {
     EXPECT_TRUE(g.contains("19,289.64")) << qPrintable(g);  // the totals times 1.16
 
     // The collection format: the total in words.
-    EXPECT_TRUE(
-        textoPdf(propiaCobranza).simplified().contains(tesk().Moneda(19289.64).simplified()));
+    EXPECT_TRUE(salidaDe("pdftotext", {"-layout", propiaCobranza, "-"})
+                    .simplified()
+                    .contains(tesk().Moneda(19289.64).simplified()));
 
     // Nothing left behind.
     EXPECT_EQ(tablasDeTrabajo(*cnn, kBase), 0);
