@@ -7,8 +7,8 @@
 
 #include <QRegularExpression>
 
-#include "core/ArchivoLista.h"
 #include "core/ArchivosTexto.h"
+#include "core/ListaFacturas.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
     using namespace quilmaro;

@@ -32,9 +32,9 @@
 #include <vector>
 
 #include "../comun/Banco.h"
-#include "core/ArchivoLista.h"
 #include "core/ArchivosTexto.h"
 #include "core/Globales.h"
+#include "core/ListaFacturas.h"
 #include "core/Principal.h"
 #include "core/Regional.h"
 #include "gui/Reja.h"

@@ -5,9 +5,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -15,15 +12,14 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTimer>
-#include <algorithm>
 #include <cmath>
 
-#include "core/ArchivoLista.h"
 #include "core/Archivos.h"
-#include "core/ArchivosTexto.h"
 #include "core/Globales.h"
+#include "core/ListaFacturas.h"
 #include "core/Regional.h"
 #include "core/libTESK.h"
+#include "db/BuscaFactura.h"
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
@@ -72,33 +68,9 @@ struct frmReporte::Estado {
     std::shared_ptr<Recordset> rstFactura;
     reporte::ControlReporte* crpReport = nullptr;
     reporte::ControlReporte* crpReport2 = nullptr;
-    // Why the saved list could not be read, while the window does not hold what it contains.
-    std::optional<Error> listaIlegible;
+    // The saved list: the window shows its rows and keeps it from being replaced unasked.
+    ListaFacturas lista;
 };
-
-namespace {
-
-// Whether anything at all (a file, a folder, a link, even a broken one) stands under the name.
-bool hayEntrada(const QString& ruta) {
-    const QFileInfo fi(ruta);
-    return fi.exists() || fi.isSymLink();
-}
-
-// Name of the cancellation flag column of facturas, on servers whose invoices have one.
-const QString kColumnaCancelada = QStringLiteral("Cancelada");
-
-// Whether the record set's current invoice is marked cancelled (false without the column).
-bool estaCancelada(const Recordset& rs) {
-    for (int i = 0; i < rs.cuentaCampos(); ++i) {
-        if (rs.campo(i).nombre().compare(kColumnaCancelada, Qt::CaseInsensitive) != 0)
-            continue;
-        const Variante v = rs.campo(i).valor();
-        return !v.esNulo() && v.aDoble() != 0.0;
-    }
-    return false;
-}
-
-}  // namespace
 
 frmReporte::frmReporte(QWidget* parent) : QDialog(parent), estado_(std::make_unique<Estado>()) {
     setObjectName(QStringLiteral("frmReporte"));
@@ -192,6 +164,14 @@ void frmReporte::construyeControles() {
     for (std::size_t i = 0; i + 1 < std::size(orden); ++i)
         setTabOrder(orden[i], orden[i + 1]);
 
+    conectaControles();
+    const QSize diseno(twipsX(kAnchoTwips), twipsY(kAltoTwips));
+    resize(diseno);
+    setMinimumSize(diseno);
+    colocaControles();
+}
+
+void frmReporte::conectaControles() {
     // Keyboard of the entry fields.
     FiltroTeclado::instala(txtFactura, {QStringLiteral("9"), true, true});
     FiltroTeclado::instala(txtReferencia, {QStringLiteral("!"), true, true});
@@ -212,11 +192,6 @@ void frmReporte::construyeControles() {
                     quitaFilaActual();
                 }
             });
-
-    const QSize diseno(twipsX(kAnchoTwips), twipsY(kAltoTwips));
-    resize(diseno);
-    setMinimumSize(diseno);
-    colocaControles();
 }
 
 void frmReporte::colocaControles() {
@@ -323,6 +298,7 @@ void frmReporte::preparaReja() {
 
 void frmReporte::Form_Load() {
     stArchivoLista = stRutaPrograma + kArchivoLista;
+    estado_->lista = ListaFacturas(stArchivoLista);
     AbreBdD(estado_->cnnDatos, stBaseDeDatos);
     bPrimeraVez = true;
     preparaReja();
@@ -369,7 +345,7 @@ void frmReporte::Form_Activate() {
     libTESK::instancia().CierraTabla(rst);
     cmbSerie->addItem(QString());
     cmbSerie->setCurrentIndex(0);
-    if (hayEntrada(stArchivoLista))
+    if (estado_->lista.existe())
         LeeLista();
     Reenumera();
     txtFactura->setFocus();
@@ -447,106 +423,58 @@ void frmReporte::Limpia() {
 }
 
 void frmReporte::cmdAgregar_Click() {
-    libTESK& lib = libTESK::instancia();
-    const double numero = lib.tkVal(txtFactura->text());
+    const double numero = libTESK::instancia().tkVal(txtFactura->text());
     if (numero == 0.0) {
         plataforma().beep();
     } else if (conexionViva()) {
-        // The number in its shortest decimal form: "125" for 0125.
-        const QString textoNumero =
-            numero == std::floor(numero) && std::fabs(numero) < 1e15
-                ? QString::number(static_cast<qint64>(numero))
-                : QLocale::c().toString(numero, 'g', QLocale::FloatingPointShortest);
-        const QString serie = cmbSerie->currentText();
-        const QString serieSql = estado_->cnnDatos && estado_->cnnDatos->estaAbierta()
-                                     ? estado_->cnnDatos->escapa(serie)
-                                     : serie;
-        QString tabla =
-            QStringLiteral("facturas where Serie='%1' and Factura=%2").arg(serieSql, textoNumero);
-        QString campos;
-        if (AbreTabla(estado_->rstFactura, estado_->cnnDatos, tabla, campos)) {
-            AgregaFactura();
-        } else if (estado_->rstFactura && estado_->rstFactura->estaAbierto()) {
+        using R = BusquedaFactura::Resultado;
+        const BusquedaFactura b =
+            BuscaFactura(estado_->rstFactura, estado_->cnnDatos, cmbSerie->currentText(), numero);
+        if (b.resultado == R::NoRegistrada)
             muestraMensaje(QStringLiteral("Esa factura no está registrada"),
                            QStringLiteral("ERROR"), Botones::Aceptar, Icono::Critico);
-        }
+        else if (b.resultado == R::Ilegible)
+            muestraMensaje(QStringLiteral("Error al agregar la factura: %1, %2")
+                               .arg(NumeroDeError(b.error->numero), b.error->descripcion),
+                           QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+        else if (b.resultado == R::Encontrada)
+            AgregaFactura(b.factura);
         // A lookup that failed was shown by AbreTabla: the invoice may well be registered.
     }
     vuelveAFactura();
 }
 
-namespace {
-
-// A field's value as a grid cell: empty for NULL.
-QString textoCampo(const Recordset& rs, const char* nombre) {
-    const Variante v = rs.campo(QString::fromLatin1(nombre)).valor();
-    return v.esNulo() ? QString() : v.aTexto();
+bool frmReporte::puedeAgregar(const Factura& f) {
+    if (esFilaDeFactura(mhgReja->filas() - 1) &&
+        mhgReja->contieneValor(libTESK::instancia().tkVal(f.id))) {
+        muestraMensaje(QStringLiteral("Esa factura ya está en la lista"),
+                       QStringLiteral("Atención"), Botones::Aceptar, Icono::Critico);
+        return false;
+    }
+    if (!f.cancelada)
+        return true;
+    return muestraMensaje(
+               QStringLiteral("La factura %1 está cancelada. ¿Desea agregarla "
+                              "a la lista de todos modos?")
+                   .arg(f.serie.isEmpty() ? f.numero : f.serie + QLatin1Char('-') + f.numero),
+               QStringLiteral("Atención"), Botones::SiNo, Icono::Exclamacion,
+               Respuesta::No) == Respuesta::Si;
 }
 
-}  // namespace
-
-void frmReporte::AgregaFactura() {
+void frmReporte::AgregaFactura(const Factura& f) {
     CursorOcupado ocupado;
     cmdAgregar->setEnabled(false);
-    try {
-        const Recordset& rs = *estado_->rstFactura;
-        int n = mhgReja->filas() - 1;
-        bool agregar = true;
-        if (!esFilaDeFactura(n)) {
-            mhgReja->fijaFilas(1);  // the empty row goes
-        } else {
-            const Variante id = rs.campo(QStringLiteral("ID")).valor();
-            const double valorId = id.esNulo() ? 0.0 : id.aDoble();
-            if (mhgReja->contieneValor(valorId)) {
-                muestraMensaje(QStringLiteral("Esa factura ya está en la lista"),
-                               QStringLiteral("Atención"), Botones::Aceptar, Icono::Critico);
-                agregar = false;
-            }
-            ++n;
-        }
-        if (agregar && estaCancelada(rs)) {
-            const QString serie = textoCampo(rs, "Serie");
-            const QString numero = textoCampo(rs, "Factura");
-            agregar = muestraMensaje(
-                          QStringLiteral("La factura %1 está cancelada. ¿Desea agregarla "
-                                         "a la lista de todos modos?")
-                              .arg(serie.isEmpty() ? numero : serie + QLatin1Char('-') + numero),
-                          QStringLiteral("Atención"), Botones::SiNo, Icono::Exclamacion,
-                          Respuesta::No) == Respuesta::Si;
-        }
-        if (agregar) {
-            const Variante fecha = rs.campo(QStringLiteral("Fecha")).valor();
-            QString textoFecha;
-            if (fecha.tipo() == Variante::Tipo::Fecha)
-                textoFecha = formateaFecha(fecha.fecha().date(), QStringLiteral("dd/mmm/yy"));
-            else if (!fecha.esNulo())
-                textoFecha = fecha.aTexto();
-            QString total;
-            const Variante sub = rs.campo(QStringLiteral("Subtotal")).valor();
-            const Variante iva = rs.campo(QStringLiteral("IVA")).valor();
-            const Variante imp = rs.campo(QStringLiteral("ImpuestoAd")).valor();
-            if (!sub.esNulo() && !iva.esNulo() && !imp.esNulo())
-                total = formateaImporte(sub.aDoble() + iva.aDoble() + imp.aDoble());
-            const QStringList celdas = {QString::number(n),
-                                        textoCampo(rs, "Serie"),
-                                        textoCampo(rs, "Factura"),
-                                        textoFecha,
-                                        textoCampo(rs, "Cliente"),
-                                        textoCampo(rs, "Nombre"),
-                                        total,
-                                        textoCampo(rs, "ID")};
-            mhgReja->agregaFila(QString());
-            const int fila = mhgReja->filas() - 1;
-            for (int c = 0; c < celdas.size(); ++c)
-                mhgReja->fijaTexto(fila, c, celdas.at(c));
-            mhgReja->fijaFilasFijas(1);
-            mhgReja->setCurrentCell(fila - 1, 0);
-            mhgReja->fijaColumnaActual(1);
-        }
-    } catch (const ErrorTESK& e) {
-        muestraMensaje(QStringLiteral("Error al agregar la factura: %1, %2")
-                           .arg(NumeroDeError(e.numero()), e.descripcion()),
-                       QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+    if (!esFilaDeFactura(mhgReja->filas() - 1))
+        mhgReja->fijaFilas(1);  // the empty row goes
+    if (puedeAgregar(f)) {
+        const QStringList celdas = QStringList{QString::number(mhgReja->filas())} + renglonDe(f);
+        mhgReja->agregaFila(QString());
+        const int fila = mhgReja->filas() - 1;
+        for (int c = 0; c < celdas.size(); ++c)
+            mhgReja->fijaTexto(fila, c, celdas.at(c));
+        mhgReja->fijaFilasFijas(1);
+        mhgReja->setCurrentCell(fila - 1, 0);
+        mhgReja->fijaColumnaActual(1);
     }
     Reenumera();
     cmdAgregar->setEnabled(true);
@@ -602,7 +530,7 @@ bool frmReporte::cmdGuardar_Click() {
         return false;
     // The new list is written beside the old one and then takes its place, so a failure
     // leaves the old file whole; the list in the window stays as it is in any case.
-    if (auto e = lista::graba(stArchivoLista, registrosDeLaReja())) {
+    if (auto e = estado_->lista.graba(registrosDeLaReja())) {
         muestraMensaje(QStringLiteral("No se pudo grabar la lista de facturas en %1: %2 (No. %3). "
                                       "La lista sigue en la ventana y el archivo anterior no "
                                       "cambió.")
@@ -611,18 +539,11 @@ bool frmReporte::cmdGuardar_Click() {
                        QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
         return false;
     }
-    estado_->listaIlegible.reset();
     return true;
 }
 
 bool frmReporte::puedeReemplazarLista() {
-    std::optional<Error> motivo;
-    if (hayEntrada(stArchivoLista)) {
-        QByteArray datos;
-        motivo = lista::leeArchivo(stArchivoLista, datos);
-    }
-    if (!motivo)
-        motivo = estado_->listaIlegible;
+    const std::optional<Error> motivo = estado_->lista.motivoIlegible();
     if (!motivo)
         return true;
     return muestraMensaje(QStringLiteral("La lista de facturas guardada en %1 no se pudo leer: %2 "
@@ -646,16 +567,15 @@ void frmReporte::cmdLeer_Click() {
                 QStringLiteral("Atención"), Botones::SiNo, Icono::Pregunta,
                 Respuesta::No) == Respuesta::Si;
     }
-    if (leer && hayEntrada(stArchivoLista))
+    if (leer && estado_->lista.existe())
         LeeLista();
     vuelveAFactura();
 }
 
 void frmReporte::LeeLista() {
-    QByteArray datos;
-    if (auto e = lista::leeArchivo(stArchivoLista, datos)) {
-        // The window keeps what it holds, and the file is kept from being replaced unasked.
-        estado_->listaIlegible = e;
+    QStringList dejados;
+    if (auto e = estado_->lista.lee(&dejados)) {
+        // The window keeps what it holds; the list keeps the file from being replaced unasked.
         muestraMensaje(QStringLiteral("No se pudo leer la lista de facturas guardada en %1: %2 "
                                       "(No. %3). Ese archivo no se reemplazará sin que usted lo "
                                       "confirme.")
@@ -666,51 +586,7 @@ void frmReporte::LeeLista() {
             mhgReja->agregaFila(QString());
         return;
     }
-    estado_->listaIlegible.reset();
-    mhgReja->fijaFilas(1);
-    QList<int> lineas;
-    const QList<QStringList> registros = lista::lee(texto::decodifica(datos), &lineas);
-    // Only rows that name an invoice by its identifier are listed, once each: the reports take
-    // exactly the listed invoices.
-    QStringList dejados;
-    QHash<qint64, int> lineaDe;
-    // Pending events run while a long list is read, but at most every kPaseDeEventosMs: each
-    // pass repaints the growing grid, and a pass per row made a 1,000-row list take seconds.
-    QElapsedTimer desdeElPase;
-    desdeElPase.start();
-    for (qsizetype i = 0; i < registros.size(); ++i) {
-        const QStringList& r = registros.at(i);
-        if (std::all_of(r.begin(), r.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
-            continue;  // the saved form of the empty list
-        const auto id = lista::identificador(r.value(lista::kCampos - 1));
-        if (!id) {
-            QString campo = r.value(lista::kCampos - 1).simplified();
-            if (campo.size() > 30)
-                campo = campo.left(30) + QStringLiteral("…");
-            dejados.append(
-                QStringLiteral("renglón %1 (identificador «%2»)").arg(lineas.at(i)).arg(campo));
-            continue;
-        }
-        if (lineaDe.contains(*id)) {
-            dejados.append(QStringLiteral("renglón %1 (repite la factura del renglón %2)")
-                               .arg(lineas.at(i))
-                               .arg(lineaDe.value(*id)));
-            continue;
-        }
-        lineaDe.insert(*id, lineas.at(i));
-        if (desdeElPase.hasExpired(kPaseDeEventosMs)) {
-            plataforma().procesaEventos();
-            desdeElPase.restart();
-        }
-        // Cell by cell: a tab inside a field must not move the fields after it.
-        mhgReja->agregaFila(QString());
-        const int fila = mhgReja->filas() - 1;
-        for (int c = 0; c < lista::kCampos; ++c)
-            mhgReja->fijaTexto(fila, c + 1, r.value(c));
-    }
-    if (mhgReja->filas() == 1)
-        mhgReja->agregaFila(QString());
-    mhgReja->fijaFilasFijas(1);
+    muestraFilas(estado_->lista.filas());
     if (!dejados.isEmpty()) {
         // One message, however many rows: the first ones named, the rest counted.
         constexpr qsizetype kNombrados = 10;
@@ -725,6 +601,28 @@ void frmReporte::LeeLista() {
     }
 }
 
+void frmReporte::muestraFilas(const QList<QStringList>& filas) {
+    mhgReja->fijaFilas(1);
+    // Pending events run while a long list is shown, but at most every kPaseDeEventosMs: each
+    // pass repaints the growing grid.
+    QElapsedTimer desdeElPase;
+    desdeElPase.start();
+    for (const QStringList& r : filas) {
+        if (desdeElPase.hasExpired(kPaseDeEventosMs)) {
+            plataforma().procesaEventos();
+            desdeElPase.restart();
+        }
+        // Cell by cell: a tab inside a field must not move the fields after it.
+        mhgReja->agregaFila(QString());
+        const int fila = mhgReja->filas() - 1;
+        for (int c = 0; c < lista::kCampos; ++c)
+            mhgReja->fijaTexto(fila, c + 1, r.value(c));
+    }
+    if (mhgReja->filas() == 1)
+        mhgReja->agregaFila(QString());
+    mhgReja->fijaFilasFijas(1);
+}
+
 void frmReporte::cmdReporte_Click() {
     ejecutaReporte(false);
 }
@@ -737,12 +635,11 @@ void frmReporte::ejecutaReporte(bool cobranza) {
         muestraMensaje(QStringLiteral("¡No hay facturas en la lista!"), QStringLiteral("Error"),
                        Botones::Aceptar, Icono::Critico);
     } else if (conexionViva()) {
+        const QList<QStringList> filas = registrosDeLaReja();
         PedidoReporte pedido;
         pedido.tipo = cobranza ? TipoReporte::Cobranza : TipoReporte::Guia;
-        for (int r = 1; r < mhgReja->filas(); ++r) {
-            pedido.ids.append(mhgReja->texto(r, 7));
-            pedido.facturas.append(mhgReja->texto(r, 1) + QLatin1Char('-') + mhgReja->texto(r, 2));
-        }
+        pedido.ids = ListaFacturas::identificadores(filas);
+        pedido.facturas = ListaFacturas::nombres(filas);
         pedido.destino = optDispos[0]->isChecked() ? 0 : 1;
         pedido.referencia = txtReferencia->text();
         // A long list shows how the copy goes, and Cancelar stops the run (it leaves nothing

@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+#include "core/ListaFacturas.h"
 #include "core/Principal.h"
 
 class QLabel;
@@ -25,8 +26,6 @@ class VistaPrevia;
 
 // "Exportar…" of a report preview: the report-to-file dialog, then the file in the chosen format.
 void exportaDesdeVista(reporte::VistaPrevia& vista);
-
-inline const QString kArchivoLista = QStringLiteral("LISTAFACTURAS.TXT");
 
 class frmReporte : public QDialog {
     Q_OBJECT
@@ -64,8 +63,9 @@ class frmReporte : public QDialog {
     // list and cleans up (Form_QueryUnload, Form_Unload).
     void reject() override;
 
-    // Looks up the invoice in the last lookup's record set and adds it to the list.
-    void AgregaFactura();
+    // Adds a looked-up invoice to the list, unless it is listed already or the clerk declines
+    // to list a cancelled one.
+    void AgregaFactura(const Factura& f);
 
     // The controls, named as the window names them.
     QLabel* Label1 = nullptr;
@@ -112,6 +112,8 @@ class frmReporte : public QDialog {
 
   private:
     void construyeControles();
+    // The entry fields' keyboard, the buttons' commands and the grid's Delete key.
+    void conectaControles();
     void colocaControles();
     void preparaReja();
     int twipsX(int twips) const;
@@ -121,6 +123,10 @@ class frmReporte : public QDialog {
     // Rows as the saved list holds them (columns 1 to 7 of every data row).
     QList<QStringList> registrosDeLaReja() const;
     bool esFilaDeFactura(int fila) const;
+    // Whether the invoice may join the list: not listed yet, and if cancelled, confirmed.
+    bool puedeAgregar(const Factura& f);
+    // The grid holds these rows (an empty row when there are none).
+    void muestraFilas(const QList<QStringList>& filas);
     void ejecutaReporte(bool cobranza);
     // The window's connection, opened anew when the server dropped it; false when the server
     // cannot be reached and the clerk chose not to try again (the window stays as it is).

@@ -146,21 +146,17 @@ void DescartaTablasPendientes(const std::shared_ptr<Conexion>& cnn) {
         DescartaTablasAbandonadas(*cnn);
 }
 
-bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnDatos,
-                    std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp) {
-    Q_UNUSED(rstFactura);
-    libTESK& lib = libTESK::instancia();
-    // A connection the server dropped since the last use is opened again first.
-    QString base = stBaseDeDatos;
-    if (!AseguraConexion(cnnDatos, base))
-        return false;
-    DescartaTablasPendientes(cnnDatos);
-    Limpieza limpieza;
-    limpieza.cnn = cnnDatos;
+namespace {
 
-    // The working table, with a column of the run's own: the server hands rows back in key
-    // order, not in the order they were added, so each row keeps its place in the clerk's list
-    // for the layout to follow.
+// Whether the run was cancelled by the clerk.
+bool cancelada(const PedidoReporte& pedido) {
+    return pedido.cancelado && pedido.cancelado();
+}
+
+// The working table of a run, with a column of the run's own: the server hands rows back in
+// key order, not in the order they were added, so each row keeps its place in the clerk's list
+// for the layout to follow. False when it could not be made (shown).
+bool creaTablaDelReporte(Limpieza& limpieza) {
     QString plantilla = QStringLiteral("facturas");
     Error error;
     const QString marca = marcaNueva();
@@ -173,22 +169,18 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     }
     limpieza.tabla = stTablaTemporal;
     limpieza.marca = marca;
+    return true;
+}
 
-    std::shared_ptr<Recordset> rstTrabajo;
-    QString tablaTrabajo = stTablaTemporal + QStringLiteral(" where Id=-9");
-    QString todos;
-    AbreTabla(rstTrabajo, cnnDatos, tablaTrabajo, todos);
-    if (!rstTrabajo || !rstTrabajo->estaAbierto())
-        return false;  // already reported
-
-    // The identifiers are read as numbers: the list file is plain text anyone may edit, so an
-    // entry that is not a record number is passed over and an invoice listed again keeps its
-    // first place (the window never lists one twice).
+// The identifiers are read as numbers: the list file is plain text anyone may edit, so an
+// entry that is not a record number is passed over and an invoice listed again keeps its
+// first place (the window never lists one twice).
+std::vector<RenglonCopia> renglonesDelPedido(const PedidoReporte& pedido) {
     std::vector<RenglonCopia> renglones;
     renglones.reserve(static_cast<size_t>(pedido.ids.size()));
     QSet<qint64> vistos;
     for (int i = 0; i < pedido.ids.size(); ++i) {
-        const double id = lib.tkVal(pedido.ids.at(i));
+        const double id = libTESK::instancia().tkVal(pedido.ids.at(i));
         if (id <= 0 || id != std::floor(id) || id > 9.0e15)
             continue;
         const auto valor = static_cast<qint64>(id);
@@ -197,7 +189,14 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
             renglones.push_back({i + 1, valor});
         }
     }
+    return renglones;
+}
 
+// Copies the listed invoices into the working table, telling the progress as it goes. False
+// when the copy failed (shown) or the clerk cancelled it.
+bool copiaFacturas(const PedidoReporte& pedido, const std::shared_ptr<Conexion>& cnnDatos,
+                   const std::shared_ptr<Recordset>& rstTrabajo,
+                   const std::vector<RenglonCopia>& renglones) {
     // Every listed invoice still on the server, in one transaction: all of them or none.
     const int total = static_cast<int>(pedido.ids.size());
     const QString origen = QStringLiteral("facturas");
@@ -235,38 +234,67 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     }
     if (pedido.progreso)
         pedido.progreso(total, total);
-    lib.CierraTabla(rstTrabajo);
-    plataforma().procesaEventos();
-    if (cancelado() || !avisaFaltantes(pedido, *cnnDatos, stTablaTemporal, renglones))
+    return true;
+}
+
+// The local letterhead file and the layout run on crp. False when the report was not shown or
+// printed (shown).
+bool corre(const PedidoReporte& pedido, reporte::ControlReporte& crp, Limpieza& limpieza) {
+    CursorOcupado ocupado;
+    QString motivo;
+    QString archivo = NombreTemporal(&motivo);
+    if (archivo.isEmpty()) {
+        muestraError(
+            QStringLiteral("No se pudo crear el archivo del reporte en la carpeta "
+                           "del programa\n%1\n\n%2\n\nEl reporte no se hizo.")
+                .arg(QDir::toNativeSeparators(QDir(stRutaPrograma).absolutePath()), motivo));
+        return false;
+    }
+    limpieza.archivo = archivo;
+    limpieza.enUso = std::make_unique<archivos::ArchivoEnUso>(archivo);
+    if (!PreparaAuxiliar(archivo, pedido.referencia))
+        return false;  // already reported
+
+    crp.fijaDestino(pedido.destino);
+    crp.fijaArchivoReporte(ArchivoDiseno(pedido.tipo));
+    crp.limpiaFuentes();
+    crp.fijaFuenteDatos(0, archivo);
+    crp.fijaFuenteDatos(1, stBaseDeDatos + QLatin1Char('.') + stTablaTemporal);
+    if (pedido.tipo == TipoReporte::Cobranza)
+        crp.fijaFuenteDatos(2, stBaseDeDatos + QStringLiteral(".clientes"));
+    return crp.ejecuta();  // shows its own failure
+}
+
+}  // namespace
+
+bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnDatos,
+                    std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp) {
+    Q_UNUSED(rstFactura);
+    // A connection the server dropped since the last use is opened again first.
+    QString base = stBaseDeDatos;
+    if (!AseguraConexion(cnnDatos, base))
+        return false;
+    DescartaTablasPendientes(cnnDatos);
+    Limpieza limpieza;
+    limpieza.cnn = cnnDatos;
+    if (!creaTablaDelReporte(limpieza))
         return false;
 
-    bool bien = false;
-    {
-        CursorOcupado ocupado;
-        QString motivo;
-        QString archivo = NombreTemporal(&motivo);
-        if (archivo.isEmpty()) {
-            muestraError(
-                QStringLiteral("No se pudo crear el archivo del reporte en la carpeta "
-                               "del programa\n%1\n\n%2\n\nEl reporte no se hizo.")
-                    .arg(QDir::toNativeSeparators(QDir(stRutaPrograma).absolutePath()), motivo));
-            return false;
-        }
-        limpieza.archivo = archivo;
-        limpieza.enUso = std::make_unique<archivos::ArchivoEnUso>(archivo);
-        if (!PreparaAuxiliar(archivo, pedido.referencia))
-            return false;  // already reported
+    std::shared_ptr<Recordset> rstTrabajo;
+    QString tablaTrabajo = stTablaTemporal + QStringLiteral(" where Id=-9");
+    QString todos;
+    AbreTabla(rstTrabajo, cnnDatos, tablaTrabajo, todos);
+    if (!rstTrabajo || !rstTrabajo->estaAbierto())
+        return false;  // already reported
 
-        crp.fijaDestino(pedido.destino);
-        crp.fijaArchivoReporte(ArchivoDiseno(pedido.tipo));
-        crp.limpiaFuentes();
-        crp.fijaFuenteDatos(0, archivo);
-        crp.fijaFuenteDatos(1, stBaseDeDatos + QLatin1Char('.') + stTablaTemporal);
-        if (pedido.tipo == TipoReporte::Cobranza)
-            crp.fijaFuenteDatos(2, stBaseDeDatos + QStringLiteral(".clientes"));
-        bien = crp.ejecuta();  // shows its own failure
-    }
-    return bien;
+    const std::vector<RenglonCopia> renglones = renglonesDelPedido(pedido);
+    if (!copiaFacturas(pedido, cnnDatos, rstTrabajo, renglones))
+        return false;
+    libTESK::instancia().CierraTabla(rstTrabajo);
+    plataforma().procesaEventos();
+    if (cancelada(pedido) || !avisaFaltantes(pedido, *cnnDatos, stTablaTemporal, renglones))
+        return false;
+    return corre(pedido, crp, limpieza);
 }
 
 }  // namespace quilmaro

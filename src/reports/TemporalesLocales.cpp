@@ -76,6 +76,81 @@ QString NombreTemporal(QString* motivo) {
     return QString();
 }
 
+namespace {
+
+// The template in the program folder, found in any letter case; nothing when it is missing
+// (shown).
+std::optional<QString> buscaPlantilla() {
+    const QString buscada = stRutaPrograma + kPlantillaAuxiliar;
+    QString plantilla = buscada;
+    if (!libTESK::instancia().HayArchivo(plantilla)) {
+        const QFileInfo donde(buscada);
+        muestraFalla(QStringLiteral("No se encontró el archivo %1, la plantilla de los reportes.\n"
+                                    "Se buscó en la carpeta del programa:\n%2\n\nEl reporte no "
+                                    "se hizo.")
+                         .arg(kPlantillaAuxiliar, QDir::toNativeSeparators(donde.absolutePath())));
+        return std::nullopt;
+    }
+    // Under another letter case the folder is listed (a folder full of leftovers costs a
+    // listing only then).
+    if (!QFileInfo::exists(buscada)) {
+        for (const QString& e : QFileInfo(buscada).absoluteDir().entryList(QDir::Files)) {
+            if (e.compare(kPlantillaAuxiliar, Qt::CaseInsensitive) == 0)
+                return QFileInfo(buscada).absoluteDir().filePath(e);
+        }
+    }
+    return plantilla;
+}
+
+// An empty file is the run's own reservation of the name (NombreTemporal): the copy goes into
+// it, so that the name is never free while the run needs it. Anything else under the name is
+// written over. Every write is checked: a full disk must not leave a report without its
+// letterhead. Answers why the copy failed, nothing when it was made.
+std::optional<QString> copiaPlantilla(const QString& plantilla, const QString& stArchivo) {
+    QFile origen(plantilla);
+    errno = 0;
+    if (!origen.open(QIODevice::ReadOnly))
+        return motivoDeSistema(errno);
+    const QByteArray datos = origen.readAll();
+    QFile destino(stArchivo);
+    errno = 0;
+    if (!destino.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return motivoDeSistema(errno);
+    errno = 0;
+    if (destino.write(datos) != datos.size())
+        return motivoDeSistema(errno);
+    return std::nullopt;
+}
+
+// Adds to the open table Generales of `local` the letterhead of the company whose database is
+// stBaseDeDatos, read from the record set, and the reference. A column this server's table
+// lacks leaves its line blank; the others stay.
+std::optional<Error> llenaMembrete(BaseLocal& local, const Recordset& rst,
+                                   const QString& referencia) {
+    try {
+        local.agregaNuevo();
+        for (const char* c : {"Empresa", "Domicilio", "CP", "CiudadEstado", "Telefonos", "RFC"}) {
+            const QString nombre = QString::fromLatin1(c);
+            QString valor;
+            try {
+                valor = rst.campo(nombre).valor().aTexto();
+            } catch (const ErrorTESK& e) {
+                if (e.numero() != errores::CampoInexistente)
+                    throw;
+            }
+            if (auto error = local.fijaCampo(nombre, valor))
+                return error;
+        }
+        if (auto error = local.fijaCampo(QStringLiteral("ParaLasFechas"), referencia))
+            return error;
+        return local.guarda();
+    } catch (const ErrorTESK& e) {
+        return e.error();
+    }
+}
+
+}  // namespace
+
 bool PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
     libTESK& lib = libTESK::instancia();
     const auto falla = [&](const QString& motivo) {
@@ -84,47 +159,11 @@ bool PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
                          .arg(QDir::toNativeSeparators(stArchivo), motivo));
         return false;
     };
-
-    // The template, found in any letter case.
-    const QString buscada = stRutaPrograma + kPlantillaAuxiliar;
-    QString plantilla = buscada;
-    if (!lib.HayArchivo(plantilla)) {
-        const QFileInfo donde(buscada);
-        muestraFalla(QStringLiteral("No se encontró el archivo %1, la plantilla de los reportes.\n"
-                                    "Se buscó en la carpeta del programa:\n%2\n\nEl reporte no "
-                                    "se hizo.")
-                         .arg(kPlantillaAuxiliar, QDir::toNativeSeparators(donde.absolutePath())));
+    const std::optional<QString> plantilla = buscaPlantilla();
+    if (!plantilla)
         return false;
-    }
-    // Under another letter case the folder is listed (a folder full of leftovers costs a
-    // listing only then).
-    if (!QFileInfo::exists(buscada)) {
-        for (const QString& e : QFileInfo(buscada).absoluteDir().entryList(QDir::Files)) {
-            if (e.compare(kPlantillaAuxiliar, Qt::CaseInsensitive) == 0) {
-                plantilla = QFileInfo(buscada).absoluteDir().filePath(e);
-                break;
-            }
-        }
-    }
-
-    // An empty file is the run's own reservation of the name (NombreTemporal): the copy goes into
-    // it, so that the name is never free while the run needs it. Anything else under the name is
-    // written over. Every write is checked: a full disk must not leave a report without its
-    // letterhead.
-    {
-        QFile origen(plantilla);
-        errno = 0;
-        if (!origen.open(QIODevice::ReadOnly))
-            return falla(motivoDeSistema(errno));
-        const QByteArray datos = origen.readAll();
-        QFile destino(stArchivo);
-        errno = 0;
-        if (!destino.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-            return falla(motivoDeSistema(errno));
-        errno = 0;
-        if (destino.write(datos) != datos.size())
-            return falla(motivoDeSistema(errno));
-    }
+    if (const auto motivo = copiaPlantilla(*plantilla, stArchivo))
+        return falla(*motivo);
 
     std::shared_ptr<Conexion> cnn;
     QString general;  // empty: the general database
@@ -140,31 +179,8 @@ bool PreparaAuxiliar(QString& stArchivo, const QString& referencia) {
     QString tabla = cnn && cnn->estaAbierta() ? Reemplaza(consulta, stBaseDeDatos, *cnn)
                                               : Reemplaza(consulta, stBaseDeDatos);
     QString campos;
-    if (!error && AbreTabla(rst, cnn, tabla, campos)) {
-        try {
-            local.agregaNuevo();
-            for (const char* c :
-                 {"Empresa", "Domicilio", "CP", "CiudadEstado", "Telefonos", "RFC"}) {
-                const QString nombre = QString::fromLatin1(c);
-                // A column this server's table lacks leaves its line blank; the others stay.
-                QString valor;
-                try {
-                    valor = rst->campo(nombre).valor().aTexto();
-                } catch (const ErrorTESK& e) {
-                    if (e.numero() != errores::CampoInexistente)
-                        throw;
-                }
-                if (!error)
-                    error = local.fijaCampo(nombre, valor);
-            }
-            if (!error)
-                error = local.fijaCampo(QStringLiteral("ParaLasFechas"), referencia);
-            if (!error)
-                error = local.guarda();
-        } catch (const ErrorTESK& e) {
-            error = e.error();
-        }
-    }
+    if (!error && AbreTabla(rst, cnn, tabla, campos))
+        error = llenaMembrete(local, *rst, referencia);
     lib.CierraTabla(rst);
     try {
         lib.CierraBdD(cnn);

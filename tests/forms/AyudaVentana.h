@@ -1,20 +1,50 @@
 #pragma once
-// Set-up shared by the window tests: a database of the test program's own on the private server
-// (NECESITA_SERVIDOR), a program folder, and the test platform.
+// Set-up shared by the window tests (and the headers they use): a database of the test program's
+// own on the private server (NECESITA_SERVIDOR), a program folder, and the test platform.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "../db/ServidorPrueba.h"
+#include "AyudaPruebas.h"
+#include "CarpetaTemporal.h"
 #include "PlataformaPrueba.h"
+#include "TextosCortados.h"
+#include "core/Archivos.h"
+#include "core/ArchivosTexto.h"
 #include "core/Globales.h"
+#include "core/ListaFacturas.h"
+#include "core/Principal.h"
+#include "core/libTESK.h"
 #include "gui/PlataformaQt.h"
 #include "gui/Reja.h"
+#include "gui/frmExportarReporte.h"
 #include "gui/frmReporte.h"
+#include "reportengine/ControlReporte.h"
+#include "reportengine/Documento.h"
+#include "reports/Reportes.h"
 
 namespace quilmaro::prueba {
 
@@ -37,6 +67,62 @@ inline std::shared_ptr<Conexion> preparaBaseVentana(const QString& base) {
                      .arg(base));
     return cnn;
 }
+
+// Types the number, picks the series and presses Agregar.
+inline void agrega(frmReporte& v, const QString& numero, const QString& serie = "A") {
+    v.txtFactura->setText(numero);
+    v.cmbSerie->setCurrentIndex(v.cmbSerie->findText(serie));
+    v.cmdAgregar_Click();
+}
+
+// The grid's row r, all eight columns (the row number first).
+inline QStringList fila(const frmReporte& v, int r) {
+    QStringList celdas;
+    for (int c = 0; c < 8; ++c)
+        celdas << v.mhgReja->texto(r, c);
+    return celdas;
+}
+
+// The grid's data rows as the saved list holds them (columns 1 to 7).
+inline QList<QStringList> filasDe(const frmReporte& v) {
+    QList<QStringList> filas;
+    for (int r = 1; r < v.mhgReja->filas(); ++r)
+        filas.append(fila(v, r).mid(1));
+    return filas;
+}
+
+// Every text of a report's last pages, page after page, item after item.
+inline QString textoDe(const reporte::ControlReporte& crp) {
+    QString t;
+    if (crp.ultimoDocumento())
+        for (const auto& p : crp.ultimoDocumento()->paginas)
+            for (const auto& e : p.elementos)
+                if (e.tipo == reporte::ElementoPagina::Tipo::Texto)
+                    t += e.texto + "\n";
+    return t;
+}
+
+// Working tables left in a database.
+inline long long tablasDeTrabajo(Conexion& cnn, const QString& base) {
+    return cuentaSQL(cnn, "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema='" +
+                              base + "' AND table_name LIKE 'tbltemp%'");
+}
+
+// Local report files left in a folder.
+inline QStringList temporalesEn(const QString& carpeta) {
+    return QDir(carpeta).entryList({"TEMP*.MDB"}, QDir::Files | QDir::Hidden);
+}
+
+// What sqlite3 answers for a query on a local report file.
+inline QString consultaLocal(const QString& archivo, const QString& sql) {
+    QProcess p;
+    p.start("sqlite3", {archivo, sql});
+    return p.waitForFinished(10000) ? QString::fromUtf8(p.readAllStandardOutput()).trimmed()
+                                    : QString("(sqlite3 did not answer)");
+}
+
+#define SIN_MENSAJES() \
+    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"))
 
 #ifdef PROGRAMA_DIR
 // The program folder: the template database and the layouts, as the build puts them.

@@ -6,27 +6,11 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include <QCloseEvent>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <cerrno>
 #include <cstring>
-#include <functional>
-#include <optional>
 
-#include "AyudaPruebas.h"
 #include "AyudaVentana.h"
-#include "CarpetaTemporal.h"
 #include "ServidorPropio.h"
-#include "core/ArchivoLista.h"
-#include "core/ArchivosTexto.h"
-#include "core/Principal.h"
-#include "core/libTESK.h"
-#include "reportengine/ControlReporte.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -35,26 +19,6 @@ namespace {
 
 const QString kReintento =
     QStringLiteral("No hay conexión con el servidor. ¿Desea reintentar abrir la base de datos?");
-
-QList<QStringList> filasDe(const frmReporte& v) {
-    QList<QStringList> filas;
-    for (int r = 1; r < v.mhgReja->filas(); ++r) {
-        filas.append(QStringList());
-        for (int c = 1; c < 8; ++c)
-            filas.last() << v.mhgReja->texto(r, c);
-    }
-    return filas;
-}
-
-// Types the number, picks the series and presses Agregar.
-void agrega(frmReporte& v, int numero, const QString& serie) {
-    v.txtFactura->setText(QString::number(numero));
-    v.cmbSerie->setCurrentIndex(v.cmbSerie->findText(serie));
-    v.cmdAgregar_Click();
-}
-
-#define SIN_MENSAJES() \
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"))
 
 // ---------------------------------------------------------------------------------------------
 // The server gone while the window is open. The test program starts a server of its own (the
@@ -95,7 +59,7 @@ TEST_F(ServidorCaido, DetenidoOMuertoLaVentanaPreguntaYNoPierdeNada) {
         tope();
     };
     plataforma.responde(Respuesta::Si);
-    EXPECT_NO_THROW(agrega(*v, 126, "A"));
+    EXPECT_NO_THROW(agrega(*v, "126", "A"));
     EXPECT_EQ(arranque, 0);
     ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
     const Mensaje m = plataforma.mensajes()[0];
@@ -109,7 +73,7 @@ TEST_F(ServidorCaido, DetenidoOMuertoLaVentanaPreguntaYNoPierdeNada) {
     EXPECT_FALSE(plataforma.ocupado());
     // The window works on the new connection: a duplicate is still caught there.
     plataforma.limpia();
-    agrega(*v, 126, "A");
+    agrega(*v, "126", "A");
     EXPECT_EQ(plataforma.textos(), QStringList({"Esa factura ya está en la lista"}));
     const QList<QStringList> antes = filasDe(*v);
 
@@ -119,7 +83,7 @@ TEST_F(ServidorCaido, DetenidoOMuertoLaVentanaPreguntaYNoPierdeNada) {
     ASSERT_EQ(servidor_->mata(), 0);
     plataforma.limpia();
     plataforma.responde({Respuesta::No, Respuesta::No});
-    EXPECT_NO_THROW(agrega(*v, 7, "B"));
+    EXPECT_NO_THROW(agrega(*v, "7", "B"));
     EXPECT_NO_THROW(v->cmdReporte_Click());
     EXPECT_FALSE(plataforma.terminado());
     EXPECT_EQ(plataforma.textos(), QStringList({kReintento, kReintento}));
@@ -132,7 +96,7 @@ TEST_F(ServidorCaido, DetenidoOMuertoLaVentanaPreguntaYNoPierdeNada) {
     // report and leaves no working table behind.
     ASSERT_EQ(servidor_->inicia(), 0);
     plataforma.limpia();
-    agrega(*v, 7, "B");
+    agrega(*v, "7", "B");
     SIN_MENSAJES();
     EXPECT_EQ(filasDe(*v),
               QList<QStringList>(
@@ -147,10 +111,7 @@ TEST_F(ServidorCaido, DetenidoOMuertoLaVentanaPreguntaYNoPierdeNada) {
     SIN_MENSAJES();
     EXPECT_TRUE(v->crpReport()->ultimoDocumento());
     EXPECT_EQ(filasDe(*v).size(), 3);
-    EXPECT_EQ(cuentaSQL(*servidor_->conecta(QStringLiteral("datos1")),
-                        "SELECT COUNT(*) FROM information_schema.tables WHERE "
-                        "table_schema='datos1' AND table_name LIKE 'tbltemp%'"),
-              0);
+    EXPECT_EQ(tablasDeTrabajo(*servidor_->conecta(QStringLiteral("datos1")), "datos1"), 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -220,7 +181,7 @@ TEST_F(CarpetaSinEspacio, SoloLecturaYLlenaNoPierdenNada) {
 
     auto v = abreVentana(QStringLiteral("datos1"));
     muestra(*v);
-    agrega(*v, 7, "B");  // the list changes
+    agrega(*v, "7", "B");  // the list changes
     v->mhgReja->fijaTexto(1, 5, "ABARROTES LA ESPERANZA (SUCURSAL)");
     const QList<QStringList> enLaVentana = filasDe(*v);
     ASSERT_EQ(enLaVentana.size(), 3);
@@ -327,7 +288,7 @@ TEST_F(CarpetaSinEspacio, ReporteSinArchivoLocalNoSeHace) {
         ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, ruta(n)));
     auto v = abreVentana(base);
     muestra(*v);
-    agrega(*v, 1, "A");
+    agrega(*v, "1", "A");
     v->optDispos[0]->setChecked(true);
     const QList<QStringList> lista = filasDe(*v);
     ASSERT_EQ(lista.size(), 1);
@@ -367,12 +328,8 @@ TEST_F(CarpetaSinEspacio, ReporteSinArchivoLocalNoSeHace) {
         EXPECT_EQ(m.icono, Icono::Critico);
         EXPECT_FALSE(v->crpReport()->ultimoDocumento());
         ASSERT_TRUE(f.repara());
-        EXPECT_EQ(QDir(punto_).entryList({"TEMP*.MDB"}, QDir::Files), QStringList());
-        EXPECT_EQ(cuentaSQL(*cnn,
-                            "SELECT COUNT(*) FROM information_schema.tables WHERE "
-                            "table_schema='" +
-                                base + "' AND table_name LIKE 'tbltemp%'"),
-                  0);
+        EXPECT_EQ(temporalesEn(punto_), QStringList());
+        EXPECT_EQ(tablasDeTrabajo(*cnn, base), 0);
         EXPECT_EQ(filasDe(*v), lista);
     }
     // Every fault mended: the report is made, with its letterhead.
@@ -398,7 +355,7 @@ TEST_F(PruebaVentana, DisenoDanadoAvisaYLaCorridaSiguienteFunciona) {
     auto v = abreVentana(kBaseDisenos);
     muestra(*v);
     for (int n = 1; n <= 3; ++n)
-        agrega(*v, n, "A");
+        agrega(*v, QString::number(n));
     const QList<QStringList> lista = filasDe(*v);
     ASSERT_EQ(lista.size(), 3);
 
@@ -435,13 +392,8 @@ TEST_F(PruebaVentana, DisenoDanadoAvisaYLaCorridaSiguienteFunciona) {
             plataforma.limpia();
             EXPECT_NO_THROW(cobranza ? v->Command1_Click() : v->cmdReporte_Click());
             EXPECT_FALSE(plataforma.terminado());
-            EXPECT_EQ(cuentaSQL(*cnn,
-                                "SELECT COUNT(*) FROM information_schema.tables WHERE "
-                                "table_schema='" +
-                                    kBaseDisenos + "' AND table_name LIKE 'tbltemp%'"),
-                      0);
-            EXPECT_EQ(QDir(carpeta.path()).entryList({"TEMP*.MDB"}, QDir::Files | QDir::Hidden),
-                      QStringList());
+            EXPECT_EQ(tablasDeTrabajo(*cnn, kBaseDisenos), 0);
+            EXPECT_EQ(temporalesEn(carpeta.path()), QStringList());
             EXPECT_EQ(filasDe(*v), lista);
             return crp.ultimoDocumento();
         };

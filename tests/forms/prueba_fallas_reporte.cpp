@@ -3,28 +3,8 @@
 // the clerk cancels: the run stops with at most one clear message, the program and its list go
 // on, nothing of the run stays behind once the server is back, and the next run works.
 
-#include <QComboBox>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLineEdit>
-#include <QProcess>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRadioButton>
-#include <functional>
-#include <optional>
-
-#include "AyudaPruebas.h"
 #include "AyudaVentana.h"
-#include "CarpetaTemporal.h"
 #include "ServidorPropio.h"
-#include "core/ArchivoLista.h"
-#include "core/Globales.h"
-#include "core/Principal.h"
-#include "reportengine/ControlReporte.h"
-#include "reportengine/Documento.h"
-#include "reports/Reportes.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -66,21 +46,12 @@ class ServidorMuereEnReporte : public PruebaVentanaServidorPropio {
     }
     // Working tables on the server.
     long long tablasDeTrabajo() {
-        return cuentaSQL(*servidor_->conecta("datos1"),
-                         "SELECT COUNT(*) FROM information_schema.tables WHERE "
-                         "table_schema='datos1' AND table_name LIKE 'tbltemp%'");
+        return prueba::tablasDeTrabajo(*servidor_->conecta("datos1"), "datos1");
     }
     // The grid's rows, and no local report file in the program folder.
     QList<QStringList> listaSinTemporales(const frmReporte& v) {
-        EXPECT_EQ(QDir(carpeta.path()).entryList({"TEMP*.MDB"}, QDir::Files | QDir::Hidden),
-                  QStringList());
-        QList<QStringList> filas;
-        for (int r = 1; r < v.mhgReja->filas(); ++r) {
-            filas.append(QStringList());
-            for (int c = 0; c < 8; ++c)
-                filas.last() << v.mhgReja->texto(r, c);
-        }
-        return filas;
+        EXPECT_EQ(temporalesEn(carpeta.path()), QStringList());
+        return filasDe(v);
     }
 
     static QProgressDialog* avanceVisible() {
@@ -149,13 +120,10 @@ TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
     EXPECT_GE(pasesConAvance, 3);
     EXPECT_EQ(maximo, kFacturas);
     EXPECT_FALSE(avanceVisible());
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
     ASSERT_TRUE(v->crpReport()->ultimoDocumento());
-    QString texto;
-    for (const auto& p : v->crpReport()->ultimoDocumento()->paginas)
-        for (const auto& e : p.elementos)
-            texto += e.texto + QLatin1Char('\n');
-    EXPECT_TRUE(texto.contains(QStringLiteral("Facturas en la guía: %1").arg(kFacturas)));
+    EXPECT_TRUE(textoDe(*v->crpReport())
+                    .contains(QStringLiteral("Facturas en la guía: %1").arg(kFacturas)));
     EXPECT_EQ(tablasDeTrabajo(), 0);
     EXPECT_EQ(listaSinTemporales(*v), antes);
 }
@@ -180,7 +148,7 @@ TEST_F(ServidorMuereEnReporte, CancelarDejaLaListaYNadaMas) {
     plataforma.alProcesarEventos = nullptr;
     EXPECT_GT(avanceAlCancelar, 0);
     EXPECT_LT(avanceAlCancelar, kFacturas);
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
     EXPECT_FALSE(v->crpReport()->ultimoDocumento());
     EXPECT_FALSE(avanceVisible());
     EXPECT_EQ(tablasDeTrabajo(), 0);
@@ -250,7 +218,7 @@ TEST_F(ServidorMuereEnReporte, ServidorCongeladoNoDetieneLaVentanaMasDeLoDicho) 
     // The server answers again: the next run works and leaves no working table.
     plataforma.limpia();
     v->cmdReporte_Click();
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
     EXPECT_TRUE(v->crpReport()->ultimoDocumento());
     EXPECT_EQ(tablasDeTrabajo(), 0);
 
@@ -274,12 +242,9 @@ TEST_F(MembreteIncompleto, UnaColumnaQueFaltaDejaSuLineaEnBlancoYLasDemas) {
     QString archivo = carpeta.filePath("TEMPORAL0000.MDB");
     PreparaAuxiliar(archivo, "RUTA 1");
     general->ejecuta("ALTER TABLE empresas ADD COLUMN Telefonos varchar(80) AFTER CiudadEstado");
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
-    QProcess p;
-    p.start("sqlite3", {archivo,
-                        "SELECT Empresa||'|'||CiudadEstado||'|'||IFNULL(Telefonos, "
-                        "'-')||'|'||RFC||'|'||ParaLasFechas FROM Generales"});
-    ASSERT_TRUE(p.waitForFinished(10000));
-    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+    SIN_MENSAJES();
+    EXPECT_EQ(consultaLocal(archivo,
+                            "SELECT Empresa||'|'||CiudadEstado||'|'||IFNULL(Telefonos, "
+                            "'-')||'|'||RFC||'|'||ParaLasFechas FROM Generales"),
               "DISTRIBUIDORA VELMORITA, S.A. DE C.V.|GUADALAJARA, JALISCO||DVE950612KT3|RUTA 1");
 }

@@ -3,17 +3,11 @@
 // row made start-up with 1,000 rows take seconds), and adding an invoice to a long list does not
 // measure the row-number column's texts again.
 
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QProxyStyle>
 #include <vector>
 
 #include "AyudaVentana.h"
-#include "CarpetaTemporal.h"
-#include "core/ArchivoLista.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;

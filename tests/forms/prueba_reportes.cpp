@@ -1,21 +1,10 @@
 // The two report commands end to end through the window, against the private server
 // (NECESITA_SERVIDOR): working table, local letterhead file, layout, and what is left afterwards.
 
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QSysInfo>
 
 #include "AyudaVentana.h"
-#include "CarpetaTemporal.h"
-#include "core/ArchivoLista.h"
-#include "reportengine/ControlReporte.h"
-#include "reports/Reportes.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -35,9 +24,7 @@ class Reportes : public PruebaVentana {
             "Telefono) VALUES ('C001', 'PANADERÍA L''ESPIGA', 'CALLE ÑANDÚ 5', 'CENTRO', '58000', "
             "'MORELIA', 'MICHOACÁN', '443 111 2233'), ('C002', 'TALLER \"EL GÜERO\"', 'AV. "
             "MADERO 10', 'VENTURA PUENTE', '58020', 'MORELIA', 'MICHOACÁN', '443 444 5566')");
-        // The program folder: the template database and the layouts, as the build puts them.
-        for (const char* n : {"Auxiliar.MDB", "guia.rpt", "cobranza.rpt"})
-            ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/") + n, carpeta.filePath(n)));
+        copiaPrograma(carpeta);
     }
 
     long long factura(const QString& serie, int numero, const QString& cliente,
@@ -56,32 +43,14 @@ class Reportes : public PruebaVentana {
                                         const QStringList& series = {}) {
         auto v = abreVentana(kBase);
         muestra(*v);
-        for (int i = 0; i < numeros.size(); ++i) {
-            v->txtFactura->setText(QString::number(numeros[i]));
-            v->cmbSerie->setCurrentIndex(v->cmbSerie->findText(series.value(i, "A")));
-            v->cmdAgregar_Click();
-        }
+        for (int i = 0; i < numeros.size(); ++i)
+            agrega(*v, QString::number(numeros[i]), series.value(i, "A"));
         return v;
-    }
-    long long tablasDeTrabajo() {
-        return cuentaSQL(
-            *cnn, "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema='" + kBase +
-                      "' AND table_name LIKE 'tbltemp%'");
     }
     // No working table on the server and no local file in the program folder left behind.
     void sinRestos() {
-        EXPECT_EQ(tablasDeTrabajo(), 0);
-        EXPECT_EQ(QDir(carpeta.path()).entryList({"TEMP*.MDB"}, QDir::Files), QStringList());
-    }
-    // Every text of the report's pages, page after page, item after item.
-    static QString textoDe(const reporte::ControlReporte& crp) {
-        QString t;
-        if (crp.ultimoDocumento())
-            for (const auto& p : crp.ultimoDocumento()->paginas)
-                for (const auto& e : p.elementos)
-                    if (e.tipo == reporte::ElementoPagina::Tipo::Texto)
-                        t += e.texto + "\n";
-        return t;
+        EXPECT_EQ(tablasDeTrabajo(*cnn, kBase), 0);
+        EXPECT_EQ(temporalesEn(carpeta.path()), QStringList());
     }
     QString mensajes() const { return plataforma.textos().join("|"); }
 
@@ -102,7 +71,7 @@ TEST_F(Reportes, GuiaEnPantallaEnElOrdenDeLaLista) {
     plataforma.limpia();
 
     v->cmdReporte_Click();
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
+    SIN_MENSAJES();
     reporte::ControlReporte& crp = *v->crpReport();
     ASSERT_TRUE(crp.ultimaVista());
     EXPECT_TRUE(crp.ultimaVista()->isVisible());  // non-modal: we are here while it is open
@@ -124,23 +93,6 @@ TEST_F(Reportes, GuiaEnPantallaEnElOrdenDeLaLista) {
     EXPECT_EQ(v->mhgReja->texto(1, 2), "20");
     EXPECT_EQ(QApplication::focusWidget(), v->cmdLeer);
     EXPECT_EQ(v->txtFactura->selectedText(), "10");
-}
-
-TEST_F(Reportes, CobranzaConClientesYPalabras) {
-    factura("A", 1, "C001", "PANADERÍA L'ESPIGA", "1234.56");
-    factura("A", 2, "C002", "TALLER \"EL GÜERO\"", "100");
-    auto v = ventana({1, 2});
-    v->optDispos[0]->setChecked(true);
-    v->Command1_Click();
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
-    const QString texto = textoDe(*v->crpReport2());
-    for (const char* t : {"FORMATO DE COBRANZA", "CALLE ÑANDÚ 5", "443 444 5566", "1,334.56",
-                          "UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N.",
-                          "UN MIL TRESCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N."})
-        EXPECT_TRUE(texto.contains(t)) << t << "\n" << qPrintable(texto);
-    sinRestos();
-    // The previous run's guide control was not touched.
-    EXPECT_FALSE(v->crpReport()->ultimoDocumento());
 }
 
 TEST_F(Reportes, ListaVaciaSoloAvisa) {
@@ -177,7 +129,6 @@ TEST_F(Reportes, CadaFacturaUnaVezEnSuPrimerLugarYLasBorradasSeOmiten) {
     // invoice listed again: the grid shows what the report prints.
     ASSERT_EQ(plataforma.mensajes().size(), 1);
     EXPECT_TRUE(plataforma.mensajes()[0].texto.contains("1 OR 1=1"));
-    plataforma.limpia();
     cnn->ejecuta(QString("DELETE FROM facturas WHERE ID=%1").arg(tres));
     plataforma.limpia();
     v->cmdReporte_Click();
@@ -195,45 +146,75 @@ TEST_F(Reportes, CadaFacturaUnaVezEnSuPrimerLugarYLasBorradasSeOmiten) {
     EXPECT_FALSE(texto.contains("TRES"));
     EXPECT_EQ(v->mhgReja->filas(), 4);  // the list keeps the deleted one (and the empty row)
     sinRestos();
-
-    // Named by series and number when the list gives them.
-    PedidoReporte pedido;
-    pedido.ids = QStringList{QString::number(tres), QString::number(dos)};
-    pedido.facturas = QStringList{"A-3", "A-2"};
-    std::shared_ptr<Recordset> rs;
-    reporte::ControlReporte crp;
-    crp.fijaDestino(0);
-    plataforma.limpia();
-    EXPECT_TRUE(EjecutaReporte(pedido, cnn, rs, crp));
-    ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(mensajes());
-    EXPECT_TRUE(plataforma.mensajes()[0].texto.contains("Esta factura de la lista ya no está"))
-        << qPrintable(mensajes());
-    EXPECT_TRUE(plataforma.mensajes()[0].texto.contains(": A-3 (renglón 1)."))
-        << qPrintable(mensajes());
-    EXPECT_TRUE(textoDe(crp).contains("\n2\nA\n2\n")) << qPrintable(textoDe(crp));
-    sinRestos();
 }
 
-TEST_F(Reportes, CanceladaYDolaresAparte) {
-    factura("A", 1, "C001", "PANADERÍA L'ESPIGA", "100");
-    factura("A", 2, "C002", "TALLER \"EL GÜERO\"", "50.5");
-    factura("A", 3, "C002", "TALLER \"EL GÜERO\"", "1000");
-    cnn->ejecuta("UPDATE facturas SET Moneda='USD', TipoCambio=17.25 WHERE Factura=2");
-    cnn->ejecuta("UPDATE facturas SET Cancelada=1 WHERE Factura=3");
-    plataforma.responde({Respuesta::Si});  // list the cancelled one all the same
-    auto v = ventana({1, 2, 3});
-    ASSERT_EQ(v->mhgReja->filas(), 4);
-    v->optDispos[0]->setChecked(true);
-    plataforma.limpia();
-    v->Command1_Click();
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
-    const QString texto = textoDe(*v->crpReport2());
-    for (const char* t : {"50.50\nUSD", "(CINCUENTA DÓLARES 50/100 USD)", "CANCELADA",
-                          "Total a cobrar:\n100.00\n(CIEN PESOS 00/100 M. N.)",
-                          "Total a cobrar:\n50.50\nUSD\n(CINCUENTA DÓLARES 50/100 USD)"})
-        EXPECT_TRUE(texto.contains(QString::fromUtf8(t))) << t << "\n" << qPrintable(texto);
-    EXPECT_FALSE(texto.contains("1,150.50")) << qPrintable(texto);
-    sinRestos();
+TEST_F(Reportes, ContenidoDeLasPaginas) {
+    // Invoices, ... with these totals (odd ones of C001, even ones of C002), what is
+    // changed on the server before they are listed (a cancelled one is listed all the same),
+    // the report, and what its pages must show and must not.
+    const struct {
+        const char* nombre;
+        QStringList totales, sentencias;
+        bool cobranza;
+        QStringList muestra, noMuestra;
+    } casos[] = {
+        {"cobranza con clientes y palabras",
+         {"1234.56", "100"},
+         {},
+         true,
+         {"FORMATO DE COBRANZA", "CALLE ÑANDÚ 5", "443 444 5566", "1,334.56",
+          "UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N.",
+          "UN MIL TRESCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N."},
+         {}},
+        {"cancelada y dólares aparte",
+         {"100", "50.5", "1000"},
+         {"UPDATE facturas SET Moneda='USD', TipoCambio=17.25 WHERE Factura=2",
+          "UPDATE facturas SET Cancelada=1 WHERE Factura=3"},
+         true,
+         {"50.50\nUSD", "(CINCUENTA DÓLARES 50/100 USD)", "CANCELADA",
+          "Total a cobrar:\n100.00\n(CIEN PESOS 00/100 M. N.)",
+          "Total a cobrar:\n50.50\nUSD\n(CINCUENTA DÓLARES 50/100 USD)"},
+         {"1,150.50"}},
+        // A partitioned invoice table, an invoice without date (nor due date nor capture time):
+        // both reports show the date blank, never the zero date.
+        {"guía sin fecha",
+         {"10", "20"},
+         {"ALTER TABLE facturas PARTITION BY HASH (ID) PARTITIONS 3",
+          "UPDATE facturas SET Fecha = NULL, Vencimiento = NULL, Captura = NULL WHERE Factura = 2"},
+         false,
+         {"02/jun/", "TALLER \"EL GÜERO\""},
+         {"0000-00-00", "00/00"}},
+        {"cobranza sin fecha",
+         {"10", "20"},
+         {"UPDATE facturas SET Fecha = NULL, Vencimiento = NULL, Captura = NULL WHERE Factura = 2"},
+         true,
+         {"02/jun/", "TALLER \"EL GÜERO\""},
+         {"0000-00-00", "00/00"}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        cnn->ejecuta("DELETE FROM facturas");
+        QList<int> numeros;
+        for (int i = 1; i <= c.totales.size(); ++i) {
+            factura("A", i, i % 2 ? "C001" : "C002",
+                    i % 2 ? "PANADERÍA L'ESPIGA" : "TALLER \"EL GÜERO\"", c.totales[i - 1]);
+            numeros << i;
+        }
+        for (const QString& sentencia : c.sentencias)
+            cnn->ejecuta(sentencia);
+        plataforma.responde(Respuesta::Si);
+        auto v = ventana(numeros);
+        ASSERT_EQ(v->mhgReja->filas(), numeros.size() + 1);
+        plataforma.limpia();
+        c.cobranza ? v->Command1_Click() : v->cmdReporte_Click();
+        SIN_MENSAJES();
+        const QString texto = textoDe(c.cobranza ? *v->crpReport2() : *v->crpReport());
+        for (const QString& t : c.muestra)
+            EXPECT_TRUE(texto.contains(t)) << qPrintable(t) << "\n" << qPrintable(texto);
+        for (const QString& t : c.noMuestra)
+            EXPECT_FALSE(texto.contains(t)) << qPrintable(t) << "\n" << qPrintable(texto);
+        sinRestos();
+    }
 }
 
 TEST_F(Reportes, CampoMalEscritoEnElDisenoAvisaYNoDejaNada) {
@@ -275,54 +256,6 @@ TEST_F(Reportes, DosTablasDeTrabajoYLaSiguienteLibre) {
     EXPECT_FALSE(e.descripcion.isEmpty());
     for (const char* t : {"tbltemp1", "tbltemp2", "TBLTEMP3", "tbltemp4"})
         cnn->ejecuta(QString("DROP TABLE ") + t);
-}
-
-TEST_F(Reportes, BaseLocalConMembrete) {
-    // (How names are taken: prueba_temporales.) A file already there under the name is
-    // replaced by a fresh copy of the template, with the company's letterhead.
-    auto consulta = [](const QString& archivo, const QString& sql) {
-        QProcess p;
-        p.start("sqlite3", {archivo, sql});
-        return p.waitForFinished(10000) ? QString::fromUtf8(p.readAllStandardOutput()).trimmed()
-                                        : QString("(sqlite3 did not answer)");
-    };
-    stBaseDeDatos = kBase;
-    QString archivo = carpeta.filePath("TEMPORAL0000.MDB");
-    ASSERT_TRUE(escribeBytes(archivo, "sobrante"));
-    PreparaAuxiliar(archivo, "");
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
-    EXPECT_EQ(
-        consulta(archivo, "SELECT Empresa||'|'||RFC||'|'||quote(ParaLasFechas) FROM Generales"),
-        "ABARROTES LA ESPERANZA, S.A. DE C.V.|AES9001011A0|''");
-
-    // A company without a letterhead row: the copy is made, Generales stays empty.
-    stBaseDeDatos = "sinmembrete";
-    QString otro = carpeta.filePath("TEMPORAL0005.MDB");
-    PreparaAuxiliar(otro, "X");
-    EXPECT_EQ(consulta(otro, "SELECT COUNT(*) FROM Generales"), "0");
-}
-
-TEST_F(Reportes, FacturaSinFechaEnFacturasParticionada) {
-    // A partitioned invoice table, an invoice without date (nor due date nor capture time): the
-    // grid, both reports and the copy show the date blank, never the zero date, and say nothing.
-    cnn->ejecuta("ALTER TABLE facturas PARTITION BY HASH (ID) PARTITIONS 3");
-    factura("A", 1, "C001", "CON FECHA", "10");
-    factura("A", 2, "C002", "SIN FECHA", "20");
-    cnn->ejecuta(
-        "UPDATE facturas SET Fecha = NULL, Vencimiento = NULL, Captura = NULL WHERE "
-        "Factura = 2");
-    auto v = ventana({1, 2});
-    EXPECT_EQ(v->mhgReja->texto(1, 3), "02/jun/15");
-    EXPECT_EQ(v->mhgReja->texto(2, 3), "");
-    v->cmdReporte_Click();
-    v->Command1_Click();
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
-    for (const reporte::ControlReporte* crp : {v->crpReport(), v->crpReport2()}) {
-        const QString texto = textoDe(*crp);
-        EXPECT_TRUE(texto.contains("SIN FECHA") && texto.contains("02/jun/")) << qPrintable(texto);
-        EXPECT_FALSE(texto.contains("0000-00-00") || texto.contains("00/00")) << qPrintable(texto);
-    }
-    sinRestos();
 }
 
 TEST_F(Reportes, TablasDeCopiasQueYaNoCorrenSeDescartan) {
@@ -370,7 +303,7 @@ TEST_F(Reportes, TablasDeCopiasQueYaNoCorrenSeDescartan) {
     plataforma.alProcesarEventos = nullptr;
     otroPrograma.kill();
     otroPrograma.waitForFinished();
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
+    SIN_MENSAJES();
     EXPECT_TRUE(QRegularExpression(
                     QString("^Quilmaro equipo=%1 proceso=%2 creada=\\d{4}-\\d\\d-\\d\\dT[0-9:]{8}Z "
                             "id=[-0-9a-f]{36}$")

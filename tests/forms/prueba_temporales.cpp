@@ -4,14 +4,7 @@
 // goes into that file without freeing the name. While a run works on its file, another copy of
 // the program closing in the same folder leaves it.
 
-#include <QFile>
-#include <QProcess>
-#include <QSet>
-
 #include "AyudaVentana.h"
-#include "CarpetaTemporal.h"
-#include "core/Archivos.h"
-#include "reports/Reportes.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -28,13 +21,6 @@ class Temporales : public PruebaVentana {
         stBaseDeDatos = kBase;
         ASSERT_TRUE(QFile::copy(QStringLiteral(PROGRAMA_DIR "/Auxiliar.MDB"),
                                 carpeta.filePath("Auxiliar.MDB")));
-    }
-    QString consulta(const QString& archivo, const QString& sql) {
-        QProcess p;
-        p.start("sqlite3", {archivo, sql});
-        if (!p.waitForFinished(10000))
-            return "(sqlite3 did not answer)";
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
     }
 };
 
@@ -53,31 +39,24 @@ TEST_F(Temporales, ElNombreQuedaTomadoHastaQueLaCorridaLoBorra) {
     }
     EXPECT_EQ(nombres.size(), 5);
 
-    // The template goes into the reserved file: the letterhead and the reference are there.
+    // The template goes into the reserved file (the others stay as they are): the letterhead
+    // and the reference are there. A company without a letterhead row leaves Generales empty.
     QString primero = carpeta.filePath("TEMPORAL0000.MDB");
     PreparaAuxiliar(primero, "RUTA SUR");
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
-    EXPECT_EQ(consulta(primero, "SELECT Empresa||'|'||ParaLasFechas FROM Generales"),
-              "ABARROTES LA ESPERANZA, S.A. DE C.V.|RUTA SUR");
+    SIN_MENSAJES();
+    EXPECT_EQ(consultaLocal(primero, "SELECT Empresa||'|'||RFC||'|'||ParaLasFechas FROM Generales"),
+              "ABARROTES LA ESPERANZA, S.A. DE C.V.|AES9001011A0|RUTA SUR");
+    EXPECT_EQ(QFileInfo(carpeta.filePath("TEMPORAL0001.MDB")).size(), 0);
+    stBaseDeDatos = "sinmembrete";
+    QString otro = carpeta.filePath("TEMPORAL0004.MDB");
+    ASSERT_TRUE(escribeBytes(otro, "sobrante"));  // replaced by a fresh copy
+    PreparaAuxiliar(otro, "X");
+    EXPECT_EQ(consultaLocal(otro, "SELECT COUNT(*) FROM Generales"), "0");
 
     // A freed name is handed out again, and taken again.
     ASSERT_TRUE(QFile::remove(carpeta.filePath("TEMPORAL0002.MDB")));
     EXPECT_EQ(NombreTemporal(), carpeta.filePath("TEMPORAL0002.MDB"));
     EXPECT_EQ(NombreTemporal(), carpeta.filePath("TEMPORAL0005.MDB"));
-}
-
-TEST_F(Temporales, DosProgramasEnLaMismaCarpeta) {
-    // Another copy of the program took TEMPORAL0000 while this run was looking: the file that
-    // holds the other run's letterhead is left alone and this run works on the next name.
-    QString ajeno = NombreTemporal();
-    PreparaAuxiliar(ajeno, "DEL OTRO PROGRAMA");
-    const QString propio = NombreTemporal();
-    EXPECT_NE(propio, ajeno);
-    QString copia = propio;
-    PreparaAuxiliar(copia, "DE ESTE PROGRAMA");
-    EXPECT_EQ(consulta(ajeno, "SELECT ParaLasFechas FROM Generales"), "DEL OTRO PROGRAMA");
-    EXPECT_EQ(consulta(propio, "SELECT ParaLasFechas FROM Generales"), "DE ESTE PROGRAMA");
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
 }
 
 TEST_F(Temporales, AlCerrarQuedaElArchivoQueOtraCopiaUsa) {
@@ -89,17 +68,29 @@ TEST_F(Temporales, AlCerrarQuedaElArchivoQueOtraCopiaUsa) {
     PreparaAuxiliar(ajeno, "DEL OTRO PROGRAMA");
     const QString dejado = NombreTemporal();
     ASSERT_TRUE(QFile::exists(dejado));
+    // Others left in either letter case go too; files of other names stay. One that cannot be
+    // deleted must not stop the closing.
+    for (const char* n : {"temp9.mdb", "TEMPORAL.TXT", "OTRO.MDB", "TEMPFIJO.MDB"})
+        ASSERT_TRUE(escribeBytes(carpeta.filePath(n), "x"));
+    const QString fija = carpeta.filePath("TEMPFIJO.MDB");
+    const bool inmutable = QProcess::execute("chattr", {"+i", fija}) == 0;
 
     auto v = abreVentana(kBase);
     EXPECT_THROW(v->Form_Unload(), ProcesoTerminado);
-    EXPECT_FALSE(QFile::exists(dejado));
-    ASSERT_TRUE(QFile::exists(ajeno));
-    EXPECT_EQ(consulta(ajeno, "SELECT ParaLasFechas FROM Generales"), "DEL OTRO PROGRAMA");
+    EXPECT_TRUE(plataforma.terminado());
+    EXPECT_FALSE(v->cnnDatos());  // closed and emptied
+    if (inmutable)
+        QProcess::execute("chattr", {"-i", fija});
+    QStringList quedan = QDir(carpeta.path()).entryList(QDir::Files, QDir::Name);
+    quedan.removeAll("TEMPFIJO.MDB");  // there or not, as chattr allowed
+    EXPECT_EQ(quedan, QStringList({"Auxiliar.MDB", "OTRO.MDB", "TEMPORAL.TXT",
+                                   QFileInfo(ajeno).fileName()}));
+    EXPECT_EQ(consultaLocal(ajeno, "SELECT ParaLasFechas FROM Generales"), "DEL OTRO PROGRAMA");
 
     // The other run ends and deletes its own file without a word.
     EXPECT_TRUE(enUso.borra());
     EXPECT_FALSE(QFile::exists(ajeno));
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
 }
 
 TEST_F(Temporales, UnaMarcaSobreUnArchivoQueOtroBorroSeToma) {
@@ -129,5 +120,5 @@ TEST_F(Temporales, DiezMilSobrantesEnLaCarpeta) {
     QString motivo;
     EXPECT_EQ(NombreTemporal(&motivo), QString());
     EXPECT_TRUE(motivo.contains("en uso")) << qPrintable(motivo);
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
 }

@@ -3,24 +3,10 @@
 // invoices, closing.
 
 #include <QClipboard>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTest>
 
 #include "AyudaVentana.h"
-#include "CarpetaTemporal.h"
-#include "TextosCortados.h"
-#include "core/ArchivoLista.h"
-#include "core/ArchivosTexto.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -75,18 +61,6 @@ class Ventana : public PruebaVentana {
             v->Form_Activate();
         return v;
     }
-    // Types the number, picks the series and presses Agregar.
-    void agrega(frmReporte& v, const QString& numero, const QString& serie) {
-        v.txtFactura->setText(numero);
-        v.cmbSerie->setCurrentIndex(v.cmbSerie->findText(serie));
-        v.cmdAgregar_Click();
-    }
-    QStringList fila(frmReporte& v, int r) {
-        QStringList celdas;
-        for (int c = 0; c < 8; ++c)
-            celdas << v.mhgReja->texto(r, c);
-        return celdas;
-    }
     // SELECTs the window's own connection has sent so far.
     long long consultasDeLaVentana(frmReporte& v) {
         auto rs = v.cnnDatos()->ejecuta("SHOW SESSION STATUS LIKE 'Com_select'");
@@ -101,71 +75,36 @@ class Ventana : public PruebaVentana {
 
 TEST_F(Ventana, Composicion) {
     auto v = abreVentana(kBase);
-    EXPECT_EQ(v->windowTitle(), "Quilmaro");
     const int dpi = v->logicalDpiX();
     auto px = [&](int t) { return qRound(t * dpi / 1440.0); };
-    EXPECT_EQ(v->size(), QSize(px(10545), px(6375)));
-    EXPECT_EQ(v->mhgReja->geometry(), QRect(px(0), px(600), px(10455), px(4815)));
-    // A caption may take room up to its neighbour to show whole.
-    EXPECT_GE(v->optDispos[1]->width(), px(1095));
-    EXPECT_LT(v->optDispos[1]->geometry().right(), v->cmdBorrar->x());
-    EXPECT_LT(v->Label1->geometry().right(), v->txtFactura->x());
-    EXPECT_GE(v->Label1->width(), v->Label1->sizeHint().width());
-    EXPECT_EQ(v->Label2->text(), "Pulse SUPR en la factura que desee quitar de la lista");
-    // No caption cut at the design size, which is also the smallest.
-    EXPECT_EQ(v->minimumSize(), v->size());
-    EXPECT_TRUE(textosCortados(*v).isEmpty()) << qPrintable(textosCortados(*v).join(" | "));
-    EXPECT_LT(v->Label2->geometry().right(), v->Label3->x());
-    EXPECT_LT(v->Label3->geometry().right(), v->txtReferencia->x());
-    {
-        // Nor in a wider face.
-        const QFont antes = QApplication::font();
-        QApplication::setFont(QFont("DejaVu Sans"));
-        auto ancha = abreVentana(kBase);
-        QApplication::setFont(antes);
-        EXPECT_TRUE(textosCortados(*ancha).isEmpty())
-            << qPrintable(textosCortados(*ancha).join(" | "));
-        EXPECT_LT(ancha->Label3->geometry().right(), ancha->txtReferencia->x());
+    // No caption cut or overlapping its neighbour at the design size, which is also the
+    // smallest, nor in a wider face.
+    EXPECT_EQ(v->minimumSize(), QSize(px(10545), px(6375)));
+    const QFont antes = QApplication::font();
+    QApplication::setFont(QFont("DejaVu Sans"));
+    auto ancha = abreVentana(kBase);
+    QApplication::setFont(antes);
+    for (frmReporte* w : {v.get(), ancha.get()}) {
+        EXPECT_TRUE(textosCortados(*w).isEmpty()) << qPrintable(textosCortados(*w).join(" | "));
+        EXPECT_LT(w->Label3->geometry().right(), w->txtReferencia->x());
     }
-    EXPECT_EQ(v->cmdReporte->text(), "Guía de &reparto");
-    EXPECT_EQ(v->Command1->text(), "&Formato de cobranza");
-    EXPECT_EQ(v->cmdGuardar->text(), "&Guardar lista");
 
     // Tab order; Tab reaches only the chosen option.
-    QList<QWidget*> orden = {v->txtFactura, v->cmbSerie,     v->cmdAgregar,   v->mhgReja,
-                             v->cmdBorrar,  v->cmdGuardar,   v->cmdLeer,      v->cmdReporte,
-                             v->Command1,   v->optDispos[0], v->optDispos[1], v->txtReferencia};
-    for (int i = 0; i + 1 < orden.size(); ++i) {
-        QWidget* siguiente = orden[i]->nextInFocusChain();
-        while (siguiente->focusPolicy() == Qt::NoFocus)
-            siguiente = siguiente->nextInFocusChain();
-        EXPECT_EQ(siguiente, orden[i + 1]) << i;
-    }
-    EXPECT_TRUE(v->optDispos[0]->isChecked());
-    EXPECT_EQ(v->optDispos[0]->focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(ordenDeTab(v->txtFactura, 12),
+              QWidgetList({v->txtFactura, v->cmbSerie, v->cmdAgregar, v->mhgReja, v->cmdBorrar,
+                           v->cmdGuardar, v->cmdLeer, v->cmdReporte, v->Command1, v->optDispos[0],
+                           v->optDispos[1], v->txtReferencia}));
     EXPECT_EQ(v->optDispos[1]->focusPolicy(), Qt::ClickFocus);
-    v->optDispos[1]->setChecked(true);
-    EXPECT_EQ(v->optDispos[0]->focusPolicy(), Qt::ClickFocus);
 
-    // The grid: headers, hidden identifier, one empty data row.
+    // The grid: hidden identifier.
     Reja& r = *v->mhgReja;
-    EXPECT_EQ(r.columnas(), 8);
-    EXPECT_EQ(r.filas(), 2);
-    const QStringList titulos = {"Serie", "Factura", "Fecha", "Cliente", "Nombre", "Total", "Id"};
-    for (int c = 0; c < 7; ++c)
-        EXPECT_EQ(r.texto(0, c + 1), titulos[c]);
     EXPECT_TRUE(r.isColumnHidden(6));
-    EXPECT_EQ(r.alineacion(6), Qt::AlignRight | Qt::AlignVCenter);
-    EXPECT_EQ(r.alineacion(5), Qt::AlignLeft | Qt::AlignTop);
     // The largest amount shows whole in Total (cells keep a margin each side), and a name with a
     // line break needs no more height than one on one line: it stays on its row.
     r.fijaTexto(1, 6, "999,999,999.99");
     const int margen = r.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &r) + 1;
     EXPECT_GE(r.visualRect(r.model()->index(0, 5)).width() - 2 * margen,
               r.fontMetrics().horizontalAdvance("999,999,999.99"));
-    EXPECT_LE(r.columnWidth(0) + r.columnWidth(1) + r.columnWidth(2) + r.columnWidth(3) +
-                  r.columnWidth(4) + r.columnWidth(5) + r.verticalHeader()->width(),
-              px(10100));
     QStyleOptionViewItem opcion;
     opcion.initFrom(&r);
     opcion.widget = &r;
@@ -176,8 +115,6 @@ TEST_F(Ventana, Composicion) {
     const int unaLinea = alto("PANADERÍA");
     for (const char* nombre : {"PANADERÍA\nL'ESPIGA", "PANADERÍA\r\nL'ESPIGA\n", "A\u2028B"})
         EXPECT_EQ(alto(QString::fromUtf8(nombre)), unaLinea) << nombre;
-    r.fijaTexto(1, 5, "");
-    r.fijaTexto(1, 6, "");
 
     // Enlarged: the grid takes the space, the bottom row stays at the bottom, the top at the top.
     muestra(*v);
@@ -190,14 +127,9 @@ TEST_F(Ventana, Composicion) {
 
 TEST_F(Ventana, SeriesYPrimeraActivacion) {
     cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-10'), ('FA-9')");
-    const QStringList guardada = {
-        "A",
-        "125",
-        "05/mar/09",
-        "C001",
-        "PUBLICO EN GENERAL",
-        "1,160.00",
-        QString::number(factura("A", 125, "2009-03-05", "PUBLICO EN GENERAL"))};
+    const QString id = QString::number(factura("A", 125, "2009-03-05", "PUBLICO EN GENERAL"));
+    const QStringList guardada = {"A",        "125", "05/mar/09", "C001", "PUBLICO EN GENERAL",
+                                  "1,160.00", id};
     ASSERT_TRUE(escribeBytes(carpeta.filePath(kArchivoLista),
                              lista::escribe({guardada, {"B", "7", "", "", "OTRO", "", "999"}})));
     auto v = ventana(true);
@@ -215,14 +147,14 @@ TEST_F(Ventana, SeriesYPrimeraActivacion) {
     v->Form_Activate();
     EXPECT_EQ(v->cmbSerie->count(), 5);
     EXPECT_EQ(v->mhgReja->texto(1, 5), "CAMBIADO");
-}
 
-TEST_F(Ventana, SinSeriesSoloElVacio) {
+    // No series and no list: the empty series alone, and the empty row, numbered.
     cnn->ejecuta("DELETE FROM sistema");
-    auto v = ventana();
-    EXPECT_EQ(v->cmbSerie->count(), 1);
-    EXPECT_EQ(v->cmbSerie->currentText(), "");
-    EXPECT_EQ(fila(*v, 1), kFilaVacia);  // the empty row, numbered
+    QFile::remove(carpeta.filePath(kArchivoLista));
+    auto vacia = ventana();
+    EXPECT_EQ(vacia->cmbSerie->count(), 1);
+    EXPECT_EQ(vacia->cmbSerie->currentText(), "");
+    EXPECT_EQ(fila(*vacia, 1), kFilaVacia);
 }
 
 TEST_F(Ventana, BusquedaYAgregado) {
@@ -245,10 +177,7 @@ TEST_F(Ventana, BusquedaYAgregado) {
 
     // Missing invoice.
     agrega(*v, "126", "A");
-    ASSERT_EQ(plataforma.mensajes().size(), 1);
-    EXPECT_EQ(plataforma.mensajes()[0].texto, "Esa factura no está registrada");
-    EXPECT_EQ(plataforma.mensajes()[0].titulo, "ERROR");
-    EXPECT_EQ(plataforma.mensajes()[0].icono, Icono::Critico);
+    EXPECT_EQ(plataforma.textos(), QStringList({"Esa factura no está registrada"}));
     EXPECT_EQ(v->mhgReja->filas(), 2);
 
     // "0125" is invoice 125; the empty row goes. Of two rows for A-125 the first is taken.
@@ -264,9 +193,7 @@ TEST_F(Ventana, BusquedaYAgregado) {
     // The same invoice again: refused, list unchanged.
     plataforma.limpia();
     agrega(*v, "125", "A");
-    ASSERT_EQ(plataforma.mensajes().size(), 1);
-    EXPECT_EQ(plataforma.mensajes()[0].texto, "Esa factura ya está en la lista");
-    EXPECT_EQ(plataforma.mensajes()[0].titulo, "Atención");
+    EXPECT_EQ(plataforma.textos(), QStringList({"Esa factura ya está en la lista"}));
     EXPECT_EQ(v->mhgReja->filas(), 2);
 
     // The empty series finds the invoice stored without one; a NULL amount leaves Total empty.
@@ -275,25 +202,16 @@ TEST_F(Ventana, BusquedaYAgregado) {
               QStringList({"2", "", "77", "", "C001", "SIN SERIE", "", QString::number(sinSerie)}));
     plataforma.limpia();
     agrega(*v, "9", "O'X");
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
     EXPECT_EQ(v->mhgReja->texto(3, 7), QString::number(apostrofo));
-}
 
-TEST_F(Ventana, DosFacturasConElMismoNumero) {
-    const long long uno = factura("B", 5, "2011-11-11", "UNO");
-    auto v = ventana();
-    agrega(*v, "5", "B");
-    const long long dos = factura("B", 5, "2011-11-12", "DOS", "0.5", "0");
-    // The lookup finds the first row for B-5 again (same identifier): refused as a duplicate.
-    agrega(*v, "5", "B");
-    EXPECT_EQ(plataforma.textos(), QStringList({"Esa factura ya está en la lista"}));
-    // Once the first is gone from the server, the lookup finds the second, a different
+    // Once the first A-125 is gone from the server, the lookup finds the second, a different
     // identifier, which is accepted.
-    cnn->ejecuta(QString("DELETE FROM facturas WHERE ID=%1").arg(uno));
-    agrega(*v, "5", "B");
-    ASSERT_EQ(v->mhgReja->filas(), 3);
-    EXPECT_EQ(fila(*v, 2), QStringList({"2", "B", "5", "12/nov/11", "C001", "DOS", "0.50",
-                                        QString::number(dos)}));
+    cnn->ejecuta(QString("DELETE FROM facturas WHERE ID=%1").arg(a125));
+    agrega(*v, "125", "A");
+    ASSERT_EQ(v->mhgReja->filas(), 5);
+    EXPECT_EQ(fila(*v, 4).mid(1, 6),
+              QStringList({"A", "125", "02/ene/10", "C001", "TALLER \"EL GÜERO\"", "0.50"}));
 }
 
 TEST_F(Ventana, QuitarFacturas) {
@@ -315,12 +233,8 @@ TEST_F(Ventana, QuitarFacturas) {
     EXPECT_EQ(r.filas(), 4);
     QTest::keyClick(&r, Qt::Key_Delete);
     ASSERT_EQ(plataforma.mensajes().size(), 2);
-    const Mensaje& m = plataforma.mensajes()[1];
-    EXPECT_EQ(m.texto, "¿Está seguro de quitar de la lista la factura 2?");
-    EXPECT_EQ(m.titulo, "Quitar factura");
-    EXPECT_EQ(m.botones, Botones::SiNo);
-    EXPECT_EQ(m.predeterminado, Respuesta::No);
-    EXPECT_EQ(m.icono, Icono::Pregunta);
+    EXPECT_EQ(plataforma.mensajes()[1].texto, "¿Está seguro de quitar de la lista la factura 2?");
+    EXPECT_EQ(plataforma.mensajes()[1].predeterminado, Respuesta::No);
     ASSERT_EQ(r.filas(), 3);
     EXPECT_EQ(primeras(1) + " " + primeras(2), "1-A-1 2-A-3");
 
@@ -330,7 +244,7 @@ TEST_F(Ventana, QuitarFacturas) {
     EXPECT_EQ(plataforma.textos(), QStringList({"Esa factura ya está en la lista"}));
     plataforma.limpia();
     agrega(*v, "2", "A");
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
     EXPECT_EQ(primeras(3), "3-A-2");
 
     // Borrar todas: No keeps the list, Yes empties it; the focus returns to the number.
@@ -340,7 +254,6 @@ TEST_F(Ventana, QuitarFacturas) {
     v->cmdBorrar_Click();
     EXPECT_EQ(r.filas(), 4);
     EXPECT_EQ(plataforma.mensajes()[0].texto, "¿Desea quitar todas las facturas de la lista?");
-    EXPECT_EQ(plataforma.mensajes()[0].titulo, "Quitar todo");
     EXPECT_EQ(v->txtFactura->selectedText(), "55");
     plataforma.responde({Respuesta::Si});
     v->cmdBorrar_Click();
@@ -359,31 +272,6 @@ TEST_F(Ventana, QuitarFacturas) {
     EXPECT_EQ(plataforma.mensajes().size(), 1);
 }
 
-TEST_F(Ventana, Teclado) {
-    auto v = ventana(true);
-    v->txtFactura->setFocus();
-    QApplication::processEvents();
-    teclea(v->txtFactura, "12a.5");
-    EXPECT_EQ(v->txtFactura->text(), "12.5");
-    EXPECT_EQ(plataforma.pitidos(), 1);
-    EXPECT_EQ(pulsa(v->txtFactura, Qt::Key_Return), v->cmbSerie);
-    EXPECT_EQ(v->txtFactura->text(), "12.5");  // Enter adds nothing
-    EXPECT_EQ(pulsa(v->cmbSerie, Qt::Key_Return), v->cmdAgregar);
-
-    v->txtReferencia->setFocus();
-    QApplication::processEvents();
-    teclea(v->txtReferencia, "ruta ñ'1");
-    EXPECT_EQ(v->txtReferencia->text(), "RUTA Ñ\"1");
-    EXPECT_EQ(pulsa(v->txtReferencia, Qt::Key_Up), v->optDispos[0]);
-
-    // Entering a field selects its whole text.
-    v->txtFactura->setFocus();
-    QApplication::processEvents();
-    QApplication::processEvents();
-    EXPECT_EQ(v->txtFactura->selectedText(), "12.5");
-    EXPECT_EQ(pulsa(v->txtFactura, Qt::Key_Down), v->cmbSerie);
-}
-
 TEST_F(Ventana, ListaGuardada) {
     const QList<QStringList> guardada = {
         {"A", "1", "03/feb/14", "C001", "TALLER \"EL GÜERO\", S.A.", "12,345.60",
@@ -399,7 +287,6 @@ TEST_F(Ventana, ListaGuardada) {
     plataforma.responde({Respuesta::Si});
     v->Form_QueryUnload();
     EXPECT_EQ(plataforma.mensajes()[0].texto, "¿Desea grabar la lista de facturas?");
-    EXPECT_EQ(plataforma.mensajes()[0].titulo, "Grabar");
     EXPECT_EQ(plataforma.mensajes()[0].predeterminado, Respuesta::No);
     EXPECT_EQ(leeBytes(archivo), vacia);
 
@@ -445,36 +332,32 @@ TEST_F(Ventana, ListaGuardada) {
     EXPECT_EQ(v->mhgReja->texto(1, 2), "1");
 }
 
-TEST_F(Ventana, CierreBorraTemporalesYTermina) {
-    auto v = ventana();
-    for (const char* n : {"TEMPORAL0000.MDB", "TEMPORAL0001.MDB", "temp9.mdb", "Auxiliar.MDB",
-                          "TEMPORAL.TXT", "OTRO.MDB", "TEMPFIJO.MDB"})
-        ASSERT_TRUE(escribeBytes(carpeta.filePath(n), "x"));
-    // One that cannot be deleted must not stop the closing.
-    const QString fija = carpeta.filePath("TEMPFIJO.MDB");
-    const bool inmutable = QProcess::execute("chattr", {"+i", fija}) == 0;
-
-    EXPECT_THROW(v->Form_Unload(), ProcesoTerminado);
-    EXPECT_TRUE(plataforma.terminado());
-    if (inmutable)
-        QProcess::execute("chattr", {"-i", fija});
-    QStringList quedan = QDir(carpeta.path()).entryList(QDir::Files, QDir::Name);
-    quedan.removeAll("TEMPFIJO.MDB");  // there or not, as chattr allowed
-    EXPECT_EQ(quedan, QStringList({"Auxiliar.MDB", "OTRO.MDB", "TEMPORAL.TXT"}));
-    EXPECT_FALSE(v->cnnDatos());  // closed and emptied
-}
-
 TEST_F(Ventana, TeclasQueNoPierdenLaLista) {
     const long long id = factura("A", 41, "2015-06-01", "UNO");
     auto v = ventana(true);
     // Number, Enter, series, Enter, Enter: the invoice is listed.
     v->txtFactura->setFocus();
     QApplication::processEvents();
-    teclea(v->txtFactura, "41");
+    teclea(v->txtFactura, "4a1");  // a letter beeps and is dropped
+    EXPECT_EQ(plataforma.pitidos(), 1);
     EXPECT_EQ(pulsa(v->txtFactura, Qt::Key_Return), v->cmbSerie);
+    EXPECT_EQ(v->mhgReja->filas(), 2);  // Enter in a field adds nothing
     EXPECT_EQ(pulsa(v->cmbSerie, Qt::Key_Return), v->cmdAgregar);
     pulsa(v->cmdAgregar, Qt::Key_Return);
     EXPECT_EQ(v->mhgReja->texto(1, 7), QString::number(id));
+
+    // The reference in capitals, a single quote as a double one; arrows move between fields,
+    // and entering a field selects its whole text.
+    v->txtReferencia->setFocus();
+    QApplication::processEvents();
+    teclea(v->txtReferencia, "ruta ñ'1");
+    EXPECT_EQ(v->txtReferencia->text(), "RUTA Ñ\"1");
+    EXPECT_EQ(pulsa(v->txtReferencia, Qt::Key_Up), v->optDispos[0]);
+    v->txtFactura->setFocus();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(v->txtFactura->selectedText(), "41");
+    EXPECT_EQ(pulsa(v->txtFactura, Qt::Key_Down), v->cmbSerie);
 
     // Esc, wherever the focus is, neither closes the window nor asks anything.
     for (QWidget* w : {static_cast<QWidget*>(v->txtFactura), static_cast<QWidget*>(v->mhgReja),
@@ -483,7 +366,7 @@ TEST_F(Ventana, TeclasQueNoPierdenLaLista) {
         pulsa(w, Qt::Key_Escape);
         EXPECT_TRUE(v->isVisible()) << qPrintable(w->objectName());
     }
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
     EXPECT_FALSE(plataforma.terminado());
     EXPECT_EQ(v->mhgReja->filas(), 2);
 
@@ -628,6 +511,6 @@ TEST_F(Ventana, FacturaCancelada) {
     plataforma.limpia();
     agrega(*v, "51", "A");
     agrega(*v, "52", "A");
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
     EXPECT_EQ(v->mhgReja->filas(), 4);
 }

@@ -29,4 +29,16 @@ inline QStringList textosCortados(const QWidget& ventana, const QStringList& sal
     return cortados;
 }
 
+// The first n widgets Tab visits from `desde` on (those that never take the focus passed over).
+inline QWidgetList ordenDeTab(QWidget* desde, int n) {
+    QWidgetList orden{desde};
+    while (orden.size() < n) {
+        QWidget* s = orden.last()->nextInFocusChain();
+        while (s->focusPolicy() == Qt::NoFocus)
+            s = s->nextInFocusChain();
+        orden.append(s);
+    }
+    return orden;
+}
+
 }  // namespace quilmaro::prueba

@@ -1,11 +1,14 @@
-#include "core/ArchivoLista.h"
+#include "core/ListaFacturas.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <algorithm>
 #include <cerrno>
 
 #include "core/Archivos.h"
 #include "core/ArchivosTexto.h"
+#include "core/Regional.h"
 
 namespace quilmaro::lista {
 
@@ -154,3 +157,97 @@ std::optional<Error> graba(const QString& ruta, const QList<QStringList>& regist
 }
 
 }  // namespace quilmaro::lista
+
+namespace quilmaro {
+
+QStringList renglonDe(const Factura& f) {
+    QString fecha;
+    if (f.fecha.tipo() == Variante::Tipo::Fecha)
+        fecha = formateaFecha(f.fecha.fecha().date(), QStringLiteral("dd/mmm/yy"));
+    else if (!f.fecha.esNulo())
+        fecha = f.fecha.aTexto();
+    return {f.serie,   f.numero, fecha,
+            f.cliente, f.nombre, f.total ? formateaImporte(*f.total) : QString(),
+            f.id};
+}
+
+bool ListaFacturas::existe() const {
+    const QFileInfo fi(ruta_);
+    return fi.exists() || fi.isSymLink();
+}
+
+namespace {
+
+// How a left-out record is named: its line, and what it holds instead of an identifier.
+QString renglonSinFactura(int linea, const QString& campo) {
+    QString visto = campo.simplified();
+    if (visto.size() > 30)
+        visto = visto.left(30) + QStringLiteral("…");
+    return QStringLiteral("renglón %1 (identificador «%2»)").arg(linea).arg(visto);
+}
+
+}  // namespace
+
+std::optional<Error> ListaFacturas::lee(QStringList* dejados) {
+    QByteArray datos;
+    if (auto e = lista::leeArchivo(ruta_, datos)) {
+        ilegible_ = e;
+        return e;
+    }
+    ilegible_.reset();
+    filas_.clear();
+    QList<int> lineas;
+    const QList<QStringList> registros = lista::lee(texto::decodifica(datos), &lineas);
+    QHash<qint64, int> lineaDe;
+    for (qsizetype i = 0; i < registros.size(); ++i) {
+        const QStringList& r = registros.at(i);
+        if (std::all_of(r.begin(), r.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
+            continue;  // the saved form of the empty list
+        const QString campo = r.value(lista::kCampos - 1);
+        const auto id = lista::identificador(campo);
+        if (!id || lineaDe.contains(*id)) {
+            if (dejados)
+                dejados->append(id ? QStringLiteral("renglón %1 (repite la factura del renglón %2)")
+                                         .arg(lineas.at(i))
+                                         .arg(lineaDe.value(*id))
+                                   : renglonSinFactura(lineas.at(i), campo));
+            continue;
+        }
+        lineaDe.insert(*id, lineas.at(i));
+        filas_.append(r);
+    }
+    return std::nullopt;
+}
+
+std::optional<Error> ListaFacturas::graba(const QList<QStringList>& filas) {
+    if (auto e = lista::graba(ruta_, filas))
+        return e;
+    filas_ = filas;
+    ilegible_.reset();
+    return std::nullopt;
+}
+
+std::optional<Error> ListaFacturas::motivoIlegible() const {
+    if (existe()) {
+        QByteArray datos;
+        if (auto e = lista::leeArchivo(ruta_, datos))
+            return e;
+    }
+    return ilegible_;
+}
+
+QStringList ListaFacturas::identificadores(const QList<QStringList>& filas) {
+    QStringList ids;
+    for (const QStringList& f : filas)
+        ids.append(f.value(lista::kCampos - 1));
+    return ids;
+}
+
+QStringList ListaFacturas::nombres(const QList<QStringList>& filas) {
+    QStringList n;
+    for (const QStringList& f : filas)
+        n.append(f.value(0) + QLatin1Char('-') + f.value(1));
+    return n;
+}
+
+}  // namespace quilmaro
