@@ -14,6 +14,9 @@
 #ifdef QUILMARO_CON_MULTIMEDIA
 #include <QAudioDevice>
 #include <QMediaDevices>
+constexpr bool kMultimedia = true;
+#else
+constexpr bool kMultimedia = false;
 #endif
 
 using namespace quilmaro;
@@ -39,78 +42,38 @@ QByteArray tono(int milisegundos) {
     return wav;
 }
 
-bool haySalidaDeSonido() {
-#ifdef QUILMARO_CON_MULTIMEDIA
-    return !QMediaDevices::defaultAudioOutput().isNull();
-#else
-    return false;
-#endif
-}
-
-class Sonido : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        wav = dir.filePath("aviso.wav");
-        ASSERT_TRUE(prueba::escribeBytes(wav, tono(400)));
-    }
-    void TearDown() override { t.PlaySonido("", 0); }
-    QTemporaryDir dir;
-    QString wav;
-    prueba::PlataformaPrueba plataforma;
-    libTESK& t = tesk();
-};
-
 }  // namespace
 
+TEST(Sonido, ArchivosQueNoSuenanYEspera) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(prueba::escribeBytes(dir.filePath("aviso.wav"), tono(400)) &&
+                prueba::escribeBytes(dir.filePath("nota.wav"), "esto no es un sonido") &&
+                prueba::escribeBytes(dir.filePath("vacio.wav"), tono(0)));
+    bool haySalida = false;
 #ifdef QUILMARO_CON_MULTIMEDIA
-
-TEST_F(Sonido, ArchivosQueNoSuenan) {
-    // What cannot be played gives the default sound (a beep), unless flag 2 asks for silence.
-    t.PlaySonido(dir.filePath("no-existe.wav"), 0);
-    EXPECT_EQ(plataforma.pitidos(), 1);
-    t.PlaySonido(dir.filePath("no-existe.wav"), 2);
-    t.PlaySonido(dir.filePath("no-existe.wav"), 3);
-    EXPECT_EQ(plataforma.pitidos(), 1);
-    const QString texto = dir.filePath("nota.wav");
-    ASSERT_TRUE(prueba::escribeBytes(texto, "esto no es un sonido"));
-    t.PlaySonido(texto, 1);
-    t.PlaySonido(dir.path(), 0);
-    EXPECT_EQ(plataforma.pitidos(), 3);
-    QByteArray vacio = tono(0);
-    ASSERT_TRUE(prueba::escribeBytes(texto, vacio));
-    t.PlaySonido(texto, 0);
-    EXPECT_EQ(plataforma.pitidos(), 4);
-    // An empty name only stops what is playing.
-    t.PlaySonido("", 0);
-    EXPECT_EQ(plataforma.pitidos(), 4);
-}
-
-TEST_F(Sonido, EsperaONo) {
-    QElapsedTimer reloj;
-    reloj.start();
-    t.PlaySonido(wav, 0);  // to the end before returning (when there is where to play it)
-    const qint64 sincrono = reloj.elapsed();
-    EXPECT_EQ(plataforma.pitidos(), 0);
-    EXPECT_LT(sincrono, 400 + 2500);
-    if (haySalidaDeSonido()) {
-        EXPECT_GE(sincrono, 350);
-    }
-
-    reloj.restart();
-    t.PlaySonido(wav, 1);      // returns while it plays
-    t.PlaySonido(wav, 1 | 8);  // loops until stopped
-    EXPECT_LT(reloj.elapsed(), 300);
-    t.PlaySonido("", 0);
-    EXPECT_EQ(plataforma.pitidos(), 0);
-}
-
-#else
-
-TEST_F(Sonido, SinMultimediaNoHaceNada) {
-    t.PlaySonido(dir.filePath("no-existe.wav"), 0);
-    t.PlaySonido(wav, 0);
-    EXPECT_EQ(plataforma.pitidos(), 0);
-}
-
+    haySalida = !QMediaDevices::defaultAudioOutput().isNull();
 #endif
+    prueba::PlataformaPrueba plataforma;
+    // File, flags, beeps, and how long the call holds the caller: -1 not measured, 0 returns at
+    // once, 1 to the end of the sound. What cannot be played beeps unless flag 2 asks for silence;
+    // flag 1 returns while the sound plays, 8 loops it; an empty name only stops what plays.
+    // Without the multimedia module nothing sounds and nothing beeps.
+    using C = std::tuple<QString, std::int32_t, int, int>;
+    for (const auto& [archivo, bandera, pitidos, espera] :
+         {C{"no-existe.wav", 0, 1, -1}, C{"no-existe.wav", 2, 0, -1}, C{"no-existe.wav", 3, 0, -1},
+          C{"nota.wav", 1, 1, -1}, C{".", 0, 1, -1}, C{"vacio.wav", 0, 1, -1}, C{"", 0, 0, -1},
+          C{"aviso.wav", 0, 0, 1}, C{"aviso.wav", 1, 0, 0}, C{"aviso.wav", 1 | 8, 0, 0}}) {
+        plataforma.limpia();
+        QElapsedTimer reloj;
+        reloj.start();
+        tesk().PlaySonido(archivo.isEmpty() ? archivo : dir.filePath(archivo), bandera);
+        EXPECT_EQ(plataforma.pitidos(), kMultimedia ? pitidos : 0) << qPrintable(archivo);
+        if (espera >= 0) {
+            EXPECT_LT(reloj.elapsed(), espera ? 400 + 2500 : 300) << bandera;
+        }
+        if (espera > 0 && haySalida) {
+            EXPECT_GE(reloj.elapsed(), 350);
+        }
+    }
+    tesk().PlaySonido("", 0);
+}
