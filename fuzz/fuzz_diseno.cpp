@@ -4,14 +4,12 @@
 // once, in order, and only what the layout can show (see comprueba).
 
 #include <QGuiApplication>
-#include <QHashFunctions>
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
-#include "core/Regional.h"
+#include "Entrada.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/Paginador.h"
@@ -21,6 +19,7 @@ namespace {
 
 using namespace quilmaro;
 using namespace quilmaro::reporte;
+using fuzz::muestra;
 
 const QString kRuta = QStringLiteral("/fuzz-sin-carpeta/diseno.rpt");
 constexpr int kFilasDetalle = 12;
@@ -148,14 +147,6 @@ void comprueba(const Documento& doc, const Diseno& d, int filas) {
     }
 }
 
-// With QUILMARO_FUZZ_MENSAJES set, the engine's messages go to the standard error: to see how far
-// an input gets when it is run by hand.
-void muestra(const QString& mensaje) {
-    static const bool mostrar = qEnvironmentVariableIsSet("QUILMARO_FUZZ_MENSAJES");
-    if (mostrar)
-        std::fprintf(stderr, "%s\n", qPrintable(mensaje));
-}
-
 // Loads rows for every field the layout names, lays the pages out, checks them and paints the
 // first one.
 void corre(Diseno& d, bool soloNumeros) {
@@ -198,11 +189,9 @@ extern "C" const char* __lsan_default_suppressions() {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Hashes (and with them the order of hashed containers) the same on every run.
-    QHashSeed::setDeterministicGlobalSeed();
     // Fonts, their metrics and painting need the application object; it lives to the end.
     static QGuiApplication app(*argc, *argv);
-    fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
+    fuzz::prepara();
     return 0;
 }
 

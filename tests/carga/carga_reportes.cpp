@@ -22,7 +22,6 @@
 #include <QDir>
 #include <QMap>
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -68,50 +67,31 @@ class PlataformaCarga final : public quilmaro::Plataforma {
     int trabajador = 0;
 };
 
-// Invoice numbers of the run's detail rows, in the order the document shows them: the guide
-// prints the number alone, the collection format as "Serie-Factura".
-std::vector<long long> numerosDelDocumento(const quilmaro::reporte::Documento& doc) {
+// What a run's document shows: the invoice numbers of its detail rows in the order shown (the
+// guide prints the number alone, the collection format "Serie-Factura"), every text of its pages
+// one a line between line ends, and how many detail bands it placed.
+struct Contenido {
+    QStringList numeros;
+    QString texto = QStringLiteral("\n");
+    int detalle = 0;
+};
+
+Contenido contenido(const quilmaro::reporte::Documento& doc) {
     static const QRegularExpression numero(QStringLiteral("^(?:[A-Z]+-)?(\\d+)$"));
-    std::vector<long long> numeros;
+    Contenido c;
     for (const auto& pagina : doc.paginas) {
+        for (const auto& b : pagina.bandas)
+            c.detalle += b.tipo == quilmaro::reporte::TipoBanda::Detalle && b.fila >= 0;
         for (const auto& e : pagina.elementos) {
             if (e.tipo != quilmaro::reporte::ElementoPagina::Tipo::Texto)
                 continue;
+            c.texto += e.texto.trimmed() + QLatin1Char('\n');
             const auto m = numero.match(e.texto.trimmed());
-            if (!m.hasMatch())
-                continue;
-            const long long n = m.captured(1).toLongLong();
-            if (n > kPrimeraFactura)
-                numeros.push_back(n);
+            if (m.hasMatch() && m.captured(1).toLongLong() > kPrimeraFactura)
+                c.numeros << QString::number(m.captured(1).toLongLong());
         }
     }
-    return numeros;
-}
-
-// Every text of the pages, one a line, between line ends.
-QString textoDelDocumento(const quilmaro::reporte::Documento& doc) {
-    QString t(QLatin1Char('\n'));
-    for (const auto& pagina : doc.paginas)
-        for (const auto& e : pagina.elementos)
-            if (e.tipo == quilmaro::reporte::ElementoPagina::Tipo::Texto)
-                t += e.texto.trimmed() + QLatin1Char('\n');
-    return t;
-}
-
-int cuentaBandasDeDetalle(const quilmaro::reporte::Documento& doc) {
-    int n = 0;
-    for (const auto& pagina : doc.paginas)
-        for (const auto& b : pagina.bandas)
-            if (b.tipo == quilmaro::reporte::TipoBanda::Detalle && b.fila >= 0)
-                ++n;
-    return n;
-}
-
-QString une(const std::vector<long long>& v) {
-    QStringList t;
-    for (long long n : v)
-        t << QString::number(n);
-    return t.join(QLatin1Char(','));
+    return c;
 }
 
 }  // namespace
@@ -162,11 +142,11 @@ int main(int argc, char* argv[]) {
             ids.push_back(primero + 1 + (k + r) % facturas);
         if (r % 2 == 1)
             std::reverse(ids.begin(), ids.end());
-        std::vector<long long> esperados;
+        QStringList esperados;
         quilmaro::PedidoReporte pedido;
         for (long long id : ids) {
             pedido.ids << QString::number(id);
-            esperados.push_back(kPrimeraFactura + id);
+            esperados << QString::number(kPrimeraFactura + id);
         }
         // Neighbouring workstations run different reports at the same moment.
         const bool cobranza = (r + trabajador) % 2 == 1;
@@ -191,18 +171,18 @@ int main(int argc, char* argv[]) {
             fallas << QStringLiteral("no working table recorded");
         const auto doc = crp.ultimoDocumento();
         if (corrio && doc) {
-            const std::vector<long long> vistos = numerosDelDocumento(*doc);
-            if (vistos != esperados)
+            const Contenido c = contenido(*doc);
+            if (c.numeros != esperados)
                 fallas << QStringLiteral("invoices in the document %1, listed %2")
-                              .arg(une(vistos), une(esperados));
-            if (!textoDelDocumento(*doc).contains(QLatin1Char('\n') + pedido.referencia +
-                                                  QLatin1Char('\n')))
+                              .arg(c.numeros.join(QLatin1Char(',')),
+                                   esperados.join(QLatin1Char(',')));
+            if (!c.texto.contains(QLatin1Char('\n') + pedido.referencia + QLatin1Char('\n')))
                 fallas << QStringLiteral("the reference %1 is not in the document")
                               .arg(pedido.referencia);
-            const int detalle = cuentaBandasDeDetalle(*doc);
-            if (detalle != facturas)
-                fallas
-                    << QStringLiteral("%1 detail rows for %2 invoices").arg(detalle).arg(facturas);
+            if (c.detalle != facturas)
+                fallas << QStringLiteral("%1 detail rows for %2 invoices")
+                              .arg(c.detalle)
+                              .arg(facturas);
         } else if (corrio) {
             fallas << QStringLiteral("no document");
         }

@@ -18,38 +18,22 @@ TEST(Numeros, CadaGrupoYSusLimites) {
         const char* palabras;
     };
     // Negatives by their absolute value.
-    for (C c : {C{0, "CERO "},
-                C{1, "UN "},
-                C{11, "ONCE "},
-                C{15, "QUINCE "},
-                C{16, "DIECISEIS "},
-                C{20, "VEINTE "},
-                C{21, "VEINTIUN "},
-                C{22, "VEINTIDOS "},
-                C{29, "VEINTINUEVE "},
-                C{30, "TREINTA "},
-                C{31, "TREINTA Y UN "},
-                C{99, "NOVENTA Y NUEVE "},
-                C{100, "CIEN "},
-                C{101, "CIENTO UN "},
-                C{115, "CIENTO QUINCE "},
-                C{121, "CIENTO VEINTIUN "},
-                C{500, "QUINIENTOS "},
-                C{1000, "UN MIL "},
-                C{1015, "UN MIL QUINCE "},
-                C{21000, "VEINTIUN MIL "},
-                C{100000, "CIEN MIL "},
-                C{115016, "CIENTO QUINCE MIL DIECISEIS "},
-                C{1000000, "UN MILLON "},
-                C{1001000, "UN MILLON UN MIL "},
-                C{2000000, "DOS MILLONES "},
-                C{100000000, "CIEN MILLONES "},
-                C{1000000000, "UN MIL MILLONES "},
-                C{2001000000, "DOS MIL UN MILLONES "},
-                C{-15, "QUINCE "},
-                C{std::numeric_limits<std::int32_t>::min(),
-                  "DOS MIL CIENTO CUARENTA Y SIETE MILLONES CUATROCIENTOS OCHENTA Y TRES MIL "
-                  "SEISCIENTOS CUARENTA Y OCHO "}})
+    const char* minimo =
+        "DOS MIL CIENTO CUARENTA Y SIETE MILLONES CUATROCIENTOS OCHENTA Y TRES MIL SEISCIENTOS "
+        "CUARENTA Y OCHO ";
+    // clang-format off
+    for (C c : {C{0, "CERO "}, C{1, "UN "}, C{11, "ONCE "}, C{15, "QUINCE "}, C{16, "DIECISEIS "},
+                C{20, "VEINTE "}, C{21, "VEINTIUN "}, C{22, "VEINTIDOS "}, C{29, "VEINTINUEVE "},
+                C{30, "TREINTA "}, C{31, "TREINTA Y UN "}, C{99, "NOVENTA Y NUEVE "},
+                C{100, "CIEN "}, C{101, "CIENTO UN "}, C{115, "CIENTO QUINCE "},
+                C{121, "CIENTO VEINTIUN "}, C{500, "QUINIENTOS "}, C{1000, "UN MIL "},
+                C{1015, "UN MIL QUINCE "}, C{21000, "VEINTIUN MIL "}, C{100000, "CIEN MIL "},
+                C{115016, "CIENTO QUINCE MIL DIECISEIS "}, C{1000000, "UN MILLON "},
+                C{1001000, "UN MILLON UN MIL "}, C{2000000, "DOS MILLONES "},
+                C{100000000, "CIEN MILLONES "}, C{1000000000, "UN MIL MILLONES "},
+                C{2001000000, "DOS MIL UN MILLONES "}, C{-15, "QUINCE "},
+                C{std::numeric_limits<std::int32_t>::min(), minimo}})
+        // clang-format on
         EXPECT_EQ(tesk().Numeros(c.numero), QString::fromLatin1(c.palabras)) << c.numero;
 }
 
