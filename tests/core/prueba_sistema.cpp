@@ -1,5 +1,6 @@
 // File and system helpers: drive serials, the computer's name, attributes, disk space, the pause
-// and opening documents, checked against the system's own tools where there is one.
+// and opening documents, checked against the system's own tools where there is one; and raw
+// printer output: the port-name rule, the status messages and the exact bytes written.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,10 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "AyudaPruebas.h"
 #include "CarpetaTemporal.h"
+#include "PlataformaPrueba.h"
+#include "core/ArchivosTexto.h"
 #include "core/Biblioteca.h"
 #include "core/libTESK.h"
 #include "platform/Sistema.h"
@@ -22,6 +26,9 @@
 #endif
 
 using namespace quilmaro;
+using prueba::escribeBytes;
+using prueba::leeBytes;
+using prueba::numeroDeError;
 
 namespace {
 
@@ -32,6 +39,19 @@ class Abridor : public QObject {
     QList<QUrl> abiertas;
   public slots:
     void abre(const QUrl& u) { abiertas.append(u); }
+};
+
+QString codigos(std::initializer_list<char> cs) {
+    return texto::deWindows1252(QByteArray(cs.begin(), static_cast<qsizetype>(cs.size())));
+}
+
+// A folder for the output files, the message boxes answered, and the port closed afterwards.
+class Puerto : public ::testing::Test {
+  protected:
+    void TearDown() override { t.CierraImpresora(); }
+    QTemporaryDir dir;
+    prueba::PlataformaPrueba plataforma;
+    libTESK& t = tesk();
 };
 
 }  // namespace
@@ -78,7 +98,7 @@ TEST(Sistema, VolumenNombrePausaYEspacio) {
 TEST(Sistema, Atributos) {
     QTemporaryDir dir;
     const QString archivo = dir.filePath("factura.txt"), oculto = dir.filePath(".oculto");
-    ASSERT_TRUE(prueba::escribeBytes(archivo, "x") && prueba::escribeBytes(oculto, "x"));
+    ASSERT_TRUE(escribeBytes(archivo, "x") && escribeBytes(oculto, "x"));
     // File, letters to set (none: only read), attributes afterwards. The leading dot keeps a file
     // hidden; letters that are not attributes are ignored; none of the four clears them all.
     using C = std::tuple<QString, const char*, const char*>;
@@ -123,7 +143,7 @@ TEST(Sistema, AbreConElProgramaDelEscritorio) {
     Abridor abridor;
     for (const char* esquema : {"file", "https"})
         QDesktopServices::setUrlHandler(esquema, &abridor, "abre");
-    ASSERT_TRUE(prueba::escribeBytes(dir.filePath("Reporte de ventas.pdf"), "%PDF"));
+    ASSERT_TRUE(escribeBytes(dir.filePath("Reporte de ventas.pdf"), "%PDF"));
     // A relative name is taken from the current folder; 2: no such file, 3: no such folder, 31:
     // nothing can open the address.
     using P = std::pair<QString, std::int32_t>;
@@ -142,6 +162,81 @@ TEST(Sistema, AbreConElProgramaDelEscritorio) {
     for (const char* esquema : {"file", "https"})
         QDesktopServices::unsetUrlHandler(esquema);
     QDir::setCurrent(anterior);
+}
+
+TEST(NombreDePuerto, ReglaYDispositivos) {
+    using P = std::pair<QString, QString>;
+    // The blanks stay; paths are not upper-cased: on this file system that would be another file.
+    for (auto [nombre, esperado] : {P{"   ", "LPT1"}, P{" lpt2 ", " LPT2 "}, P{"prn", "PRN"},
+                                    P{"/tmp/Salida.txt", "/tmp/Salida.txt"}, P{"lpt10", "lpt10"}}) {
+        puerto::aplicaReglaDeNombre(nombre);
+        EXPECT_EQ(nombre, esperado);
+    }
+#ifdef Q_OS_LINUX
+    for (auto [nombre, ruta] : {P{" LPT3 ", "/dev/lp2"}, P{"PRN", "/dev/lp0"}, P{"lpt0", "lpt0"}})
+        EXPECT_EQ(sistema::rutaDePuerto(nombre), ruta);
+#endif
+}
+
+TEST(EstadoDePuerto, MensajesEnSuOrden) {
+    const QStringList todos = {
+        "Error genérico en el puerto LPT1", "Tiempo de espera de impresora agotado, en LPT1",
+        "Error de entrada/salida con el puerto LPT1",
+        "Dispositivo no seleccionado, o no está listo, en LPT1", "Sin papel en la impresora LPT1"};
+    // Only the bits that are set are shown, in their order, when asked; other bits of the error
+    // word (receive overrun, framing) are not the printer's business.
+    using C = std::tuple<std::uint32_t, bool, bool, QStringList>;  // flags, show, ready, texts
+    for (const auto& [banderas, avisar, lista, textos] :
+         {C{0xFFFFFFFF, true, false, todos},
+          C{puerto::kSinPapel | puerto::kErrorES, true, false, {todos[2], todos[4]}},
+          C{puerto::kTiempoAgotado, false, false, {}}, C{0, true, true, {}},
+          C{0x0001 | 0x0008, true, true, {}}}) {
+        prueba::PlataformaPrueba plataforma;
+        EXPECT_EQ(puerto::avisaEstado(banderas, "LPT1", avisar), lista);
+        EXPECT_EQ(plataforma.textos(), textos);
+        for (const Mensaje& m : plataforma.mensajes())
+            EXPECT_TRUE(m.titulo == "ERROR" && m.icono == Icono::Critico);
+    }
+}
+
+TEST_F(Puerto, BytesDeUnaPagina) {
+    QString archivo = dir.filePath("pagina.prn");
+    ASSERT_TRUE(escribeBytes(archivo, "contenido anterior que se pierde"));
+    ASSERT_TRUE(t.IniciaImpresora(archivo));
+    EXPECT_EQ(leeBytes(archivo), "");  // emptied on opening
+
+    t.Imprime(3, 5, "Hola");             // two line ends, then four blanks
+    t.Imprime(3, 12, std::int32_t{42});  // same line: no line end
+    t.Imprime(3, 2, "X");                // a column already passed: right where it stands
+    t.Imprime(1, 1, "Segunda");          // a line above: new page
+    EXPECT_EQ(t.lineaImpresora(), 1);
+    std::int16_t columnas = 0;
+    t.Centra("Centrado", 2, columnas);  // on 80 columns: column 36
+    EXPECT_EQ(columnas, 80);
+    t.CadenaImp(t.CadConfImp("27,64"));
+    t.Imprime(2, 1, QStringLiteral("ñ€"));
+    t.Imprime(0, 1, "Tercera");  // line 0 is above any line: new page too
+    t.Eject();
+    EXPECT_FALSE(t.impresoraAbierta());
+
+    const QByteArray esperado = QByteArray("\r\n\r\n    Hola   42X") + "\f\r\nSegunda" + "\r\n" +
+                                QByteArray(35, ' ') + "Centrado" + "\x1b@" + "\xF1\x80" +
+                                "\f\r\nTercera" + "\f\r\n";
+    EXPECT_EQ(leeBytes(archivo), esperado);
+}
+
+TEST_F(Puerto, CadenasDeControl) {
+    // Halves go to even; anything that is no number is 0.
+    using P = std::pair<const char*, QString>;
+    for (auto [texto, codigo] :
+         {P{"27,64", codigos({27, 64})}, P{"27,69,", codigos({27, 69, 0})}, P{"", codigos({0})},
+          P{" 27 , 1 5 ", codigos({27, 15})}, P{"2.5,3.5,x", codigos({2, 4, 0})}})
+        EXPECT_EQ(t.CadConfImp(texto), codigo) << texto;
+    for (const QString& fuera : {QString("27,256"), QString("-1")})
+        EXPECT_EQ(numeroDeError([&] { t.CadConfImp(fuera); }), errores::ArgumentoNoValido);
+    EXPECT_EQ(t.CadConfImp(QString(254, QLatin1Char(','))).size(), 255);
+    EXPECT_EQ(numeroDeError([&] { t.CadConfImp(QString(255, QLatin1Char(','))); }),
+              errores::Desbordamiento);
 }
 
 #include "prueba_sistema.moc"
