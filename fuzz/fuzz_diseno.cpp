@@ -52,24 +52,16 @@ int clase(const QString& nombre, bool soloNumeros) {
 
 Variante valor(int clase, int fila) {
     const int k = fila % 5;
-    switch (clase) {
-        case 0:
-            return Variante(QStringLiteral("Núñez \"%1\" ñandú").arg(k));
-        case 1:
-            return Variante(1234.56 * (k - 2));
-        case 2:
-            return Variante(static_cast<std::int32_t>(1000 + k));
-        case 3:
-            return Variante(QDate(2009, 3, 5).addDays(k * 40));
-        case 4:
-            return k == 1 ? Variante::nulo() : Variante(QStringLiteral("C%1").arg(k));
-        case 5:
-            return Variante(QStringLiteral("%1,234.50").arg(k));
-        case 6:
-            return k == 3 ? Variante() : Variante(static_cast<std::int16_t>(-k));
-        default:
-            return Variante(QStringLiteral("una línea\ny otra más larga que su caja %1").arg(k));
-    }
+    const Variante valores[] = {
+        Variante(QStringLiteral("Núñez \"%1\" ñandú").arg(k)),
+        Variante(1234.56 * (k - 2)),
+        Variante(static_cast<std::int32_t>(1000 + k)),
+        Variante(QDate(2009, 3, 5).addDays(k * 40)),
+        k == 1 ? Variante::nulo() : Variante(QStringLiteral("C%1").arg(k)),
+        Variante(QStringLiteral("%1,234.50").arg(k)),
+        k == 3 ? Variante() : Variante(static_cast<std::int16_t>(-k)),
+        Variante(QStringLiteral("una línea\ny otra más larga que su caja %1").arg(k))};
+    return valores[clase];
 }
 
 // The columns of each source number: the fields named with the source's name, or with none,

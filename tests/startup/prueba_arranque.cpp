@@ -44,17 +44,12 @@ class Arranque : public ::testing::Test {
 
     QString ini() const { return QDir(carpeta).filePath("QUILMARO.INI"); }
 
+    // Runs the probe, after `antes` (a program that runs it, and its arguments) when given.
     Salida corre(const QStringList& antes = {}) {
         QProcess p;
         p.setWorkingDirectory(dir.path());  // not the program folder: start-up moves there
-        QString programa = sonda;
-        QStringList argumentos;
-        if (!antes.isEmpty()) {
-            programa = antes.first();
-            argumentos = antes.mid(1);
-            argumentos << sonda;
-        }
-        p.start(programa, argumentos);
+        const QStringList orden = antes + QStringList{sonda};
+        p.start(orden.first(), orden.mid(1));
         EXPECT_TRUE(p.waitForFinished(30000));
         Salida s;
         s.codigo = p.exitCode();
