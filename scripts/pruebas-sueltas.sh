@@ -7,15 +7,17 @@
 #   scripts/pruebas-sueltas.sh BUILD_DIR
 # Prints one line per program and the list of those that failed; exits 1 when any did.
 set -uo pipefail
-if [ $# -ne 1 ] || [ ! -d "$1/bin" ]; then
+if [ $# -ne 1 ] || [ ! -f "$1/pruebas-sueltas.txt" ]; then
   echo "usage: $0 BUILD_DIR (a configured and built tree)" >&2
   exit 2
 fi
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
-# Written by the configure step: the server's folder and port for this build tree.
+# Written by the configure step: the server's folder and port for this build tree, and the paths
+# of its test programs.
 # shellcheck source=/dev/null
 . "$build/servidor-prueba.env" || exit 2
+mapfile -t programas <"$build/pruebas-sueltas.txt" || exit 2
 
 if ! bash "$raiz/tests/servidor/prepara.sh" "$servidor_dir" "$servidor_puerto" "$raiz" >/dev/null; then
   echo "pruebas-sueltas: the test server did not start" >&2
@@ -24,8 +26,12 @@ fi
 trap 'bash "$raiz/scripts/mariadb-stop.sh" "$servidor_dir" >/dev/null' EXIT
 
 fallidos=()
-for programa in "$build"/bin/prueba_*; do
-  [ -x "$programa" ] || continue
+for programa in "${programas[@]}"; do
+  if [ ! -x "$programa" ]; then
+    echo "FALLA  $(basename "$programa") (not built)"
+    fallidos+=("$(basename "$programa")")
+    continue
+  fi
   nombre=$(basename "$programa")
   carpeta=$(mktemp -d)
   registro=$carpeta.log
