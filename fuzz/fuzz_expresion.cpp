@@ -133,13 +133,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t lar
         for (size_t k = 0; k < d->agregados.size(); ++k)
             acumulados.push_back(k % 2 ? -1234.5 : 3.0);
         for (int fila = -1; fila < cargados->filas(); ++fila) {
-            Contexto ctx;
-            ctx.datos = cargados.get();
-            ctx.fila = fila;
-            ctx.pagina = fila + 2;
-            ctx.paginas = fila < 1 ? 0 : 3;
-            ctx.acumulados = &acumulados;
-            ctx.hoy = QDate(2024, 3, 5);
+            const Contexto ctx{.datos = cargados.get(),
+                               .fila = fila,
+                               .pagina = fila + 2,
+                               .paginas = fila < 1 ? 0 : 3,
+                               .acumulados = &acumulados,
+                               .hoy = QDate(2024, 3, 5)};
             const Variante v = expr.evalua(ctx);
             muestra(v.aTexto());
             formateaValor(v, QString());

@@ -13,28 +13,26 @@ using namespace quilmaro;
 using prueba::numeroDeError;
 
 TEST(Numeros, CadaGrupoYSusLimites) {
-    struct C {
-        std::int32_t numero;
-        const char* palabras;
-    };
+    using C = std::pair<std::int32_t, const char*>;
     // Negatives by their absolute value.
     const char* minimo =
         "DOS MIL CIENTO CUARENTA Y SIETE MILLONES CUATROCIENTOS OCHENTA Y TRES MIL SEISCIENTOS "
         "CUARENTA Y OCHO ";
     // clang-format off
-    for (C c : {C{0, "CERO "}, C{1, "UN "}, C{11, "ONCE "}, C{15, "QUINCE "}, C{16, "DIECISEIS "},
-                C{20, "VEINTE "}, C{21, "VEINTIUN "}, C{22, "VEINTIDOS "}, C{29, "VEINTINUEVE "},
-                C{30, "TREINTA "}, C{31, "TREINTA Y UN "}, C{99, "NOVENTA Y NUEVE "},
-                C{100, "CIEN "}, C{101, "CIENTO UN "}, C{115, "CIENTO QUINCE "},
-                C{121, "CIENTO VEINTIUN "}, C{500, "QUINIENTOS "}, C{1000, "UN MIL "},
-                C{1015, "UN MIL QUINCE "}, C{21000, "VEINTIUN MIL "}, C{100000, "CIEN MIL "},
-                C{115016, "CIENTO QUINCE MIL DIECISEIS "}, C{1000000, "UN MILLON "},
-                C{1001000, "UN MILLON UN MIL "}, C{2000000, "DOS MILLONES "},
-                C{100000000, "CIEN MILLONES "}, C{1000000000, "UN MIL MILLONES "},
-                C{2001000000, "DOS MIL UN MILLONES "}, C{-15, "QUINCE "},
-                C{std::numeric_limits<std::int32_t>::min(), minimo}})
+    for (auto [numero, palabras] :
+         {C{0, "CERO "}, C{1, "UN "}, C{11, "ONCE "}, C{15, "QUINCE "}, C{16, "DIECISEIS "},
+          C{20, "VEINTE "}, C{21, "VEINTIUN "}, C{22, "VEINTIDOS "}, C{29, "VEINTINUEVE "},
+          C{30, "TREINTA "}, C{31, "TREINTA Y UN "}, C{99, "NOVENTA Y NUEVE "},
+          C{100, "CIEN "}, C{101, "CIENTO UN "}, C{115, "CIENTO QUINCE "},
+          C{121, "CIENTO VEINTIUN "}, C{500, "QUINIENTOS "}, C{1000, "UN MIL "},
+          C{1015, "UN MIL QUINCE "}, C{21000, "VEINTIUN MIL "}, C{100000, "CIEN MIL "},
+          C{115016, "CIENTO QUINCE MIL DIECISEIS "}, C{1000000, "UN MILLON "},
+          C{1001000, "UN MILLON UN MIL "}, C{2000000, "DOS MILLONES "},
+          C{100000000, "CIEN MILLONES "}, C{1000000000, "UN MIL MILLONES "},
+          C{2001000000, "DOS MIL UN MILLONES "}, C{-15, "QUINCE "},
+          C{std::numeric_limits<std::int32_t>::min(), minimo}})
         // clang-format on
-        EXPECT_EQ(tesk().Numeros(c.numero), QString::fromLatin1(c.palabras)) << c.numero;
+        EXPECT_EQ(tesk().Numeros(numero), QString::fromLatin1(palabras)) << numero;
 }
 
 TEST(Moneda, PesosCentavosYDivisas) {
@@ -45,21 +43,22 @@ TEST(Moneda, PesosCentavosYDivisas) {
     };
     // Sums of cents land on the cent they stand for; the amount is rounded to cents before it is
     // split; negatives by their absolute value.
-    for (C c : {C{1234.56, nullptr, "UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N."},
-                C{1, nullptr, "UN PESOS 00/100 M. N."}, C{0.05, nullptr, "CERO PESOS 05/100 M. N."},
-                C{21.1, nullptr, "VEINTIUN PESOS 10/100 M. N."},
-                C{0.1 + 0.2, nullptr, "CERO PESOS 30/100 M. N."},
-                C{4.35, nullptr, "CUATRO PESOS 35/100 M. N."},
-                C{12.999, nullptr, "TRECE PESOS 00/100 M. N."},
-                C{999999.9951, nullptr, "UN MILLON PESOS 00/100 M. N."},
-                C{-120.50, nullptr, "CIENTO VEINTE PESOS 50/100 M. N."},
-                C{-0.25, nullptr, "CERO PESOS 25/100 M. N."},
-                C{2147483647.0, nullptr,
-                  "DOS MIL CIENTO CUARENTA Y SIETE MILLONES CUATROCIENTOS OCHENTA Y TRES MIL "
-                  "SEISCIENTOS CUARENTA Y SIETE PESOS 00/100 M. N."},
-                C{150.5, "USD", "CIENTO CINCUENTA DÓLARES 50/100 USD"},
-                C{2.675, " eur ", "DOS EUROS 68/100 EUR"}, C{1, "CHF", "UN CHF 00/100 CHF"},
-                C{1, "MXN", "UN PESOS 00/100 M. N."}, C{1, "", "UN PESOS 00/100 M. N."}}) {
+    for (C c :
+         {C{1234.56, nullptr, "UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N."},
+          C{1, nullptr, "UN PESOS 00/100 M. N."}, C{0.05, nullptr, "CERO PESOS 05/100 M. N."},
+          C{21.1, nullptr, "VEINTIUN PESOS 10/100 M. N."},
+          C{0.1 + 0.2, nullptr, "CERO PESOS 30/100 M. N."},
+          C{4.35, nullptr, "CUATRO PESOS 35/100 M. N."},
+          C{12.999, nullptr, "TRECE PESOS 00/100 M. N."},
+          C{999999.9951, nullptr, "UN MILLON PESOS 00/100 M. N."},
+          C{-120.50, nullptr, "CIENTO VEINTE PESOS 50/100 M. N."},
+          C{-0.25, nullptr, "CERO PESOS 25/100 M. N."},
+          C{2147483647.0, nullptr,
+            "DOS MIL CIENTO CUARENTA Y SIETE MILLONES CUATROCIENTOS OCHENTA Y TRES MIL "
+            "SEISCIENTOS CUARENTA Y SIETE PESOS 00/100 M. N."},
+          C{150.5, "USD", "CIENTO CINCUENTA DÓLARES 50/100 USD"},
+          C{2.675, " eur ", "DOS EUROS 68/100 EUR"}, C{1, "CHF", "UN CHF 00/100 CHF"},
+          C{1, "MXN", "UN PESOS 00/100 M. N."}, C{1, "", "UN PESOS 00/100 M. N."}}) {
         const QString palabras = c.divisa ? tesk().Moneda(c.importe, QString::fromUtf8(c.divisa))
                                           : tesk().Moneda(c.importe);
         EXPECT_EQ(palabras, QString::fromUtf8(c.palabras)) << c.importe;
