@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "PlataformaPrueba.h"
 #include "core/Globales.h"
 #include "core/libTESK.h"
 #include "db/Conexion.h"
@@ -41,31 +42,6 @@ namespace {
 
 // Must match carga.sh.
 constexpr long long kPrimeraFactura = 500000;
-
-// Message boxes go to the error stream and are counted: a correct run shows none.
-// Yes/No questions (retry the connection?) are answered No.
-class PlataformaCarga final : public quilmaro::Plataforma {
-  public:
-    quilmaro::Respuesta mensaje(const quilmaro::Mensaje& m) override {
-        ++mensajes;
-        std::fprintf(stderr, "[%d] message \"%s\": %s\n", trabajador, qUtf8Printable(m.titulo),
-                     qUtf8Printable(m.texto));
-        return m.botones == quilmaro::Botones::SiNo ? quilmaro::Respuesta::No
-                                                    : quilmaro::Respuesta::Aceptar;
-    }
-    void beep() override {}
-    void cursorOcupado(bool) override {}
-    void procesaEventos() override { QCoreApplication::processEvents(); }
-    [[noreturn]] void terminaProceso(int codigo) override {
-        std::fprintf(stderr, "[%d] the program ended the process (code %d)\n", trabajador, codigo);
-        std::fflush(stderr);
-        std::_Exit(3);
-    }
-    void enviaTab(bool) override {}
-
-    int mensajes = 0;
-    int trabajador = 0;
-};
 
 // What a run's document shows: the invoice numbers of its detail rows in the order shown (the
 // guide prints the number alone, the collection format "Serie-Factura"), every text of its pages
@@ -96,9 +72,7 @@ Contenido contenido(const quilmaro::reporte::Documento& doc) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+int carga(int argc, char* argv[]) {
     if (argc < 5) {
         std::fprintf(stderr,
                      "uso: carga_reportes <carpeta-programa> <base> <reportes> <trabajador> "
@@ -113,9 +87,16 @@ int main(int argc, char* argv[]) {
     if (reportes < 1 || trabajador < 0 || facturas < 1)
         return 2;
 
-    PlataformaCarga plataforma;
-    plataforma.trabajador = trabajador;
-    quilmaro::instalaPlataforma(&plataforma);
+    // Message boxes go to the error stream and are counted: a correct run shows none. Yes/No
+    // questions (retry the connection?) are answered No.
+    quilmaro::prueba::PlataformaPrueba plataforma;
+    plataforma.alMostrarMensaje = [&](const quilmaro::Mensaje& m) {
+        std::fprintf(stderr, "[%d] message \"%s\": %s\n", trabajador, qUtf8Printable(m.titulo),
+                     qUtf8Printable(m.texto));
+        if (m.botones == quilmaro::Botones::SiNo)
+            plataforma.responde(quilmaro::Respuesta::No);
+    };
+    plataforma.alProcesarEventos = [] { QCoreApplication::processEvents(); };
     quilmaro::stRutaPrograma = carpeta + QLatin1Char('/');
     quilmaro::stBaseDeDatos = QString::fromLocal8Bit(argv[2]);
     quilmaro::stServidor.clear();
@@ -155,7 +136,7 @@ int main(int argc, char* argv[]) {
         pedido.referencia = QStringLiteral("CARGA %1-%2").arg(trabajador).arg(r);
         quilmaro::reporte::ControlReporte& crp = cobranza ? crpCobranza : crpGuia;
 
-        const int mensajesAntes = plataforma.mensajes;
+        const auto mensajesAntes = plataforma.mensajes().size();
         quilmaro::stTablaTemporal.clear();
         const bool corrio = quilmaro::EjecutaReporte(pedido, cnn, rstFactura, crp);
         const QString tabla = quilmaro::stTablaTemporal;
@@ -164,9 +145,9 @@ int main(int argc, char* argv[]) {
         QStringList fallas;
         if (!corrio)
             fallas << QStringLiteral("the run failed: ") + crp.ultimoError();
-        if (plataforma.mensajes != mensajesAntes)
-            fallas
-                << QStringLiteral("%1 message(s) shown").arg(plataforma.mensajes - mensajesAntes);
+        if (plataforma.mensajes().size() != mensajesAntes)
+            fallas << QStringLiteral("%1 message(s) shown")
+                          .arg(plataforma.mensajes().size() - mensajesAntes);
         if (tabla.isEmpty())
             fallas << QStringLiteral("no working table recorded");
         const auto doc = crp.ultimoDocumento();
@@ -217,4 +198,15 @@ int main(int argc, char* argv[]) {
     } catch (const quilmaro::ErrorTESK&) {
     }
     return fallidos == 0 ? 0 : 1;
+}
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        return carga(argc, argv);
+    } catch (const quilmaro::ProcesoTerminado& t) {
+        std::fprintf(stderr, "the program ended the process (code %d)\n", t.codigo);
+        return 3;
+    }
 }
