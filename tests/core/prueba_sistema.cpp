@@ -45,15 +45,6 @@ QString codigos(std::initializer_list<char> cs) {
     return texto::deWindows1252(QByteArray(cs.begin(), static_cast<qsizetype>(cs.size())));
 }
 
-// A folder for the output files, the message boxes answered, and the port closed afterwards.
-class Puerto : public ::testing::Test {
-  protected:
-    void TearDown() override { t.CierraImpresora(); }
-    QTemporaryDir dir;
-    prueba::PlataformaPrueba plataforma;
-    libTESK& t = tesk();
-};
-
 }  // namespace
 
 TEST(Sistema, VolumenNombrePausaYEspacio) {
@@ -164,7 +155,7 @@ TEST(Sistema, AbreConElProgramaDelEscritorio) {
     QDir::setCurrent(anterior);
 }
 
-TEST(NombreDePuerto, ReglaYDispositivos) {
+TEST(Puerto, NombresYEstados) {
     using P = std::pair<QString, QString>;
     // The blanks stay; paths are not upper-cased: on this file system that would be another file.
     for (auto [nombre, esperado] : {P{"   ", "LPT1"}, P{" lpt2 ", " LPT2 "}, P{"prn", "PRN"},
@@ -176,9 +167,6 @@ TEST(NombreDePuerto, ReglaYDispositivos) {
     for (auto [nombre, ruta] : {P{" LPT3 ", "/dev/lp2"}, P{"PRN", "/dev/lp0"}, P{"lpt0", "lpt0"}})
         EXPECT_EQ(sistema::rutaDePuerto(nombre), ruta);
 #endif
-}
-
-TEST(EstadoDePuerto, MensajesEnSuOrden) {
     const QStringList todos = {
         "Error genérico en el puerto LPT1", "Tiempo de espera de impresora agotado, en LPT1",
         "Error de entrada/salida con el puerto LPT1",
@@ -199,7 +187,10 @@ TEST(EstadoDePuerto, MensajesEnSuOrden) {
     }
 }
 
-TEST_F(Puerto, BytesDeUnaPagina) {
+TEST(Puerto, BytesDeUnaPagina) {
+    QTemporaryDir dir;
+    prueba::PlataformaPrueba plataforma;
+    libTESK& t = tesk();
     QString archivo = dir.filePath("pagina.prn");
     ASSERT_TRUE(escribeBytes(archivo, "contenido anterior que se pierde"));
     ASSERT_TRUE(t.IniciaImpresora(archivo));
@@ -225,7 +216,8 @@ TEST_F(Puerto, BytesDeUnaPagina) {
     EXPECT_EQ(leeBytes(archivo), esperado);
 }
 
-TEST_F(Puerto, CadenasDeControl) {
+TEST(Puerto, CadenasDeControl) {
+    libTESK& t = tesk();
     // Halves go to even; anything that is no number is 0.
     using P = std::pair<const char*, QString>;
     for (auto [texto, codigo] :
