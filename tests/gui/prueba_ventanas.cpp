@@ -48,14 +48,12 @@ void alAbrirDialogo(std::function<void(QFileDialog*)> accion) {
 
 TEST(Degradado, BandasYEstilos) {
     // Depth of the display, bands, and the depth taken (an unknown depth counts as 4 bits).
-    struct P {
-        int profundidad, bandas, tomada;
-    };
-    for (P p :
+    using P = std::tuple<int, int, int>;
+    for (auto [profundidad, bandas, tomada] :
          {P{4, 64, 4}, P{8, 64, 8}, P{15, 32, 15}, P{16, 256, 16}, P{24, 256, 24}, P{32, 256, 32},
           P{0, 64, 4}, P{1, 64, 4}, P{2, 64, 4}, P{30, 64, 4}, P{48, 64, 4}}) {
-        EXPECT_EQ(degradado::paraProfundidad(p.profundidad).bandas, p.bandas) << p.profundidad;
-        EXPECT_EQ(degradado::paraProfundidad(p.profundidad).profundidad, p.tomada) << p.profundidad;
+        EXPECT_EQ(degradado::paraProfundidad(profundidad).bandas, bandas) << profundidad;
+        EXPECT_EQ(degradado::paraProfundidad(profundidad).profundidad, tomada) << profundidad;
     }
 
     // Style 1 darkens toward the bottom, 2 (and any unknown style) toward the right, 0 toward
@@ -114,8 +112,6 @@ TEST(Ventanas, DegradadoYCentrado) {
 TEST(Ventanas, DialogoDeCarpeta) {
     QWidget duenia;
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-
     QString titulo;
     QWidget* padre = nullptr;
     alAbrirDialogo([&](QFileDialog* d) {
