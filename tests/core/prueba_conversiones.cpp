@@ -1,10 +1,12 @@
-// Conversions of libTESK, the cipher, the regional date reader and the variant value: its
-// addition, its text and the kinds server columns need.
+// Conversions of libTESK, the cipher, the regional date reader and the variant value (its
+// addition, its text and the kinds server columns need); month lengths, typed dates and the entry
+// texts of the regional short date; amounts in words and in figures.
 
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
 #include <QTimeZone>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -242,4 +244,150 @@ TEST(Variante, TiposDelServidor) {
         EXPECT_EQ(numeroDeError([&] { Variante::decimal(QString::fromLatin1(malo)); }),
                   errores::TiposNoCoinciden)
             << malo;
+}
+
+TEST(Fechas, MesesYBisiestos) {
+    // A month out of 1..12 counts as one of 31 days; 0/0 is this month, also for the caller.
+    const QDate hoy = QDate::currentDate();
+    using C = std::tuple<std::int16_t, std::int16_t, int>;
+    for (auto [m, a, dias] :
+         {C{2, 2000, 29}, C{2, 1900, 28}, C{2, 2004, 29}, C{4, 2001, 30}, C{12, 2001, 31},
+          C{13, 2001, 31}, C{-1, 2001, 31}, C{0, 0, hoy.daysInMonth()}}) {
+        std::int16_t mes = m, anio = a;
+        EXPECT_EQ(tesk().UltimoDia(mes, anio), dias) << m << '/' << a;
+        EXPECT_EQ(tesk().EsBisiesto(anio), QDate::isLeapYear(anio)) << anio;
+    }
+}
+
+TEST(Fechas, PatronesDelSistema) {
+    RegionalFijo mx(QLocale::Spanish, QLocale::Mexico);
+    EXPECT_TRUE(PatronFecha().startsWith("dd/mm/")) << qPrintable(PatronFecha());
+    EXPECT_TRUE(tesk().FormatoFecha().startsWith("dd/mmm/"));
+    // pattern, empty entry text, entry mask, display format
+    using C = std::tuple<QLocale::Language, QLocale::Country, const char*, const char*, const char*,
+                         const char*>;
+    for (auto [idioma, pais, patron, vacia, mascara, formato] :
+         {C{QLocale::English, QLocale::UnitedStates, "m/d/yy", " / /  ", "#/#/##", "mmm/d/yy"},
+          C{QLocale::German, QLocale::Germany, "dd.mm.yy", "  .  .  ", "##.##.##", "dd.mmm.yy"},
+          C{QLocale::Chinese, QLocale::China, "yyyy/m/d", "    / / ", "####/#/#", "yyyy/mmm/d"}}) {
+        RegionalFijo r(idioma, pais);
+        EXPECT_EQ(PatronFecha(), patron);
+        EXPECT_EQ(tesk().FechaVacia(), vacia) << patron;
+        EXPECT_EQ(tesk().MascaraFecha(), mascara) << patron;
+        EXPECT_EQ(tesk().FormatoFecha(), formato) << patron;
+    }
+}
+
+TEST(Fechas, FechasEscritasPorElUsuario) {
+    // Region, text typed, the text the field shows afterwards (nullptr: not a date).
+    using C = std::tuple<const char*, const char*, const char*>;
+    for (auto [region, escrita, mostrada] :
+         {C{"es_MX", "3/2/2001", "03/feb/2001"}, C{"es_MX", "25-dic-04", "25/dic/2004"},
+          C{"es_MX", "29/02/2004", "29/feb/2004"}, C{"es_MX", "31/02/2001", nullptr},
+          C{"es_MX", "29/02/2001", nullptr}, C{"es_MX", "   ", nullptr}, C{"es_MX", "abc", nullptr},
+          C{"es_MX", "01/01/0099", nullptr}, C{"es_MX", "31/12/9999", "31/dic/9999"},
+          C{"en_US", "12/25/2004", "25/dec/2004"}, C{"en_US", "29/02/2004", nullptr}}) {
+        RegionalFijo r{QLocale(QString::fromLatin1(region))};
+        QString campo = escrita;
+        EXPECT_EQ(tesk().FechaValida(escrita), mostrada != nullptr) << escrita;
+        EXPECT_EQ(tesk().ValidaFecha(campo), mostrada != nullptr) << escrita;
+        EXPECT_EQ(campo, mostrada ? QString::fromUtf8(mostrada) : tesk().FechaVacia()) << escrita;
+    }
+}
+
+TEST(Fechas, FormatosDeLaPantalla) {
+    RegionalFijo r(QLocale::Spanish, QLocale::Mexico);
+    EXPECT_EQ(formateaFecha(QDate(2001, 2, 3), "dd/mmm/yy"), "03/feb/01");
+    EXPECT_EQ(formateaFecha(QDate(2001, 2, 3), "d/m/yyyy"), "3/2/2001");
+    EXPECT_EQ(formateaImporte(1234567.891), "1,234,567.89");
+    EXPECT_EQ(formateaImporte(-0.001), "0.00");
+    RegionalFijo de(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(formateaImporte(1234567.891), "1.234.567,89");
+    EXPECT_EQ(formateaFecha(QDate(2001, 1, 3), "dd/mmmm/yyyy"), "03/januar/2001");
+}
+
+TEST(Numeros, CadaGrupoYSusLimites) {
+    using C = std::pair<std::int32_t, const char*>;
+    // Negatives by their absolute value.
+    const char* minimo =
+        "DOS MIL CIENTO CUARENTA Y SIETE MILLONES CUATROCIENTOS OCHENTA Y TRES MIL SEISCIENTOS "
+        "CUARENTA Y OCHO ";
+    // clang-format off
+    for (auto [numero, palabras] :
+         {C{0, "CERO "}, C{1, "UN "}, C{11, "ONCE "}, C{15, "QUINCE "}, C{16, "DIECISEIS "},
+          C{20, "VEINTE "}, C{21, "VEINTIUN "}, C{22, "VEINTIDOS "}, C{29, "VEINTINUEVE "},
+          C{30, "TREINTA "}, C{31, "TREINTA Y UN "}, C{99, "NOVENTA Y NUEVE "},
+          C{100, "CIEN "}, C{101, "CIENTO UN "}, C{115, "CIENTO QUINCE "},
+          C{121, "CIENTO VEINTIUN "}, C{500, "QUINIENTOS "}, C{1000, "UN MIL "},
+          C{1015, "UN MIL QUINCE "}, C{21000, "VEINTIUN MIL "}, C{100000, "CIEN MIL "},
+          C{115016, "CIENTO QUINCE MIL DIECISEIS "}, C{1000000, "UN MILLON "},
+          C{1001000, "UN MILLON UN MIL "}, C{2000000, "DOS MILLONES "},
+          C{100000000, "CIEN MILLONES "}, C{1000000000, "UN MIL MILLONES "},
+          C{2001000000, "DOS MIL UN MILLONES "}, C{-15, "QUINCE "},
+          C{std::numeric_limits<std::int32_t>::min(), minimo}})
+        // clang-format on
+        EXPECT_EQ(tesk().Numeros(numero), QString::fromLatin1(palabras)) << numero;
+}
+
+TEST(Moneda, PesosCentavosYDivisas) {
+    struct C {
+        double importe;
+        const char* divisa;  // nullptr: the one-argument form
+        const char* palabras;
+    };
+    // Sums of cents land on the cent they stand for; the amount is rounded to cents before it is
+    // split; negatives by their absolute value.
+    for (C c : {C{1234.56, nullptr, "UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 56/100 M. N."},
+                C{1, nullptr, "UN PESOS 00/100 M. N."}, C{0.05, nullptr, "CERO PESOS 05/100 M. N."},
+                C{21.1, nullptr, "VEINTIUN PESOS 10/100 M. N."},
+                C{0.1 + 0.2, nullptr, "CERO PESOS 30/100 M. N."},
+                C{4.35, nullptr, "CUATRO PESOS 35/100 M. N."},
+                C{12.999, nullptr, "TRECE PESOS 00/100 M. N."},
+                C{999999.9951, nullptr, "UN MILLON PESOS 00/100 M. N."},
+                C{-120.50, nullptr, "CIENTO VEINTE PESOS 50/100 M. N."},
+                C{-0.25, nullptr, "CERO PESOS 25/100 M. N."},
+                C{2147483647.0, nullptr,
+                  "DOS MIL CIENTO CUARENTA Y SIETE MILLONES CUATROCIENTOS OCHENTA Y TRES MIL "
+                  "SEISCIENTOS CUARENTA Y SIETE PESOS 00/100 M. N."},
+                C{150.5, "USD", "CIENTO CINCUENTA DÓLARES 50/100 USD"},
+                C{2.675, " eur ", "DOS EUROS 68/100 EUR"}, C{1, "CHF", "UN CHF 00/100 CHF"},
+                C{1, "MXN", "UN PESOS 00/100 M. N."}, C{1, "", "UN PESOS 00/100 M. N."}}) {
+        const QString palabras = c.divisa ? tesk().Moneda(c.importe, QString::fromUtf8(c.divisa))
+                                          : tesk().Moneda(c.importe);
+        EXPECT_EQ(palabras, QString::fromUtf8(c.palabras)) << c.importe;
+    }
+    // Past the 32-bit whole part (also by rounding up), or no number at all.
+    for (double fuera :
+         {2147483648.0, 2147483647.999, -2147483649.0, 1e300, std::nan(""), -HUGE_VAL})
+        EXPECT_EQ(numeroDeError([&] { tesk().Moneda(fuera); }), errores::Desbordamiento) << fuera;
+}
+
+// Halves of a cent go away from zero on the decimal value the amount stands for (2.675 is kept as
+// 2.67499...), negatives included.
+TEST(Moneda, CentavosComoLaCifra) {
+    const struct {
+        double importe;
+        const char* cifra;
+        const char* palabras;
+    } casos[] = {
+        {17.255, "17.26", "DIECISIETE PESOS 26/100 M. N."},
+        {21.005, "21.01", "VEINTIUN PESOS 01/100 M. N."},
+        {2.675, "2.68", "DOS PESOS 68/100 M. N."},
+        {1.005, "1.01", "UN PESOS 01/100 M. N."},
+        {0.125, "0.13", "CERO PESOS 13/100 M. N."},
+        {1234.565, "1,234.57", "UN MIL DOSCIENTOS TREINTA Y CUATRO PESOS 57/100 M. N."},
+        {2449.055, "2,449.06", "DOS MIL CUATROCIENTOS CUARENTA Y NUEVE PESOS 06/100 M. N."},
+        {0.015625, "0.02", "CERO PESOS 02/100 M. N."},
+        {999.995, "1,000.00", "UN MIL PESOS 00/100 M. N."},
+        {2.674999, "2.67", "DOS PESOS 67/100 M. N."},
+    };
+    for (const auto& c : casos) {
+        for (const double signo : {1.0, -1.0}) {
+            const double x = signo * c.importe;
+            EXPECT_EQ(formateaImporte(x),
+                      (signo < 0 ? QStringLiteral("-") : QString()) + QLatin1String(c.cifra))
+                << x;
+            EXPECT_EQ(tesk().Moneda(x), QString::fromUtf8(c.palabras)) << x;
+        }
+    }
 }
