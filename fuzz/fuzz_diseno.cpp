@@ -4,14 +4,12 @@
 // once, in order, and only what the layout can show (see comprueba).
 
 #include <QGuiApplication>
-#include <QHashFunctions>
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
-#include "core/Regional.h"
+#include "Entrada.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/Paginador.h"
@@ -21,6 +19,7 @@ namespace {
 
 using namespace quilmaro;
 using namespace quilmaro::reporte;
+using fuzz::muestra;
 
 const QString kRuta = QStringLiteral("/fuzz-sin-carpeta/diseno.rpt");
 constexpr int kFilasDetalle = 12;
@@ -53,24 +52,16 @@ int clase(const QString& nombre, bool soloNumeros) {
 
 Variante valor(int clase, int fila) {
     const int k = fila % 5;
-    switch (clase) {
-        case 0:
-            return Variante(QStringLiteral("Núñez \"%1\" ñandú").arg(k));
-        case 1:
-            return Variante(1234.56 * (k - 2));
-        case 2:
-            return Variante(static_cast<std::int32_t>(1000 + k));
-        case 3:
-            return Variante(QDate(2009, 3, 5).addDays(k * 40));
-        case 4:
-            return k == 1 ? Variante::nulo() : Variante(QStringLiteral("C%1").arg(k));
-        case 5:
-            return Variante(QStringLiteral("%1,234.50").arg(k));
-        case 6:
-            return k == 3 ? Variante() : Variante(static_cast<std::int16_t>(-k));
-        default:
-            return Variante(QStringLiteral("una línea\ny otra más larga que su caja %1").arg(k));
-    }
+    const Variante valores[] = {
+        Variante(QStringLiteral("Núñez \"%1\" ñandú").arg(k)),
+        Variante(1234.56 * (k - 2)),
+        Variante(static_cast<std::int32_t>(1000 + k)),
+        Variante(QDate(2009, 3, 5).addDays(k * 40)),
+        k == 1 ? Variante::nulo() : Variante(QStringLiteral("C%1").arg(k)),
+        Variante(QStringLiteral("%1,234.50").arg(k)),
+        k == 3 ? Variante() : Variante(static_cast<std::int16_t>(-k)),
+        Variante(QStringLiteral("una línea\ny otra más larga que su caja %1").arg(k))};
+    return valores[clase];
 }
 
 // The columns of each source number: the fields named with the source's name, or with none,
@@ -148,14 +139,6 @@ void comprueba(const Documento& doc, const Diseno& d, int filas) {
     }
 }
 
-// With QUILMARO_FUZZ_MENSAJES set, the engine's messages go to the standard error: to see how far
-// an input gets when it is run by hand.
-void muestra(const QString& mensaje) {
-    static const bool mostrar = qEnvironmentVariableIsSet("QUILMARO_FUZZ_MENSAJES");
-    if (mostrar)
-        std::fprintf(stderr, "%s\n", qPrintable(mensaje));
-}
-
 // Loads rows for every field the layout names, lays the pages out, checks them and paints the
 // first one.
 void corre(Diseno& d, bool soloNumeros) {
@@ -198,11 +181,9 @@ extern "C" const char* __lsan_default_suppressions() {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Hashes (and with them the order of hashed containers) the same on every run.
-    QHashSeed::setDeterministicGlobalSeed();
     // Fonts, their metrics and painting need the application object; it lives to the end.
     static QGuiApplication app(*argc, *argv);
-    fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
+    fuzz::prepara();
     return 0;
 }
 

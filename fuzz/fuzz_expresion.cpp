@@ -5,16 +5,13 @@
 // names the layout it is about. The text also serves as a number pattern.
 
 #include <QDate>
-#include <QHashFunctions>
 #include <QRegularExpression>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 
 #include "Entrada.h"
-#include "core/Regional.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/Expresion.h"
@@ -24,6 +21,7 @@ namespace {
 
 using namespace quilmaro;
 using namespace quilmaro::reporte;
+using fuzz::muestra;
 
 const QString kRuta = QStringLiteral("/fuzz/expresion.rpt");
 
@@ -45,70 +43,25 @@ Tabla facturas() {
         "RenglonLista", "Serie",  "Factura", "Fecha", "Cliente", "Nombre", "Subtotal", "IVA",
         "ImpuestoAd",   "A",      "B",       "T",     "N",       "F",      "D",        "Total",
         "Grande",       "Exacto", "Activo",  "Vacio"};
-    QVector<QVector<Variante>> f;
-    f.append({Variante(std::int32_t{2}),
-              "A",
-              Variante(std::int32_t{1001}),
-              Variante(QDate(2009, 3, 5)),
-              "C01",
-              "José \"Pepe\" Núñez",
-              Variante(1234.56),
-              Variante(197.53),
-              Variante::nulo(),
-              Variante(std::int32_t{10}),
-              Variante(4.0),
-              "texto",
-              Variante::nulo(),
-              Variante(QDate(2009, 3, 5)),
-              "12.5",
-              Variante(99.5),
-              Variante::largo64(std::numeric_limits<std::int64_t>::max()),
-              Variante::decimal("-1234.50"),
-              Variante(true),
-              Variante()});
-    f.append({Variante(std::int32_t{1}),
-              "B",
-              Variante(std::int16_t{-7}),
-              Variante(QDateTime(QDate(1899, 12, 30), QTime(13, 5))),
-              Variante(std::int32_t{7}),
-              "",
-              Variante(-0.005),
-              Variante::nulo(),
-              "1,234.50",
-              Variante(0.0),
-              Variante(-1e300),
-              "2009-12-25",
-              "",
-              "31/02/2001",
-              "1e308",
-              Variante(std::nan("")),
-              Variante::largo64(std::numeric_limits<std::int64_t>::min()),
-              Variante::decimal("0.0001"),
-              Variante(false),
-              Variante::nulo()});
-    f.append({Variante::nulo(),
-              Variante::nulo(),
-              "12A",
-              "no es fecha",
-              "c01 ",
-              "ÑANDÚ ñandú ẞ 𝄞",
-              Variante(1e15),
-              Variante(0.16),
-              Variante(2.675),
-              Variante(std::int32_t{std::numeric_limits<std::int32_t>::min()}),
-              Variante(std::numeric_limits<double>::infinity()),
-              Variante::binario(QByteArray("\xff\x00"
-                                           "ab",
-                                           4)),
-              Variante(QDate(9999, 12, 31)),
-              Variante(QDate(100, 1, 1)),
-              "-",
-              Variante(1e-300),
-              Variante::largo64(0),
-              Variante::decimal("99999999999999999999.99"),
-              Variante(std::int16_t{0}),
-              "  "});
-    return {c, f};
+    using V = Variante;
+    constexpr auto k64 = std::numeric_limits<std::int64_t>::max();
+    // clang-format off
+    return {c,
+            {{V(std::int32_t{2}), "A", V(std::int32_t{1001}), V(QDate(2009, 3, 5)), "C01",
+              "José \"Pepe\" Núñez", V(1234.56), V(197.53), V::nulo(), V(std::int32_t{10}),
+              V(4.0), "texto", V::nulo(), V(QDate(2009, 3, 5)), "12.5", V(99.5), V::largo64(k64),
+              V::decimal("-1234.50"), V(true), V()},
+             {V(std::int32_t{1}), "B", V(std::int16_t{-7}),
+              V(QDateTime(QDate(1899, 12, 30), QTime(13, 5))), V(std::int32_t{7}), "", V(-0.005),
+              V::nulo(), "1,234.50", V(0.0), V(-1e300), "2009-12-25", "", "31/02/2001", "1e308",
+              V(std::nan("")), V::largo64(-k64 - 1), V::decimal("0.0001"), V(false), V::nulo()},
+             {V::nulo(), V::nulo(), "12A", "no es fecha", "c01 ", "ÑANDÚ ñandú ẞ 𝄞", V(1e15),
+              V(0.16), V(2.675), V(std::numeric_limits<std::int32_t>::min()),
+              V(std::numeric_limits<double>::infinity()),
+              V::binario(QByteArray("\xff\x00\x61\x62", 4)), V(QDate(9999, 12, 31)),
+              V(QDate(100, 1, 1)), "-", V(1e-300), V::largo64(0),
+              V::decimal("99999999999999999999.99"), V(std::int16_t{0}), "  "}}};
+    // clang-format on
 }
 
 Tabla clientes() {
@@ -127,23 +80,14 @@ std::unique_ptr<FuenteDatos> abre(const PeticionFuente& p) {
 std::unique_ptr<Diseno> diseno(std::unique_ptr<Expresion> expresion) {
     auto d = std::make_unique<Diseno>();
     d->ruta = kRuta;
-    DefFuente e;
-    e.numero = 0;
-    e.nombre = QStringLiteral("empresa");
-    e.local = true;
-    e.tabla = QStringLiteral("Generales");
-    DefFuente f;
-    f.numero = 1;
-    f.nombre = QStringLiteral("facturas");
-    f.detalle = true;
-    f.orden = QStringList{QStringLiteral("RenglonLista")};
-    DefFuente c;
-    c.numero = 2;
-    c.nombre = QStringLiteral("clientes");
-    c.campoEnlace = QStringLiteral("Cliente");
-    c.fuentePadre = QStringLiteral("facturas");
-    c.campoPadre = QStringLiteral("Cliente");
-    d->fuentes = {e, f, c};
+    d->fuentes = {
+        DefFuente{.numero = 0, .nombre = "empresa", .local = true, .tabla = "Generales"},
+        DefFuente{.numero = 1, .nombre = "facturas", .detalle = true, .orden = {"RenglonLista"}},
+        DefFuente{.numero = 2,
+                  .nombre = "clientes",
+                  .campoEnlace = "Cliente",
+                  .fuentePadre = "facturas",
+                  .campoPadre = "Cliente"}};
     Grupo g;
     g.expresion = Expresion::analiza(QStringLiteral("Serie"), Ubicacion{kRuta, 1, 1});
     d->grupos.push_back(std::move(g));
@@ -161,23 +105,9 @@ void comprueba(const ErrorReporte& e) {
         __builtin_trap();
 }
 
-// With QUILMARO_FUZZ_MENSAJES set, the engine's messages go to the standard error: to see how far
-// an input gets when it is run by hand.
-void muestra(const QString& mensaje) {
-    static const bool mostrar = qEnvironmentVariableIsSet("QUILMARO_FUZZ_MENSAJES");
-    if (mostrar)
-        std::fprintf(stderr, "%s\n", qPrintable(mensaje));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
-    static const bool listo = [] {
-        // Hashes (and with them the order of hashed containers) the same on every run.
-        QHashSeed::setDeterministicGlobalSeed();
-        return true;
-    }();
-    (void)listo;
     const QString texto = quilmaro::fuzz::textoDe(datos, largo);
     // The text as a number pattern too: a finite number is written with digits, whatever the
     // pattern. "nan" or "inf" may only come from the text copied around the placeholders (from
@@ -203,13 +133,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t lar
         for (size_t k = 0; k < d->agregados.size(); ++k)
             acumulados.push_back(k % 2 ? -1234.5 : 3.0);
         for (int fila = -1; fila < cargados->filas(); ++fila) {
-            Contexto ctx;
-            ctx.datos = cargados.get();
-            ctx.fila = fila;
-            ctx.pagina = fila + 2;
-            ctx.paginas = fila < 1 ? 0 : 3;
-            ctx.acumulados = &acumulados;
-            ctx.hoy = QDate(2024, 3, 5);
+            const Contexto ctx{.datos = cargados.get(),
+                               .fila = fila,
+                               .pagina = fila + 2,
+                               .paginas = fila < 1 ? 0 : 3,
+                               .acumulados = &acumulados,
+                               .hoy = QDate(2024, 3, 5)};
             const Variante v = expr.evalua(ctx);
             muestra(v.aTexto());
             formateaValor(v, QString());

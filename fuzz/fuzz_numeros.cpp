@@ -9,24 +9,30 @@
 #include "Entrada.h"
 #include "core/libTESK.h"
 
+namespace {
+
+// Runs f: the only failure it may have is an overflow.
+template <class F>
+void soloDesbordamiento(F f) {
+    try {
+        f();
+    } catch (const quilmaro::ErrorTESK& e) {
+        if (e.numero() != quilmaro::errores::Desbordamiento)
+            __builtin_trap();
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t largo) {
     using namespace quilmaro;
     libTESK& t = tesk();
     const QString texto = fuzz::textoDe(datos, largo);
-    try {
-        const double v = t.tkVal(texto);
-        if (std::isnan(v))
+    soloDesbordamiento([&] {
+        if (std::isnan(t.tkVal(texto)))
             __builtin_trap();
-    } catch (const ErrorTESK& e) {
-        if (e.numero() != errores::Desbordamiento)
-            __builtin_trap();
-    }
-    try {
-        t.HtoD(texto);
-    } catch (const ErrorTESK& e) {
-        if (e.numero() != errores::Desbordamiento)
-            __builtin_trap();
-    }
+    });
+    soloDesbordamiento([&] { t.HtoD(texto); });
     const QString sql = t.FechaSQL(texto);
     if (sql != QLatin1String("0000-00-00") && sql.count(QLatin1Char('-')) != 2)
         __builtin_trap();
@@ -40,14 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t lar
     if (largo >= 8) {
         double d;
         std::memcpy(&d, datos, 8);
-        try {
-            const QString m = t.Moneda(d);
-            if (!m.endsWith(QLatin1String("/100 M. N.")))
+        soloDesbordamiento([&] {
+            if (!t.Moneda(d).endsWith(QLatin1String("/100 M. N.")))
                 __builtin_trap();
-        } catch (const ErrorTESK& e) {
-            if (e.numero() != errores::Desbordamiento)
-                __builtin_trap();
-        }
+        });
     }
     return 0;
 }

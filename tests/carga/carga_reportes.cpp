@@ -22,12 +22,12 @@
 #include <QDir>
 #include <QMap>
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "PlataformaPrueba.h"
 #include "core/Globales.h"
 #include "core/libTESK.h"
 #include "db/Conexion.h"
@@ -43,82 +43,36 @@ namespace {
 // Must match carga.sh.
 constexpr long long kPrimeraFactura = 500000;
 
-// Message boxes go to the error stream and are counted: a correct run shows none.
-// Yes/No questions (retry the connection?) are answered No.
-class PlataformaCarga final : public quilmaro::Plataforma {
-  public:
-    quilmaro::Respuesta mensaje(const quilmaro::Mensaje& m) override {
-        ++mensajes;
-        std::fprintf(stderr, "[%d] message \"%s\": %s\n", trabajador, qUtf8Printable(m.titulo),
-                     qUtf8Printable(m.texto));
-        return m.botones == quilmaro::Botones::SiNo ? quilmaro::Respuesta::No
-                                                    : quilmaro::Respuesta::Aceptar;
-    }
-    void beep() override {}
-    void cursorOcupado(bool) override {}
-    void procesaEventos() override { QCoreApplication::processEvents(); }
-    [[noreturn]] void terminaProceso(int codigo) override {
-        std::fprintf(stderr, "[%d] the program ended the process (code %d)\n", trabajador, codigo);
-        std::fflush(stderr);
-        std::_Exit(3);
-    }
-    void enviaTab(bool) override {}
-
-    int mensajes = 0;
-    int trabajador = 0;
+// What a run's document shows: the invoice numbers of its detail rows in the order shown (the
+// guide prints the number alone, the collection format "Serie-Factura"), every text of its pages
+// one a line between line ends, and how many detail bands it placed.
+struct Contenido {
+    QStringList numeros;
+    QString texto = QStringLiteral("\n");
+    int detalle = 0;
 };
 
-// Invoice numbers of the run's detail rows, in the order the document shows them: the guide
-// prints the number alone, the collection format as "Serie-Factura".
-std::vector<long long> numerosDelDocumento(const quilmaro::reporte::Documento& doc) {
+Contenido contenido(const quilmaro::reporte::Documento& doc) {
     static const QRegularExpression numero(QStringLiteral("^(?:[A-Z]+-)?(\\d+)$"));
-    std::vector<long long> numeros;
+    Contenido c;
     for (const auto& pagina : doc.paginas) {
+        for (const auto& b : pagina.bandas)
+            c.detalle += b.tipo == quilmaro::reporte::TipoBanda::Detalle && b.fila >= 0;
         for (const auto& e : pagina.elementos) {
             if (e.tipo != quilmaro::reporte::ElementoPagina::Tipo::Texto)
                 continue;
+            c.texto += e.texto.trimmed() + QLatin1Char('\n');
             const auto m = numero.match(e.texto.trimmed());
-            if (!m.hasMatch())
-                continue;
-            const long long n = m.captured(1).toLongLong();
-            if (n > kPrimeraFactura)
-                numeros.push_back(n);
+            if (m.hasMatch() && m.captured(1).toLongLong() > kPrimeraFactura)
+                c.numeros << QString::number(m.captured(1).toLongLong());
         }
     }
-    return numeros;
-}
-
-// Every text of the pages, one a line, between line ends.
-QString textoDelDocumento(const quilmaro::reporte::Documento& doc) {
-    QString t(QLatin1Char('\n'));
-    for (const auto& pagina : doc.paginas)
-        for (const auto& e : pagina.elementos)
-            if (e.tipo == quilmaro::reporte::ElementoPagina::Tipo::Texto)
-                t += e.texto.trimmed() + QLatin1Char('\n');
-    return t;
-}
-
-int cuentaBandasDeDetalle(const quilmaro::reporte::Documento& doc) {
-    int n = 0;
-    for (const auto& pagina : doc.paginas)
-        for (const auto& b : pagina.bandas)
-            if (b.tipo == quilmaro::reporte::TipoBanda::Detalle && b.fila >= 0)
-                ++n;
-    return n;
-}
-
-QString une(const std::vector<long long>& v) {
-    QStringList t;
-    for (long long n : v)
-        t << QString::number(n);
-    return t.join(QLatin1Char(','));
+    return c;
 }
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+int carga(int argc, char* argv[]) {
     if (argc < 5) {
         std::fprintf(stderr,
                      "uso: carga_reportes <carpeta-programa> <base> <reportes> <trabajador> "
@@ -133,9 +87,16 @@ int main(int argc, char* argv[]) {
     if (reportes < 1 || trabajador < 0 || facturas < 1)
         return 2;
 
-    PlataformaCarga plataforma;
-    plataforma.trabajador = trabajador;
-    quilmaro::instalaPlataforma(&plataforma);
+    // Message boxes go to the error stream and are counted: a correct run shows none. Yes/No
+    // questions (retry the connection?) are answered No.
+    quilmaro::prueba::PlataformaPrueba plataforma;
+    plataforma.alMostrarMensaje = [&](const quilmaro::Mensaje& m) {
+        std::fprintf(stderr, "[%d] message \"%s\": %s\n", trabajador, qUtf8Printable(m.titulo),
+                     qUtf8Printable(m.texto));
+        if (m.botones == quilmaro::Botones::SiNo)
+            plataforma.responde(quilmaro::Respuesta::No);
+    };
+    plataforma.alProcesarEventos = [] { QCoreApplication::processEvents(); };
     quilmaro::stRutaPrograma = carpeta + QLatin1Char('/');
     quilmaro::stBaseDeDatos = QString::fromLocal8Bit(argv[2]);
     quilmaro::stServidor.clear();
@@ -162,11 +123,11 @@ int main(int argc, char* argv[]) {
             ids.push_back(primero + 1 + (k + r) % facturas);
         if (r % 2 == 1)
             std::reverse(ids.begin(), ids.end());
-        std::vector<long long> esperados;
+        QStringList esperados;
         quilmaro::PedidoReporte pedido;
         for (long long id : ids) {
             pedido.ids << QString::number(id);
-            esperados.push_back(kPrimeraFactura + id);
+            esperados << QString::number(kPrimeraFactura + id);
         }
         // Neighbouring workstations run different reports at the same moment.
         const bool cobranza = (r + trabajador) % 2 == 1;
@@ -175,7 +136,7 @@ int main(int argc, char* argv[]) {
         pedido.referencia = QStringLiteral("CARGA %1-%2").arg(trabajador).arg(r);
         quilmaro::reporte::ControlReporte& crp = cobranza ? crpCobranza : crpGuia;
 
-        const int mensajesAntes = plataforma.mensajes;
+        const auto mensajesAntes = plataforma.mensajes().size();
         quilmaro::stTablaTemporal.clear();
         const bool corrio = quilmaro::EjecutaReporte(pedido, cnn, rstFactura, crp);
         const QString tabla = quilmaro::stTablaTemporal;
@@ -184,25 +145,25 @@ int main(int argc, char* argv[]) {
         QStringList fallas;
         if (!corrio)
             fallas << QStringLiteral("the run failed: ") + crp.ultimoError();
-        if (plataforma.mensajes != mensajesAntes)
-            fallas
-                << QStringLiteral("%1 message(s) shown").arg(plataforma.mensajes - mensajesAntes);
+        if (plataforma.mensajes().size() != mensajesAntes)
+            fallas << QStringLiteral("%1 message(s) shown")
+                          .arg(plataforma.mensajes().size() - mensajesAntes);
         if (tabla.isEmpty())
             fallas << QStringLiteral("no working table recorded");
         const auto doc = crp.ultimoDocumento();
         if (corrio && doc) {
-            const std::vector<long long> vistos = numerosDelDocumento(*doc);
-            if (vistos != esperados)
+            const Contenido c = contenido(*doc);
+            if (c.numeros != esperados)
                 fallas << QStringLiteral("invoices in the document %1, listed %2")
-                              .arg(une(vistos), une(esperados));
-            if (!textoDelDocumento(*doc).contains(QLatin1Char('\n') + pedido.referencia +
-                                                  QLatin1Char('\n')))
+                              .arg(c.numeros.join(QLatin1Char(',')),
+                                   esperados.join(QLatin1Char(',')));
+            if (!c.texto.contains(QLatin1Char('\n') + pedido.referencia + QLatin1Char('\n')))
                 fallas << QStringLiteral("the reference %1 is not in the document")
                               .arg(pedido.referencia);
-            const int detalle = cuentaBandasDeDetalle(*doc);
-            if (detalle != facturas)
-                fallas
-                    << QStringLiteral("%1 detail rows for %2 invoices").arg(detalle).arg(facturas);
+            if (c.detalle != facturas)
+                fallas << QStringLiteral("%1 detail rows for %2 invoices")
+                              .arg(c.detalle)
+                              .arg(facturas);
         } else if (corrio) {
             fallas << QStringLiteral("no document");
         }
@@ -237,4 +198,15 @@ int main(int argc, char* argv[]) {
     } catch (const quilmaro::ErrorTESK&) {
     }
     return fallidos == 0 ? 0 : 1;
+}
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        return carga(argc, argv);
+    } catch (const quilmaro::ProcesoTerminado& t) {
+        std::fprintf(stderr, "the program ended the process (code %d)\n", t.codigo);
+        return 3;
+    }
 }

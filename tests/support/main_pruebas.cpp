@@ -1,15 +1,23 @@
-// Entry of the GoogleTest programs: a GUI application on the offscreen platform (fonts and
-// images work, no screen needed) and the es_MX regional settings unless a test pins others.
+// Entry of the GoogleTest programs: an application on the offscreen platform unless another is
+// asked for (fonts and images work, no screen needed), a widget one for the window tests, and
+// the es_MX regional settings unless a test pins others.
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include "core/Regional.h"
 
+#ifdef QUILMARO_PRUEBA_VENTANAS
+#include <QApplication>
+using Aplicacion = QApplication;
+#else
+#include <QGuiApplication>
+using Aplicacion = QGuiApplication;
+#endif
+
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Aplicacion app(argc, argv);
     quilmaro::fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
