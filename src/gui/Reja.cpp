@@ -27,6 +27,30 @@ class EncabezadoFilas final : public QHeaderView {
     }
 };
 
+// The column titles. The stock header measures every title again each time the table lays its
+// rows out, which it does after every row added; the height only changes with the titles, the
+// font or the style, so it is measured again only then (the grid tells it of new titles).
+class EncabezadoColumnas final : public QHeaderView {
+  public:
+    explicit EncabezadoColumnas(QWidget* padre) : QHeaderView(Qt::Horizontal, padre) {}
+    QSize sizeHint() const override {
+        if (alto_ < 0)
+            alto_ = QHeaderView::sizeHint().height();
+        return {length(), alto_};
+    }
+    void olvidaAlto() { alto_ = -1; }
+
+  protected:
+    void changeEvent(QEvent* e) override {
+        if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange)
+            olvidaAlto();
+        QHeaderView::changeEvent(e);
+    }
+
+  private:
+    mutable int alto_ = -1;
+};
+
 // Every cell on one line: a line break inside a text (a name captured with one) shows as a blank
 // instead of drawing the text's second line over the next row.
 class DelegadoUnaLinea final : public QStyledItemDelegate {
@@ -244,6 +268,7 @@ class ModeloReja final : public QAbstractTableModel {
 
 Reja::Reja(QWidget* parent) : QTableView(parent), modelo_(new ModeloReja(this)) {
     setModel(modelo_);
+    setHorizontalHeader(new EncabezadoColumnas(this));
     setVerticalHeader(new EncabezadoFilas(this));
     setItemDelegate(new DelegadoUnaLinea(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -281,6 +306,7 @@ int Reja::columnas() const {
 
 void Reja::fijaColumnas(int n) {
     modelo_->fijaColumnas(n);
+    static_cast<EncabezadoColumnas*>(horizontalHeader())->olvidaAlto();
 }
 
 void Reja::fijaFilasFijas(int) {}
@@ -319,6 +345,7 @@ void Reja::fijaTexto(int fila, int columna, const QString& t) {
     if (fila == 0) {
         if (columna > 0) {
             modelo_->titulos_[columna] = t;
+            static_cast<EncabezadoColumnas*>(horizontalHeader())->olvidaAlto();
             emit modelo_->headerDataChanged(Qt::Horizontal, columna - 1, columna - 1);
         }
         return;
