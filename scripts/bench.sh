@@ -87,12 +87,12 @@ fila "Saved list of 100,000 invoices, process start to the window painted" \
 fila "Saved list of 100,000 invoices, peak memory" "$(campo peak_rss_mb "$apertura") MB" "—" "—" \
   "150 MB" "bin/bench_arranque bench2 5 100000" "$maquina"
 agrega() {
-  fila "Adding an invoice to a list of $1" "$(campo click_us "$2") µs" \
+  fila "Adding an invoice to $1" "$(campo click_us "$2") µs" \
     "$(campo floor_us "$2") µs (its query)" "$(campo ratio_click "$2")x" "2x" "$3" "$maquina"
 }
-agrega empty "$vacia" "bin/bench_agregar bench1 200"
-agrega 1,000 "$mil" "bin/bench_agregar bench1 200 1000"
-agrega 100,000 "$cien" "bin/bench_agregar bench2 200 100000"
+agrega "an empty list" "$vacia" "bin/bench_agregar bench1 200"
+agrega "a list of 1,000" "$mil" "bin/bench_agregar bench1 200 1000"
+agrega "a saved list of 100,000" "$cien" "bin/bench_agregar bench2 200 100000"
 fila "Layout of 32,000 elements read" "$(campo read_ms "$diseno") ms" \
   "$(campo xml_pass_ms "$diseno") ms (bare XML pass)" "$(campo ratio "$diseno")x" "0.5 s" \
   "bin/bench_diseno 32000 5" "$maquina"
