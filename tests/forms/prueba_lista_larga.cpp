@@ -128,7 +128,7 @@ TEST_F(ListaLarga, QuitarYAgregarNumeranSinMedirOtraVezLosNumeros) {
 
     // Added invoices get the next numbers. Neither the rows' numbers, whose column has the width
     // the window gives it, nor the unchanged column titles are measured again (the stock headers
-    // measured up to 200 numbers and every title per change).
+    // measure up to 200 numbers and every title per change).
     reja.verticalHeader()->setStyle(&estilo);
     reja.horizontalHeader()->setStyle(&estilo);
     QApplication::processEvents();
