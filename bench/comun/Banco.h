@@ -1,17 +1,22 @@
 #pragma once
 // What the benchmark programs share: the median of a series, a bare Connector/C connection for
-// the floors (over MYSQL_UNIX_PORT), a statement that ends the program when it fails, and the
-// platform seam with the real window system but message boxes answered and counted.
+// the floors (over MYSQL_UNIX_PORT), a statement that ends the program when it fails, a saved
+// list written from invoices of the server, and the platform seam with the real window system
+// but message boxes answered and counted.
 
 #include <mysql.h>
 
 #include <QByteArray>
+#include <QDate>
+#include <QFile>
 #include <QString>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "core/ArchivoLista.h"
+#include "core/Regional.h"
 #include "gui/PlataformaQt.h"
 #include "platform/Plataforma.h"
 
@@ -39,6 +44,29 @@ inline void consulta(MYSQL* m, const QByteArray& sql) {
         std::fprintf(stderr, "%s\n", mysql_error(m));
         std::exit(1);
     }
+}
+
+// Writes the saved list `archivo` with the invoices a query returns (Serie, Factura, Fecha,
+// Cliente, Nombre, total, ID, in this order), their texts as the window shows them; returns how
+// many there are.
+inline qsizetype escribeLista(MYSQL* m, const QByteArray& sql, const QString& archivo) {
+    consulta(m, sql);
+    MYSQL_RES* r = mysql_store_result(m);
+    QList<QStringList> registros;
+    while (MYSQL_ROW fila = mysql_fetch_row(r)) {
+        const QDate fecha = QDate::fromString(QString::fromUtf8(fila[2]), Qt::ISODate);
+        registros.append({QString::fromUtf8(fila[0]), QString::fromUtf8(fila[1]),
+                          formateaFecha(fecha, QStringLiteral("dd/mmm/yy")),
+                          QString::fromUtf8(fila[3]), QString::fromUtf8(fila[4]),
+                          formateaImporte(std::atof(fila[5])), QString::fromUtf8(fila[6])});
+    }
+    mysql_free_result(r);
+    QFile f(archivo);
+    if (!f.open(QIODevice::WriteOnly) || f.write(lista::escribe(registros)) < 0) {
+        std::fprintf(stderr, "cannot write %s\n", qUtf8Printable(archivo));
+        std::exit(1);
+    }
+    return registros.size();
 }
 
 // Questions get `siNo`, other boxes Aceptar; every box is printed and counted. A routine that

@@ -7,7 +7,8 @@
 // The window runs offscreen on a program folder of its own; message boxes are answered and
 // counted (a correct run shows none). Each add is followed by its floor query for the same
 // invoice, so both see the same server state. The list grows by one row per add, from
-// filas-previas rows (default 0) to filas-previas + agregados.
+// filas-previas rows (default 0: the empty list) to filas-previas + agregados; the rows before
+// are the invoices 1..filas-previas in a saved list that the window reads when it opens.
 // The database must hold the invoices 1..agregados+filas-previas of scripts/bench.sh's bench1
 // (series A, B, C by number modulo 3) and MYSQL_UNIX_PORT must name the server's socket.
 // Prints medians in microseconds: the click alone, the click with the window painted after it,
@@ -64,6 +65,17 @@ int main(int argc, char* argv[]) {
 
     // The floor's own connection, open before the first query.
     MYSQL* m = conectaPiso(base);
+    if (previas > 0 &&
+        escribeLista(m,
+                     QStringLiteral("SELECT Serie, Factura, Fecha, Cliente, Nombre, Subtotal + "
+                                    "IVA + ImpuestoAd, ID FROM facturas WHERE Factura <= %1 "
+                                    "ORDER BY Factura")
+                         .arg(previas)
+                         .toUtf8(),
+                     quilmaro::stRutaPrograma + quilmaro::kArchivoLista) != previas) {
+        std::fprintf(stderr, "%s holds fewer than %d invoices\n", qUtf8Printable(base), previas);
+        return 1;
+    }
     auto piso = [&](const QString& serie, int factura) {
         QElapsedTimer t;
         t.start();
@@ -113,9 +125,6 @@ int main(int argc, char* argv[]) {
         ventana.cmbSerie->setCurrentIndex(ventana.cmbSerie->findText(serieDe(factura)));
         ventana.cmdAgregar_Click();
     };
-    // Rows already in the list before the measured adds.
-    for (int f = 1; f <= previas; ++f)
-        agrega(f);
     QCoreApplication::processEvents();
 
     std::vector<double> clics, pintados, pisos, vueltas;

@@ -3,7 +3,9 @@
 // same file and splitting it into its rows, connecting and asking the server for the series
 // list, straight on MariaDB Connector/C.
 //
-//   bench_arranque <base> [repeticiones] [filas]
+//   bench_arranque [--carpeta DIR] <base> [repeticiones] [filas]
+//   bench_arranque --hijo DIR filas          one start-up on a folder prepared with --carpeta
+//   bench_arranque --piso DIR <base> filas   the floor once on that folder
 //
 // It prepares a program folder (QUILMARO.INI naming the server on this computer and <base>,
 // the saved list written by the list writer from invoices of <base>), then starts itself once
@@ -13,7 +15,9 @@
 // when each stage ended on the system's monotonic clock; the parent took the time just before
 // starting it. MYSQL_UNIX_PORT must name the server's socket.
 // Prints medians in ms: process start to activation done and to the grid painted, window
-// creation to activation done, the floor, the ratios, and the child's peak memory.
+// creation to activation done, the floor, the ratios, and the child's peak memory. With
+// --carpeta the folder is DIR and stays (0 repetitions only prepares it), so that a start-up
+// and the floor can be timed as whole processes from outside.
 
 #include <mysql.h>
 #include <sys/resource.h>
@@ -127,19 +131,33 @@ int main(int argc, char* argv[]) {
         return arranque(argc, argv, QString::fromLocal8Bit(argv[2]), std::atoll(argv[3]));
 
     QCoreApplication app(argc, argv);
+    if (argc >= 5 && qstrcmp(argv[1], "--piso") == 0) {
+        const QString lista =
+            QString::fromLocal8Bit(argv[2]) + QLatin1Char('/') + quilmaro::kArchivoLista;
+        std::printf("floor_ms=%.1f\n",
+                    piso(lista, QString::fromLocal8Bit(argv[3]), std::atoll(argv[4])));
+        return 0;
+    }
+    QTemporaryDir temporal;
+    QString carpeta = temporal.path();
+    if (argc >= 3 && qstrcmp(argv[1], "--carpeta") == 0) {
+        carpeta = QString::fromLocal8Bit(argv[2]);
+        QDir().mkpath(carpeta);
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "uso: bench_arranque <base> [repeticiones] [filas]\n");
+        std::fprintf(stderr, "uso: bench_arranque [--carpeta DIR] <base> [repeticiones] [filas]\n");
         return 2;
     }
     const QString base = QString::fromLocal8Bit(argv[1]);
     const int repeticiones = argc > 2 ? std::atoi(argv[2]) : 15;
     const int n = argc > 3 ? std::atoi(argv[3]) : 1000;
-    if (repeticiones < 1 || n < 1)
+    if (repeticiones < 0 || n < 1)
         return 2;
 
     // The program folder: settings and the saved list, rows as the window writes them.
-    QTemporaryDir carpeta;
-    const QString ruta = carpeta.path() + QLatin1Char('/');
+    const QString ruta = carpeta + QLatin1Char('/');
     {
         QFile ini(ruta + quilmaro::kArchivoConfiguracion);
         if (!ini.open(QIODevice::WriteOnly))
@@ -148,38 +166,24 @@ int main(int argc, char* argv[]) {
             {quilmaro::kClaveServidor, QStringLiteral("localhost"), quilmaro::kClaveBaseDeDatos,
              base, quilmaro::kClaveUrl, quilmaro::kUrlPredeterminada}));
     }
+    const QString archivoLista = ruta + quilmaro::kArchivoLista;
     MYSQL* m = conectaPiso(base);
-    consulta(m, QStringLiteral("SELECT Serie, Factura, Fecha, Cliente, Nombre, "
-                               "Subtotal + IVA + ImpuestoAd, ID FROM facturas ORDER BY RAND(11) "
-                               "LIMIT %1")
-                    .arg(n)
-                    .toUtf8()
-                    .constData());
-    MYSQL_RES* r = mysql_store_result(m);
-    QList<QStringList> registros;
-    while (MYSQL_ROW fila = mysql_fetch_row(r)) {
-        const QDate fecha = QDate::fromString(QString::fromUtf8(fila[2]), Qt::ISODate);
-        registros.append({QString::fromUtf8(fila[0]), QString::fromUtf8(fila[1]),
-                          quilmaro::formateaFecha(fecha, QStringLiteral("dd/mmm/yy")),
-                          QString::fromUtf8(fila[3]), QString::fromUtf8(fila[4]),
-                          quilmaro::formateaImporte(std::atof(fila[5])),
-                          QString::fromUtf8(fila[6])});
-    }
-    mysql_free_result(r);
+    const qsizetype escritas = escribeLista(
+        m,
+        QStringLiteral("SELECT Serie, Factura, Fecha, Cliente, Nombre, Subtotal + IVA + "
+                       "ImpuestoAd, ID FROM facturas ORDER BY RAND(11) LIMIT %1")
+            .arg(n)
+            .toUtf8(),
+        archivoLista);
     mysql_close(m);
-    if (registros.size() != n) {
+    if (escritas != n) {
         std::fprintf(stderr, "the database holds only %lld invoices\n",
-                     static_cast<long long>(registros.size()));
+                     static_cast<long long>(escritas));
         return 1;
     }
-    const QString archivoLista = ruta + quilmaro::kArchivoLista;
-    {
-        QFile lista(archivoLista);
-        if (!lista.open(QIODevice::WriteOnly) ||
-            lista.write(quilmaro::lista::escribe(registros)) < 0)
-            return 1;
-    }
 
+    if (repeticiones == 0)
+        return 0;
     std::vector<double> hastaActiva, hastaPintada, ventanaActiva, carga, pisos;
     long rssMaximo = 0;
     for (int i = 0; i < repeticiones; ++i) {
@@ -187,7 +191,7 @@ int main(int argc, char* argv[]) {
         hijo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         const long long t0 = ahoraNs();
         hijo.start(QCoreApplication::applicationFilePath(),
-                   {QStringLiteral("--hijo"), carpeta.path(), QString::number(n)});
+                   {QStringLiteral("--hijo"), carpeta, QString::number(n)});
         if (!hijo.waitForFinished(600000) || hijo.exitStatus() != QProcess::NormalExit ||
             hijo.exitCode() != 0) {
             std::fprintf(stderr, "start-up %d failed\n", i);

@@ -1,24 +1,27 @@
 #pragma once
 // The invoice list grid. Row 0 is the header row and column 0 the row-number column, both shown
 // as the table's headers; rows and columns are numbered as the window sees them (data from 1).
+// The texts live in a model of the grid's own, one string per cell and no item objects, so a
+// list of a hundred thousand invoices costs a few tens of megabytes and fills in a moment.
 
-#include <QHash>
-#include <QTableWidget>
+#include <QTableView>
 #include <functional>
 
 namespace quilmaro {
 
-class Reja : public QTableWidget {
+class ModeloReja;
+
+class Reja : public QTableView {
     Q_OBJECT
   public:
     explicit Reja(QWidget* parent = nullptr);
     ~Reja() override;
 
     // Rows including the header row. Fewer drops rows from the end, more appends empty rows.
-    int filas() const { return rowCount() + 1; }
+    int filas() const;
     void fijaFilas(int n);
     // Columns including the row-number column.
-    int columnas() const { return columnCount() + 1; }
+    int columnas() const;
     void fijaColumnas(int n);
     // Only the header row is ever fixed; kept for the list routines' sake.
     void fijaFilasFijas(int n);
@@ -26,6 +29,9 @@ class Reja : public QTableWidget {
     // Row of the current cell (0: none, or the header).
     int filaActual() const;
     void fijaColumnaActual(int columna);
+    // The current cell and its row selected, in the model's numbering (data row 0 is row 1).
+    void setCurrentCell(int filaModelo, int columnaModelo);
+    int currentRow() const;
 
     QString texto(int fila, int columna) const;
     void fijaTexto(int fila, int columna, const QString& t);
@@ -37,6 +43,9 @@ class Reja : public QTableWidget {
 
     // Adds a row at the end; the text is split at tabs and fills columns 0, 1, 2 ... in order.
     void agregaFila(const QString& textoConTabs);
+    // Adds a row at the end whose columns 1, 2, 3 ... hold the texts, as many as there are
+    // columns; a long list is read into the grid this way without a copy of its texts.
+    void agregaFilaDe(const QStringList& textos);
     // Column 0 of the data rows numbered 1, 2, 3 ...; rows already numbered right stay as they are.
     void numeraFilas();
     void quitaFila(int fila);
@@ -55,22 +64,10 @@ class Reja : public QTableWidget {
     void keyPressEvent(QKeyEvent* e) override;
 
   private:
-    QTableWidgetItem* celda(int fila, int columna, bool crear);
-    // The index: each data row's value and how many rows hold each value.
-    double valorIndexado(int filaModelo) const;
-    void cuenta(double valor, int cambio);
-    void reconstruyeIndice();
-    void filasInsertadas(int primera, int ultima);
-    void filasQuitadas(int primera, int ultima);
-    void datosCambiados(int primera, int ultima, int primeraCol, int ultimaCol);
+    // The row numbers changed: the header repaints them.
+    void numerosCambiados();
 
-    QList<Qt::Alignment> alineaciones_;
-    int columnaIndice_ = -1;  // model column; -1 without an index
-    std::function<double(const QString&)> lee_;
-    QList<double> valores_;
-    QHash<double, int> cuentas_;
-    // Rows from this model row on may carry a wrong number: numeraFilas starts there.
-    int primeraSinNumerar_ = 0;
+    ModeloReja* modelo_;
 };
 
 }  // namespace quilmaro

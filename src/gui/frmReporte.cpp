@@ -612,11 +612,8 @@ void frmReporte::muestraFilas(const QList<QStringList>& filas) {
             plataforma().procesaEventos();
             desdeElPase.restart();
         }
-        // Cell by cell: a tab inside a field must not move the fields after it.
-        mhgReja->agregaFila(QString());
-        const int fila = mhgReja->filas() - 1;
-        for (int c = 0; c < lista::kCampos; ++c)
-            mhgReja->fijaTexto(fila, c + 1, r.value(c));
+        // Field by field: a tab inside a field must not move the fields after it.
+        mhgReja->agregaFilaDe(r);
     }
     if (mhgReja->filas() == 1)
         mhgReja->agregaFila(QString());

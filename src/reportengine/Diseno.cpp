@@ -104,12 +104,28 @@ class Lector {
             const qsizetype fin = std::min<qsizetype>(x_.characterOffset(), texto_.size());
             const qsizetype inicio = fin > 0 ? texto_.lastIndexOf(QLatin1Char('<'), fin - 1) : -1;
             if (inicio >= 0) {
-                const qsizetype linea = texto_.left(inicio).count(QLatin1Char('\n')) + 1;
-                const qsizetype columna = inicio - texto_.lastIndexOf(QLatin1Char('\n'), inicio);
-                return Ubicacion{ruta_, linea, columna};
+                cuentaLineasHasta(inicio);
+                return Ubicacion{ruta_, lineas_, inicio - ultimoSalto_};
             }
         }
         return Ubicacion{ruta_, x_.lineNumber(), x_.columnNumber()};
+    }
+
+    // Lines are counted on from the last position asked for: elements are met in the file's
+    // order, so a layout of thousands of elements is walked once, not once per element.
+    void cuentaLineasHasta(qsizetype posicion) const {
+        if (posicion < contado_) {
+            contado_ = 0;
+            lineas_ = 1;
+            ultimoSalto_ = -1;
+        }
+        const QChar* c = texto_.constData();
+        for (; contado_ < posicion; ++contado_) {
+            if (c[contado_] == QLatin1Char('\n')) {
+                ++lineas_;
+                ultimoSalto_ = contado_;
+            }
+        }
     }
 
     [[noreturn]] void falla(const QString& que, bool conPosicion = true) const {
@@ -649,6 +665,10 @@ class Lector {
 
     QByteArray xml_;
     QString texto_;  // the file as characters, for the positions of elements
+    // Where the line count has got to: the position, its line and the last line break before it.
+    mutable qsizetype contado_ = 0;
+    mutable qsizetype lineas_ = 1;
+    mutable qsizetype ultimoSalto_ = -1;
     QString ruta_;
     QXmlStreamReader x_;
     std::unique_ptr<Diseno> d_;

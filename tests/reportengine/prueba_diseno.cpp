@@ -103,6 +103,8 @@ TEST(Diseno, Errores) {
         "<bnda>",
         "<d>\n<campo x='0' anchi='3' alto='5'>A</campo></d> => línea 2, columna 1: <campo> no "
         "admite el atributo «anchi» (admite: x, y, ancho, alto,",
+        "<d>\n<texto x='0' y='0' ancho='5' alto='3'>a</texto>\n\t<campo anchi='3'/></d> => "
+        "línea 3, columna 2: <campo> no admite el atributo «anchi»",
         "<d><circulo/></d> => elemento desconocido <circulo> dentro de una banda",
         "<reporte><encabezado-grupo alto='5'/></reporte> => <encabezado-grupo> va dentro de un "
         "<grupo>",
