@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/ArchivoLista.h"
+#include "core/ListaFacturas.h"
 #include "core/Regional.h"
 #include "gui/PlataformaQt.h"
 #include "platform/Plataforma.h"
