@@ -33,6 +33,7 @@
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
+#include "gui/SalidaVentanas.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Documento.h"
@@ -136,6 +137,7 @@ int main(int argc, char* argv[]) {
     PlataformaCarga plataforma;
     plataforma.trabajador = trabajador;
     quilmaro::instalaPlataforma(&plataforma);
+    quilmaro::reporte::instalaSalidaEnVentanas();
     quilmaro::stRutaPrograma = carpeta + QLatin1Char('/');
     quilmaro::stBaseDeDatos = QString::fromLocal8Bit(argv[2]);
     quilmaro::stServidor.clear();

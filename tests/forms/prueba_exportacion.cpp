@@ -19,11 +19,12 @@
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "core/ArchivosTexto.h"
+#include "gui/SalidaVentanas.h"
 #include "gui/Traducciones.h"
+#include "gui/VistaPrevia.h"
 #include "gui/frmExportarReporte.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Exportacion.h"
-#include "reportengine/VistaPrevia.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -59,9 +60,9 @@ class Exportacion : public PruebaVentana {
             v->cmdAgregar_Click();
         }
         v->cmdReporte_Click();
-        ASSERT_TRUE(v->crpReport()->ultimaVista());
+        ASSERT_TRUE(reporte::vistaDe(*v->crpReport()));
     }
-    reporte::VistaPrevia& vista() { return *v->crpReport()->ultimaVista(); }
+    reporte::VistaPrevia& vista() { return *reporte::vistaDe(*v->crpReport()); }
 
     std::unique_ptr<frmReporte> v;
 };

@@ -14,6 +14,7 @@
 #include "AyudaVentana.h"
 #include "CarpetaTemporal.h"
 #include "core/ArchivoLista.h"
+#include "gui/SalidaVentanas.h"
 #include "reportengine/ControlReporte.h"
 #include "reports/Reportes.h"
 
@@ -104,8 +105,8 @@ TEST_F(Reportes, GuiaEnPantallaEnElOrdenDeLaLista) {
     v->cmdReporte_Click();
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(mensajes());
     reporte::ControlReporte& crp = *v->crpReport();
-    ASSERT_TRUE(crp.ultimaVista());
-    EXPECT_TRUE(crp.ultimaVista()->isVisible());  // non-modal: we are here while it is open
+    ASSERT_TRUE(reporte::vistaDe(crp));
+    EXPECT_TRUE(reporte::vistaDe(crp)->isVisible());  // non-modal: we are here while it is open
 
     const QString texto = textoDe(crp);
     for (const char* t : {"ABARROTES LA ESPERANZA, S.A. DE C.V.", "RUTA NORTE DEL 1 AL 5 DE JUNIO",

@@ -16,6 +16,7 @@ class QLabel;
 class QPrinter;
 class QScrollArea;
 class QSpinBox;
+class QToolBar;
 
 namespace quilmaro::reporte {
 
@@ -73,6 +74,8 @@ class VistaPrevia : public QWidget {
 
   private:
     static Exportador& exportador();
+    // The tool bar: printing, export, pages and zoom, every action with its keys.
+    QToolBar* creaBarra();
     void actualiza();
     double anchoDisponible() const;
 

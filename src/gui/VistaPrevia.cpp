@@ -1,4 +1,4 @@
-#include "reportengine/VistaPrevia.h"
+#include "gui/VistaPrevia.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "gui/SalidaVentanas.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ErrorReporte.h"
 #include "reportengine/Pintor.h"
@@ -79,6 +80,59 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     setWindowTitle(doc_->nombre);
     setWindowModality(Qt::NonModal);
 
+    QToolBar* barra = creaBarra();
+
+    area_ = new QScrollArea(this);
+    area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    area_->setBackgroundRole(QPalette::Dark);
+    hoja_ = new HojaPrevia(*doc_, area_);
+    area_->setWidget(hoja_);
+    area_->viewport()->installEventFilter(this);
+
+    auto* caja = new QVBoxLayout(this);
+    caja->setContentsMargins(0, 0, 0, 0);
+    caja->setSpacing(0);
+    caja->addWidget(barra);
+    caja->addWidget(area_, 1);
+    // Letters no installed font has would print as empty boxes or not at all: said once, here,
+    // before the report is printed or handed out.
+    const QString faltan = caracteresSinLetra(*doc_);
+    if (!faltan.isEmpty()) {
+        aviso_ = new QLabel(
+            QStringLiteral("Aviso: ninguna letra instalada en este equipo tiene estos caracteres "
+                           "del reporte, que saldrán como cuadros vacíos o no se verán: %1. "
+                           "El administrador puede instalar las fuentes que faltan.")
+                .arg(faltan),
+            this);
+        aviso_->setWordWrap(true);
+        aviso_->setContentsMargins(8, 4, 8, 4);
+        caja->addWidget(aviso_);
+    }
+
+    connect(numero_, qOverload<int>(&QSpinBox::valueChanged), this,
+            [this](int n) { irAPagina(n); });
+    connect(zooms_, qOverload<int>(&QComboBox::activated), this, [this](int i) {
+        const double z = zooms_->itemData(i).toDouble();
+        if (z <= 0)
+            ajustaAlAncho();
+        else
+            fijaZoom(z);
+    });
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setContext(Qt::WindowShortcut);
+    connect(esc, &QShortcut::activated, this, &QWidget::close);
+
+    // A comfortable first size: most of the screen's height, a page wide.
+    QSize tam(900, 1000);
+    if (const QScreen* s = screen()) {
+        const QRect disp = s->availableGeometry();
+        tam = QSize(std::min(disp.width() * 9 / 10, 950), disp.height() * 9 / 10);
+    }
+    resize(tam);
+    ajustaAlAncho();
+}
+
+QToolBar* VistaPrevia::creaBarra() {
     auto* barra = new QToolBar(this);
     barra->setToolButtonStyle(Qt::ToolButtonTextOnly);
     // Every action has its keys, shown in its tool tip, and works wherever the focus is in the
@@ -143,55 +197,7 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     for (QAction* a : barra->actions())
         if (QWidget* w = barra->widgetForAction(a))
             w->setFocusPolicy(Qt::StrongFocus);
-
-    area_ = new QScrollArea(this);
-    area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    area_->setBackgroundRole(QPalette::Dark);
-    hoja_ = new HojaPrevia(*doc_, area_);
-    area_->setWidget(hoja_);
-    area_->viewport()->installEventFilter(this);
-
-    auto* caja = new QVBoxLayout(this);
-    caja->setContentsMargins(0, 0, 0, 0);
-    caja->setSpacing(0);
-    caja->addWidget(barra);
-    caja->addWidget(area_, 1);
-    // Letters no installed font has would print as empty boxes or not at all: said once, here,
-    // before the report is printed or handed out.
-    const QString faltan = caracteresSinLetra(*doc_);
-    if (!faltan.isEmpty()) {
-        aviso_ = new QLabel(
-            QStringLiteral("Aviso: ninguna letra instalada en este equipo tiene estos caracteres "
-                           "del reporte, que saldrán como cuadros vacíos o no se verán: %1. "
-                           "El administrador puede instalar las fuentes que faltan.")
-                .arg(faltan),
-            this);
-        aviso_->setWordWrap(true);
-        aviso_->setContentsMargins(8, 4, 8, 4);
-        caja->addWidget(aviso_);
-    }
-
-    connect(numero_, qOverload<int>(&QSpinBox::valueChanged), this,
-            [this](int n) { irAPagina(n); });
-    connect(zooms_, qOverload<int>(&QComboBox::activated), this, [this](int i) {
-        const double z = zooms_->itemData(i).toDouble();
-        if (z <= 0)
-            ajustaAlAncho();
-        else
-            fijaZoom(z);
-    });
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
-
-    // A comfortable first size: most of the screen's height, a page wide.
-    QSize tam(900, 1000);
-    if (const QScreen* s = screen()) {
-        const QRect disp = s->availableGeometry();
-        tam = QSize(std::min(disp.width() * 9 / 10, 950), disp.height() * 9 / 10);
-    }
-    resize(tam);
-    ajustaAlAncho();
+    return barra;
 }
 
 VistaPrevia::~VistaPrevia() = default;
