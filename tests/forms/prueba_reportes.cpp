@@ -15,6 +15,7 @@
 #include "CarpetaTemporal.h"
 #include "core/ArchivoLista.h"
 #include "gui/SalidaVentanas.h"
+#include "gui/VistaPrevia.h"
 #include "reportengine/ControlReporte.h"
 #include "reports/Reportes.h"
 
