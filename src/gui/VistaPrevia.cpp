@@ -166,13 +166,7 @@ QToolBar* VistaPrevia::creaBarra() {
                           {QKeySequence(Qt::CTRL | Qt::Key_Home)}, &VistaPrevia::primera);
     acciones_[1] = accion(QStringLiteral("◀"), QStringLiteral("Página anterior"),
                           {QKeySequence(Qt::Key_PageUp)}, &VistaPrevia::anterior);
-    barra->addWidget(new QLabel(QStringLiteral(" Página "), barra));
-    numero_ = new QSpinBox(barra);
-    numero_->setRange(1, std::max(1, doc_->cuentaPaginas()));
-    numero_->setKeyboardTracking(false);
-    barra->addWidget(numero_);
-    total_ = new QLabel(textoPaginas() + QLatin1Char(' '), barra);
-    barra->addWidget(total_);
+    agregaNumero(barra);
     acciones_[2] = accion(QStringLiteral("▶"), QStringLiteral("Página siguiente"),
                           {QKeySequence(Qt::Key_PageDown)}, &VistaPrevia::siguiente);
     acciones_[3] = accion(QStringLiteral("▶|"), QStringLiteral("Última página"),
@@ -183,6 +177,25 @@ QToolBar* VistaPrevia::creaBarra() {
                       [this] { fijaZoom(zoom_ * 1.25); });
     alejar_ = accion(QStringLiteral("−"), QStringLiteral("Alejar"), {QKeySequence::ZoomOut},
                      [this] { fijaZoom(zoom_ / 1.25); });
+    agregaZooms(barra);
+    // Tool buttons take the focus too, so that Tab reaches them and Space presses them.
+    for (QAction* a : barra->actions())
+        if (QWidget* w = barra->widgetForAction(a))
+            w->setFocusPolicy(Qt::StrongFocus);
+    return barra;
+}
+
+void VistaPrevia::agregaNumero(QToolBar* barra) {
+    barra->addWidget(new QLabel(QStringLiteral(" Página "), barra));
+    numero_ = new QSpinBox(barra);
+    numero_->setRange(1, std::max(1, doc_->cuentaPaginas()));
+    numero_->setKeyboardTracking(false);
+    barra->addWidget(numero_);
+    total_ = new QLabel(textoPaginas() + QLatin1Char(' '), barra);
+    barra->addWidget(total_);
+}
+
+void VistaPrevia::agregaZooms(QToolBar* barra) {
     zooms_ = new QComboBox(barra);
     zooms_->addItem(QStringLiteral("Ajustar al ancho"), 0.0);
     for (double z : kZooms)
@@ -193,11 +206,6 @@ QToolBar* VistaPrevia::creaBarra() {
     ancho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     connect(ancho, &QAction::triggered, this, &VistaPrevia::ajustaAlAncho);
     addAction(ancho);
-    // Tool buttons take the focus too, so that Tab reaches them and Space presses them.
-    for (QAction* a : barra->actions())
-        if (QWidget* w = barra->widgetForAction(a))
-            w->setFocusPolicy(Qt::StrongFocus);
-    return barra;
 }
 
 VistaPrevia::~VistaPrevia() = default;

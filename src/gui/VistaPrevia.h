@@ -76,6 +76,8 @@ class VistaPrevia : public QWidget {
     static Exportador& exportador();
     // The tool bar: printing, export, pages and zoom, every action with its keys.
     QToolBar* creaBarra();
+    void agregaNumero(QToolBar* barra);  // the page number and the page count
+    void agregaZooms(QToolBar* barra);   // the zoom list and Ctrl+0
     void actualiza();
     double anchoDisponible() const;
 
