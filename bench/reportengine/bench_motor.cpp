@@ -29,6 +29,8 @@
 #include <cstdio>
 
 #include "core/Regional.h"
+#include "gui/SalidaVentanas.h"
+#include "gui/VistaPrevia.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Pintor.h"
 
@@ -188,9 +190,8 @@ int mide(int filas, bool servidor, const QString& diseno, const QString& salida,
 #endif
     } else {
         // The layout reads the invoices as a local table of the same file.
-        xml.replace("<fuente numero=\"1\" nombre=\"facturas\" tipo=\"servidor\" detalle=\"si\"/>",
-                    "<fuente numero=\"1\" nombre=\"facturas\" tipo=\"local\" tabla=\"facturas\" "
-                    "detalle=\"si\"/>");
+        xml.replace(R"(nombre="facturas" tipo="servidor")",
+                    R"(nombre="facturas" tipo="local" tabla="facturas")");
         fuente1 = local;
     }
     if (!creaLocal(local, servidor ? 0 : filas))
@@ -211,7 +212,7 @@ int mide(int filas, bool servidor, const QString& diseno, const QString& salida,
     reloj.start();
     if (!crp.ejecuta())
         return 1;
-    VistaPrevia* vista = crp.ultimaVista();
+    VistaPrevia* vista = vistaDe(crp);
     const QPixmap primera = vista->grab();
     const double tPrimera = reloj.nsecsElapsed() / 1e9;
     if (primera.isNull())
@@ -252,6 +253,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
+    instalaSalidaEnVentanas();
     QStringList args = app.arguments().mid(1);
     bool servidor = false;
     QString diseno, salida, captura;

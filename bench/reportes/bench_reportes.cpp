@@ -21,6 +21,7 @@
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
+#include "gui/SalidaVentanas.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
 #include "reports/Reportes.h"
@@ -53,6 +54,7 @@ double piso(const QString& base, const QStringList& ids) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    quilmaro::reporte::instalaSalidaEnVentanas();
     if (argc < 4) {
         std::fprintf(stderr, "uso: bench_reportes <carpeta-programa> <base> <N> [repeticiones]\n");
         return 2;

@@ -4,6 +4,7 @@
 
 #include "core/Principal.h"
 #include "gui/PlataformaQt.h"
+#include "gui/SalidaVentanas.h"
 #include "gui/Traducciones.h"
 #include "gui/frmReporte.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     quilmaro::cargaTraduccionesQt();
     quilmaro::PlataformaQt plataforma;
     quilmaro::instalaPlataforma(&plataforma);
+    quilmaro::reporte::instalaSalidaEnVentanas();
     quilmaro::Main(QCoreApplication::applicationDirPath(), [] {
         quilmaro::frmReporte ventana;
         ventana.exec();

@@ -28,6 +28,8 @@ Error deNumero(int numero) {
             return {numero, QStringLiteral("Error de acceso a la ruta o el archivo")};
         case RutaNoEncontrada:
             return {numero, QStringLiteral("No se ha encontrado la ruta de acceso")};
+        case Reporte:
+            return {numero, QStringLiteral("No se pudo preparar el reporte")};
         default:
             return {numero, QStringLiteral("Error %1").arg(numero)};
     }

@@ -41,6 +41,9 @@ inline constexpr int DispositivoNoDisponible = 68;
 inline constexpr int PermisoDenegado = 70;
 inline constexpr int AccesoRuta = 75;
 inline constexpr int RutaNoEncontrada = 76;
+// A report that cannot be prepared, shown, printed or exported (layout, data, printer, file): the
+// description is the whole message, naming what failed and where.
+inline constexpr int Reporte = 20000;
 
 Error deNumero(int numero);
 [[noreturn]] void lanza(int numero);

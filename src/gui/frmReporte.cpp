@@ -25,10 +25,10 @@
 #include "db/TempDeODBC.h"
 #include "gui/FiltroTeclado.h"
 #include "gui/Reja.h"
+#include "gui/VistaPrevia.h"
 #include "gui/frmExportarReporte.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
-#include "reportengine/VistaPrevia.h"
 #include "reports/Reportes.h"
 
 namespace quilmaro {

@@ -11,6 +11,7 @@
 #include "core/Globales.h"
 #include "core/Principal.h"
 #include "gui/PlataformaQt.h"
+#include "gui/SalidaVentanas.h"
 #include "gui/frmExportarReporte.h"
 #include "gui/frmReporte.h"
 #include "reportengine/ControlReporte.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
         return 2;
     quilmaro::PlataformaQt plataforma;
     quilmaro::instalaPlataforma(&plataforma);
+    quilmaro::reporte::instalaSalidaEnVentanas();
     const QString salida = QString::fromLocal8Bit(argv[2]);
     int codigo = 0;
     quilmaro::Main(QString::fromLocal8Bit(argv[1]), [&] {

@@ -1,20 +1,29 @@
 #include "reportengine/ControlReporte.h"
 
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QWidget>
-
 #include "core/ErrorTESK.h"
 #include "platform/Plataforma.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/ErrorReporte.h"
 #include "reportengine/Paginador.h"
-#include "reportengine/Pintor.h"
 
 namespace quilmaro::reporte {
 
-ControlReporte::ControlReporte(QWidget* ventana)
-    : QObject(ventana), ventana_(ventana), abridor_(abreFuente) {}
+namespace {
+SalidaReporte*& salidaInstalada() {
+    static SalidaReporte* salida = nullptr;
+    return salida;
+}
+}  // namespace
+
+void SalidaReporte::instala(SalidaReporte* salida) {
+    salidaInstalada() = salida;
+}
+
+SalidaReporte* SalidaReporte::instalada() {
+    return salidaInstalada();
+}
+
+ControlReporte::ControlReporte(QObject* dueno) : QObject(dueno), abridor_(abreFuente) {}
 
 ControlReporte::~ControlReporte() = default;
 
@@ -32,22 +41,16 @@ std::shared_ptr<Documento> ControlReporte::genera() const {
     return paginaReporte(*diseno, *datos);
 }
 
-void ControlReporte::mandaAImpresora(const Documento& doc) const {
-    QPrinterInfo info = impresora_.isEmpty() ? QPrinterInfo::defaultPrinter()
-                                             : QPrinterInfo::printerInfo(impresora_);
-    if (info.isNull()) {
-        if (!impresora_.isEmpty())
-            throw ErrorReporte(
-                QStringLiteral("No se encontró la impresora «%1». El reporte «%2» no "
-                               "se imprimió.")
-                    .arg(impresora_, doc.nombre));
-        throw ErrorReporte(QStringLiteral("No hay una impresora predeterminada. Instale o elija "
-                                          "una impresora en el sistema y vuelva a intentarlo; el "
-                                          "reporte «%1» no se imprimió.")
-                               .arg(doc.nombre));
-    }
-    QPrinter impresora(info, QPrinter::HighResolution);
-    imprime(doc, impresora);
+void ControlReporte::entrega(std::shared_ptr<const Documento> doc) {
+    SalidaReporte* salida = SalidaReporte::instalada();
+    if (!salida)
+        throw ErrorReporte(QStringLiteral("Este programa no tiene dónde mostrar ni imprimir el "
+                                          "reporte «%1».")
+                               .arg(doc->nombre));
+    if (destino_ == Impresora)
+        salida->imprime(*doc, impresora_);
+    else
+        vista_ = salida->muestra(std::move(doc), parent());
 }
 
 bool ControlReporte::ejecuta() {
@@ -60,16 +63,8 @@ bool ControlReporte::ejecuta() {
     {
         CursorOcupado ocupado;
         try {
-            std::shared_ptr<Documento> doc = genera();
-            if (destino_ == Impresora) {
-                mandaAImpresora(*doc);
-            } else {
-                auto* vista = new VistaPrevia(doc, ventana_.data());
-                vista_ = vista;
-                vista->show();
-                vista->raise();
-                vista->activateWindow();
-            }
+            std::shared_ptr<const Documento> doc = genera();
+            entrega(doc);
             documento_ = std::move(doc);
             bien = true;
         } catch (const ErrorReporte& e) {

@@ -10,7 +10,8 @@
 //     crp.ejecuta();
 //
 // When ejecuta() returns, every row the report needs has been read and every source closed: the
-// caller may delete the local file and drop the server table while the preview stays open.
+// caller may delete the local file and drop the server table while the preview stays open. The
+// pages are shown and printed by the installed SalidaReporte (SalidaReporte.h).
 
 #include <QMap>
 #include <QObject>
@@ -20,9 +21,7 @@
 
 #include "reportengine/Datos.h"
 #include "reportengine/Documento.h"
-#include "reportengine/VistaPrevia.h"
-
-class QWidget;
+#include "reportengine/SalidaReporte.h"
 
 namespace quilmaro::reporte {
 
@@ -31,8 +30,8 @@ class ControlReporte : public QObject {
   public:
     enum Destino { Pantalla = 0, Impresora = 1 };
 
-    // ventana: the window the previews belong to (closed with it); may be null.
-    explicit ControlReporte(QWidget* ventana = nullptr);
+    // dueno: its owner, and the window the previews belong to (closed with it); may be null.
+    explicit ControlReporte(QObject* dueno = nullptr);
     ~ControlReporte() override;
 
     void fijaDestino(int destino);
@@ -53,7 +52,7 @@ class ControlReporte : public QObject {
     // The message of the last failure (empty after a success).
     const QString& ultimoError() const { return error_; }
     // The preview of the last run to the screen, while it is open.
-    VistaPrevia* ultimaVista() const { return vista_.data(); }
+    QObject* ultimaVista() const { return vista_.data(); }
     // The pages of the last successful run.
     std::shared_ptr<const Documento> ultimoDocumento() const { return documento_; }
 
@@ -65,16 +64,15 @@ class ControlReporte : public QObject {
     std::shared_ptr<Documento> genera() const;
 
   private:
-    void mandaAImpresora(const Documento& doc) const;
+    void entrega(std::shared_ptr<const Documento> doc);
 
-    QPointer<QWidget> ventana_;
     int destino_ = Pantalla;
     QString archivo_;
     QMap<int, QString> fuentes_;
     QString impresora_;
     QString error_;
     AbridorFuentes abridor_;
-    QPointer<VistaPrevia> vista_;
+    QPointer<QObject> vista_;
     std::shared_ptr<const Documento> documento_;
     bool ejecutando_ = false;
 };

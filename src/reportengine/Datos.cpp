@@ -117,7 +117,22 @@ class ResolutorDatos : public ResolutorCampos {
                 return true;
             }
         }
-        // Not found: name the nearest column, if one is close enough to be a typing slip.
+        const QString parecido = parecida(candidatas, fuente, campo);
+        const QString donde =
+            fuente.isEmpty()
+                ? QStringLiteral("en las fuentes del reporte (%1)").arg(nombresFuentes())
+                : QStringLiteral("en la fuente «%1»").arg(fuente);
+        *error = QStringLiteral("el campo «%1» no existe %2").arg(campo, donde);
+        if (!parecido.isEmpty())
+            *error += QStringLiteral("; ¿quiso decir «%1»?").arg(parecido);
+        return false;
+    }
+
+  private:
+    // The column nearest to campo among the candidates, if one is close enough to be a typing
+    // slip: its bare name when that would find this very column, else source.field.
+    QString parecida(const std::vector<int>& candidatas, const QString& fuente,
+                     const QString& campo) const {
         QString parecido;
         int mejor = std::max<int>(2, static_cast<int>(campo.size()) / 3) + 1;
         for (int t : candidatas) {
@@ -139,17 +154,9 @@ class ResolutorDatos : public ResolutorCampos {
                         : d_.tablas_[static_cast<size_t>(t)].def->nombre + QLatin1Char('.') + c;
             }
         }
-        const QString donde =
-            fuente.isEmpty()
-                ? QStringLiteral("en las fuentes del reporte (%1)").arg(nombresFuentes())
-                : QStringLiteral("en la fuente «%1»").arg(fuente);
-        *error = QStringLiteral("el campo «%1» no existe %2").arg(campo, donde);
-        if (!parecido.isEmpty())
-            *error += QStringLiteral("; ¿quiso decir «%1»?").arg(parecido);
-        return false;
+        return parecido;
     }
 
-  private:
     QString nombresFuentes() const {
         QStringList n;
         for (const auto& t : d_.tablas_)
@@ -166,54 +173,73 @@ int Datos::usa(int tabla, int columna) {
     return columna;
 }
 
+namespace {
+
+ErrorReporte errorFuente(const DefFuente& def, const QString& texto, const QString& que) {
+    return ErrorReporte(QStringLiteral("No se pudieron leer los datos del reporte: la fuente "
+                                       "de datos %1 («%2», %3) %4")
+                            .arg(def.numero)
+                            .arg(def.nombre, texto, que));
+}
+
+}  // namespace
+
 std::unique_ptr<Datos> Datos::carga(Diseno& diseno, const QMap<int, QString>& textos,
                                     const AbridorFuentes& abridor) {
     std::unique_ptr<Datos> d(new Datos);
+    // Every source still open closes when this goes, however the load ends.
     std::vector<std::unique_ptr<FuenteDatos>> abiertas;
-    auto errorFuente = [](const DefFuente& def, const QString& texto, const QString& que) {
-        return ErrorReporte(QStringLiteral("No se pudieron leer los datos del reporte: la fuente "
-                                           "de datos %1 («%2», %3) %4")
-                                .arg(def.numero)
-                                .arg(def.nombre, texto, que));
-    };
-
-    // Open every source and learn its columns.
-    for (const DefFuente& def : diseno.fuentes) {
-        const QString texto = textos.value(def.numero).trimmed();
-        if (texto.isEmpty())
-            throw ErrorReporte(QStringLiteral("Error en %1: el diseño usa la fuente de datos %2 "
-                                              "(«%3») y el programa no la indicó.")
-                                   .arg(def.donde.texto())
-                                   .arg(def.numero)
-                                   .arg(def.nombre));
-        PeticionFuente p{def.numero, texto, def.local, def.tabla};
-        std::unique_ptr<FuenteDatos> f;
-        try {
-            f = abridor(p);
-        } catch (const ErrorReporte& e) {
-            throw errorFuente(def, texto, QStringLiteral("no se pudo abrir: %1").arg(e.mensaje()));
-        }
-        if (!f)
-            throw errorFuente(def, texto, QStringLiteral("no se pudo abrir."));
-        Tabla t;
-        t.def = &def;
-        t.columnas = f->columnas();
-        // A column the layout declares optional and the table lacks reads as empty in every
-        // row (its rows never reach that far: see the reading below).
-        for (const QString& c : def.opcionales) {
-            if (buscaColumna(t.columnas, c) < 0)
-                t.columnas << c;
-        }
-        t.usada.assign(static_cast<size_t>(t.columnas.size()), -1);
-        d->tablas_.push_back(std::move(t));
-        abiertas.push_back(std::move(f));
-        if (def.detalle)
-            d->detalle_ = static_cast<int>(d->tablas_.size()) - 1;
-    }
-
-    // Join keys and ordering fields.
+    for (const DefFuente& def : diseno.fuentes)
+        abiertas.push_back(d->abre(def, textos, abridor));
+    d->buscaEnlacesYOrden();
+    // Fields of the expressions (an unknown one stops here, before any row is read).
+    diseno.enlaza(ResolutorDatos(*d));
     for (size_t i = 0; i < d->tablas_.size(); ++i) {
-        Tabla& t = d->tablas_[i];
+        d->lee(d->tablas_[i], *abiertas[i], textos);
+        abiertas[i].reset();
+    }
+    d->ordenaDetalle();
+    d->enlazaTablas();
+    return d;
+}
+
+std::unique_ptr<FuenteDatos> Datos::abre(const DefFuente& def, const QMap<int, QString>& textos,
+                                         const AbridorFuentes& abridor) {
+    const QString texto = textos.value(def.numero).trimmed();
+    if (texto.isEmpty())
+        throw ErrorReporte(QStringLiteral("Error en %1: el diseño usa la fuente de datos %2 "
+                                          "(«%3») y el programa no la indicó.")
+                               .arg(def.donde.texto())
+                               .arg(def.numero)
+                               .arg(def.nombre));
+    PeticionFuente p{def.numero, texto, def.local, def.tabla};
+    std::unique_ptr<FuenteDatos> f;
+    try {
+        f = abridor(p);
+    } catch (const ErrorReporte& e) {
+        throw errorFuente(def, texto, QStringLiteral("no se pudo abrir: %1").arg(e.mensaje()));
+    }
+    if (!f)
+        throw errorFuente(def, texto, QStringLiteral("no se pudo abrir."));
+    Tabla t;
+    t.def = &def;
+    t.columnas = f->columnas();
+    // A column the layout declares optional and the table lacks reads as empty in every
+    // row (its rows never reach that far: see lee).
+    for (const QString& c : def.opcionales) {
+        if (buscaColumna(t.columnas, c) < 0)
+            t.columnas << c;
+    }
+    t.usada.assign(static_cast<size_t>(t.columnas.size()), -1);
+    tablas_.push_back(std::move(t));
+    if (def.detalle)
+        detalle_ = static_cast<int>(tablas_.size()) - 1;
+    return f;
+}
+
+void Datos::buscaEnlacesYOrden() {
+    for (size_t i = 0; i < tablas_.size(); ++i) {
+        Tabla& t = tablas_[i];
         const DefFuente& def = *t.def;
         auto falta = [&](const QString& campo, const QString& fuente) {
             return ErrorReporte(
@@ -225,96 +251,90 @@ std::unique_ptr<Datos> Datos::carga(Diseno& diseno, const QMap<int, QString>& te
             if (t.colEnlace < 0)
                 throw falta(def.campoEnlace, def.nombre);
             for (size_t j = 0; j < i; ++j) {
-                if (d->tablas_[j].def->nombre.compare(def.fuentePadre, Qt::CaseInsensitive) == 0)
+                if (tablas_[j].def->nombre.compare(def.fuentePadre, Qt::CaseInsensitive) == 0)
                     t.padre = static_cast<int>(j);
             }
-            Tabla& padre = d->tablas_[static_cast<size_t>(t.padre)];
+            Tabla& padre = tablas_[static_cast<size_t>(t.padre)];
             t.colPadre = buscaColumna(padre.columnas, def.campoPadre);
             if (t.colPadre < 0)
                 throw falta(def.campoPadre, padre.def->nombre);
-            d->usa(static_cast<int>(i), t.colEnlace);
-            d->usa(t.padre, t.colPadre);
+            usa(static_cast<int>(i), t.colEnlace);
+            usa(t.padre, t.colPadre);
         }
         for (const QString& campo : def.orden) {
             const int c = buscaColumna(t.columnas, campo);
             if (c < 0)
                 throw falta(campo, def.nombre);
-            d->usa(static_cast<int>(i), c);
+            usa(static_cast<int>(i), c);
         }
     }
+}
 
-    // Fields of the expressions (an unknown one stops here, before any row is read).
-    diseno.enlaza(ResolutorDatos(*d));
-
-    // Read the rows, keeping only the columns the report uses, and close each source.
-    int leidas = 0;
-    for (size_t i = 0; i < d->tablas_.size(); ++i) {
-        Tabla& t = d->tablas_[i];
-        const bool unica = !t.def->detalle && t.def->campoEnlace.isEmpty();
-        std::vector<int> columnas;  // source column for each kept position
-        columnas.resize(static_cast<size_t>(t.guardadas));
-        for (size_t c = 0; c < t.usada.size(); ++c) {
-            if (t.usada[c] >= 0)
-                columnas[static_cast<size_t>(t.usada[c])] = static_cast<int>(c);
-        }
-        QVector<Variante> fila;
-        try {
-            while (abiertas[i]->siguiente(fila)) {
-                for (int c : columnas)
-                    t.valores.push_back(fila.value(c, Variante::nulo()));
-                ++t.renglones;
-                if (unica)
-                    break;  // only the first row is ever shown
-                if (++leidas % kFilasPorPaseDeEventos == 0)
-                    plataforma().procesaEventos();
-            }
-        } catch (const ErrorReporte& e) {
-            throw errorFuente(*t.def, textos.value(t.def->numero),
-                              QStringLiteral("falló al leerse: %1").arg(e.mensaje()));
-        }
-        abiertas[i].reset();
+void Datos::lee(Tabla& t, FuenteDatos& fuente, const QMap<int, QString>& textos) {
+    const bool unica = !t.def->detalle && t.def->campoEnlace.isEmpty();
+    std::vector<int> columnas;  // source column for each kept position
+    columnas.resize(static_cast<size_t>(t.guardadas));
+    for (size_t c = 0; c < t.usada.size(); ++c) {
+        if (t.usada[c] >= 0)
+            columnas[static_cast<size_t>(t.usada[c])] = static_cast<int>(c);
     }
-
-    // Detail rows in the order the layout asks for (the order of the source when it asks none).
-    if (d->detalle_ >= 0) {
-        const Tabla& t = d->tablas_[static_cast<size_t>(d->detalle_)];
-        d->filas_ = t.renglones;
-        d->orden_.resize(static_cast<size_t>(t.renglones));
-        std::iota(d->orden_.begin(), d->orden_.end(), 0);
-        std::vector<int> claves;
-        for (const QString& campo : t.def->orden)
-            claves.push_back(buscaColumna(t.columnas, campo));
-        if (!claves.empty()) {
-            const Datos& dd = *d;
-            std::stable_sort(d->orden_.begin(), d->orden_.end(), [&](int a, int b) {
-                for (int c : claves) {
-                    const int r = compara(dd.celda(t, a, c), dd.celda(t, b, c));
-                    if (r != 0)
-                        return r < 0;
-                }
-                return false;
-            });
+    QVector<Variante> fila;
+    try {
+        while (fuente.siguiente(fila)) {
+            for (int c : columnas)
+                t.valores.push_back(fila.value(c, Variante::nulo()));
+            ++t.renglones;
+            if (unica)
+                break;  // only the first row is ever shown
+            if (++leidas_ % kFilasPorPaseDeEventos == 0)
+                plataforma().procesaEventos();
         }
+    } catch (const ErrorReporte& e) {
+        throw errorFuente(*t.def, textos.value(t.def->numero),
+                          QStringLiteral("falló al leerse: %1").arg(e.mensaje()));
     }
+}
 
-    // Joins: each joined table points every detail row at its first matching row.
-    for (Tabla& t : d->tablas_) {
+void Datos::ordenaDetalle() {
+    // The order of the source when the layout asks none.
+    if (detalle_ < 0)
+        return;
+    const Tabla& t = tablas_[static_cast<size_t>(detalle_)];
+    filas_ = t.renglones;
+    orden_.resize(static_cast<size_t>(t.renglones));
+    std::iota(orden_.begin(), orden_.end(), 0);
+    std::vector<int> claves;
+    for (const QString& campo : t.def->orden)
+        claves.push_back(buscaColumna(t.columnas, campo));
+    if (claves.empty())
+        return;
+    std::stable_sort(orden_.begin(), orden_.end(), [&](int a, int b) {
+        for (int c : claves) {
+            const int r = compara(celda(t, a, c), celda(t, b, c));
+            if (r != 0)
+                return r < 0;
+        }
+        return false;
+    });
+}
+
+void Datos::enlazaTablas() {
+    for (Tabla& t : tablas_) {
         if (t.padre < 0)
             continue;
         QHash<QString, int> indice;
         for (int r = t.renglones - 1; r >= 0; --r) {
-            const QString k = clave(d->celda(t, r, t.colEnlace));
+            const QString k = clave(celda(t, r, t.colEnlace));
             if (!k.isNull())
                 indice.insert(k, r);
         }
-        t.enlace.assign(static_cast<size_t>(d->filas_), -1);
-        for (int f = 0; f < d->filas_; ++f) {
-            const QString k = clave(d->valor(t.padre, t.colPadre, f));
+        t.enlace.assign(static_cast<size_t>(filas_), -1);
+        for (int f = 0; f < filas_; ++f) {
+            const QString k = clave(valor(t.padre, t.colPadre, f));
             if (!k.isNull())
                 t.enlace[static_cast<size_t>(f)] = indice.value(k, -1);
         }
     }
-    return d;
 }
 
 Variante Datos::valor(int fuente, int columna, int fila) const {

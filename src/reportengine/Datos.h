@@ -87,6 +87,16 @@ class Datos {
         int colEnlace = -1, colPadre = -1;
     };
     int usa(int tabla, int columna);
+    // The steps of carga: open one source and learn its columns; find the join keys and the
+    // ordering fields; read a source's rows, keeping only the columns the report uses; put the
+    // detail rows in the layout's order; point each detail row at its joined tables' first
+    // matching row.
+    std::unique_ptr<FuenteDatos> abre(const DefFuente& def, const QMap<int, QString>& textos,
+                                      const AbridorFuentes& abridor);
+    void buscaEnlacesYOrden();
+    void lee(Tabla& t, FuenteDatos& fuente, const QMap<int, QString>& textos);
+    void ordenaDetalle();
+    void enlazaTablas();
     const Variante& celda(const Tabla& t, int renglon, int columna) const {
         return t.valores[static_cast<size_t>(renglon) * t.guardadas + t.usada[columna]];
     }
@@ -95,6 +105,7 @@ class Datos {
     int detalle_ = -1;
     std::vector<int> orden_;  // detail row -> row of the detail table
     int filas_ = 0;
+    int leidas_ = 0;  // rows read so far, for the passes of pending events
 };
 
 }  // namespace quilmaro::reporte

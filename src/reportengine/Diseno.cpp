@@ -388,31 +388,8 @@ class Lector {
         }
         if (a.tiene("enlace") != a.tiene("con"))
             falla(QStringLiteral("para unir una fuente se necesitan «enlace» y «con»"));
-        if (a.tiene("enlace")) {
-            if (f.detalle)
-                falla(QStringLiteral("la fuente del detalle no se une a otra"));
-            f.campoEnlace = a.texto("enlace").trimmed();
-            const QString con = a.texto("con").trimmed();
-            const qsizetype punto = con.indexOf(QLatin1Char('.'));
-            if (punto <= 0 || punto == con.size() - 1)
-                falla(QStringLiteral(
-                          "«con» se escribe fuente.campo, como «facturas.Cliente», no «%1»")
-                          .arg(con));
-            f.fuentePadre = con.left(punto);
-            f.campoPadre = con.mid(punto + 1);
-            const DefFuente* padre = nullptr;
-            for (const DefFuente& otra : d_->fuentes) {
-                if (otra.nombre.compare(f.fuentePadre, Qt::CaseInsensitive) == 0)
-                    padre = &otra;
-            }
-            if (!padre)
-                falla(QStringLiteral("«con» nombra la fuente «%1», que no está declarada antes")
-                          .arg(f.fuentePadre));
-            if (!padre->detalle && padre->campoEnlace.isEmpty())
-                falla(QStringLiteral("solo se puede unir con la fuente del detalle o con otra "
-                                     "fuente unida a ella; «%1» no lo es")
-                          .arg(padre->nombre));
-        }
+        if (a.tiene("enlace"))
+            leeEnlace(a, f);
         if (a.tiene("orden")) {
             if (!f.detalle)
                 falla(QStringLiteral("«orden» solo se usa en la fuente del detalle"));
@@ -428,6 +405,32 @@ class Lector {
         }
         d_->fuentes.push_back(std::move(f));
         vacio();
+    }
+
+    // A joined source: its own key field and the field of an earlier source it matches.
+    void leeEnlace(Atributos& a, DefFuente& f) {
+        if (f.detalle)
+            falla(QStringLiteral("la fuente del detalle no se une a otra"));
+        f.campoEnlace = a.texto("enlace").trimmed();
+        const QString con = a.texto("con").trimmed();
+        const qsizetype punto = con.indexOf(QLatin1Char('.'));
+        if (punto <= 0 || punto == con.size() - 1)
+            falla(QStringLiteral("«con» se escribe fuente.campo, como «facturas.Cliente», no «%1»")
+                      .arg(con));
+        f.fuentePadre = con.left(punto);
+        f.campoPadre = con.mid(punto + 1);
+        const DefFuente* padre = nullptr;
+        for (const DefFuente& otra : d_->fuentes) {
+            if (otra.nombre.compare(f.fuentePadre, Qt::CaseInsensitive) == 0)
+                padre = &otra;
+        }
+        if (!padre)
+            falla(QStringLiteral("«con» nombra la fuente «%1», que no está declarada antes")
+                      .arg(f.fuentePadre));
+        if (!padre->detalle && padre->campoEnlace.isEmpty())
+            falla(QStringLiteral("solo se puede unir con la fuente del detalle o con otra "
+                                 "fuente unida a ella; «%1» no lo es")
+                      .arg(padre->nombre));
     }
 
     void leeGrupo() {
@@ -542,44 +545,67 @@ class Lector {
                         .arg(b.alto));
     }
 
+    // A fixed text or a field (an expression), with its style and how it wraps and grows.
+    void leeTexto(const Banda& b, Elemento& e, bool campo) {
+        Atributos a =
+            campo ? Atributos(*this, {"x", "y", "ancho", "alto", "letra", "tamano", "negrita",
+                                      "cursiva", "subrayado", "color", "alineacion", "vertical",
+                                      "ajusta", "crece", "formato"})
+                  : Atributos(*this,
+                              {"x", "y", "ancho", "alto", "letra", "tamano", "negrita", "cursiva",
+                               "subrayado", "color", "alineacion", "vertical", "ajusta", "crece"});
+        e.tipo = campo ? Elemento::Tipo::Campo : Elemento::Tipo::Texto;
+        e.caja = QRectF(a.medida("x", 0), a.medida("y", 0), a.medida("ancho", 0, true),
+                        a.medida("alto", 0, true));
+        EstiloTexto est = estilo(a, base_);
+        static const Qt::Alignment hs[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+        static const Qt::Alignment vs[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+        est.horizontal = hs[a.opcion("alineacion", {"izquierda", "centro", "derecha"}, 0)];
+        est.vertical = vs[a.opcion("vertical", {"arriba", "centro", "abajo"}, 0)];
+        e.estilo = indiceEstilo(est);
+        e.crece = a.siNo("crece", false);
+        e.ajusta = a.siNo("ajusta", e.crece);
+        if (e.crece && b.tipo == TipoBanda::PiePagina)
+            falla(
+                QStringLiteral("un texto de <pie-pagina> no puede crecer: el pie tiene su "
+                               "lugar fijo al final de la página"));
+        e.formato = a.texto("formato");
+        const QString contenido = textoElemento();
+        if (campo) {
+            if (contenido.isEmpty())
+                fallaEn(e.donde, QStringLiteral("<campo> sin expresión"));
+            e.expresion = Expresion::analiza(contenido, e.donde);
+        } else {
+            e.texto = contenido;
+        }
+        dentroDeBanda(b, e.caja, e.donde);
+    }
+
+    // A picture file, relative to the layout's folder unless its path is absolute.
+    void leeImagen(const Banda& b, Elemento& e) {
+        Atributos a(*this, {"x", "y", "ancho", "alto", "archivo"});
+        e.tipo = Elemento::Tipo::Imagen;
+        e.caja = QRectF(a.medida("x", 0), a.medida("y", 0), a.medida("ancho", 0, true),
+                        a.medida("alto", 0, true));
+        const QString archivo = a.requerido("archivo");
+        const QString ruta = QFileInfo(archivo).isAbsolute()
+                                 ? archivo
+                                 : QFileInfo(ruta_).absoluteDir().filePath(archivo);
+        QImage img(ruta);
+        if (img.isNull())
+            falla(QStringLiteral("no se pudo leer la imagen «%1»").arg(ruta));
+        d_->imagenes.push_back(img);
+        e.imagen = static_cast<int>(d_->imagenes.size()) - 1;
+        dentroDeBanda(b, e.caja, e.donde);
+        vacio();
+    }
+
     Elemento leeElemento(const Banda& b) {
         Elemento e;
         e.donde = aqui();
         const auto n = x_.name();
         if (n == QLatin1String("texto") || n == QLatin1String("campo")) {
-            const bool campo = n == QLatin1String("campo");
-            Atributos a =
-                campo ? Atributos(*this, {"x", "y", "ancho", "alto", "letra", "tamano", "negrita",
-                                          "cursiva", "subrayado", "color", "alineacion", "vertical",
-                                          "ajusta", "crece", "formato"})
-                      : Atributos(*this, {"x", "y", "ancho", "alto", "letra", "tamano", "negrita",
-                                          "cursiva", "subrayado", "color", "alineacion", "vertical",
-                                          "ajusta", "crece"});
-            e.tipo = campo ? Elemento::Tipo::Campo : Elemento::Tipo::Texto;
-            e.caja = QRectF(a.medida("x", 0), a.medida("y", 0), a.medida("ancho", 0, true),
-                            a.medida("alto", 0, true));
-            EstiloTexto est = estilo(a, base_);
-            static const Qt::Alignment hs[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
-            static const Qt::Alignment vs[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
-            est.horizontal = hs[a.opcion("alineacion", {"izquierda", "centro", "derecha"}, 0)];
-            est.vertical = vs[a.opcion("vertical", {"arriba", "centro", "abajo"}, 0)];
-            e.estilo = indiceEstilo(est);
-            e.crece = a.siNo("crece", false);
-            e.ajusta = a.siNo("ajusta", e.crece);
-            if (e.crece && b.tipo == TipoBanda::PiePagina)
-                falla(
-                    QStringLiteral("un texto de <pie-pagina> no puede crecer: el pie tiene su "
-                                   "lugar fijo al final de la página"));
-            e.formato = a.texto("formato");
-            const QString contenido = textoElemento();
-            if (campo) {
-                if (contenido.isEmpty())
-                    fallaEn(e.donde, QStringLiteral("<campo> sin expresión"));
-                e.expresion = Expresion::analiza(contenido, e.donde);
-            } else {
-                e.texto = contenido;
-            }
-            dentroDeBanda(b, e.caja, e.donde);
+            leeTexto(b, e, n == QLatin1String("campo"));
             return e;
         }
         if (n == QLatin1String("linea")) {
@@ -609,21 +635,7 @@ class Lector {
             return e;
         }
         if (n == QLatin1String("imagen")) {
-            Atributos a(*this, {"x", "y", "ancho", "alto", "archivo"});
-            e.tipo = Elemento::Tipo::Imagen;
-            e.caja = QRectF(a.medida("x", 0), a.medida("y", 0), a.medida("ancho", 0, true),
-                            a.medida("alto", 0, true));
-            const QString archivo = a.requerido("archivo");
-            const QString ruta = QFileInfo(archivo).isAbsolute()
-                                     ? archivo
-                                     : QFileInfo(ruta_).absoluteDir().filePath(archivo);
-            QImage img(ruta);
-            if (img.isNull())
-                falla(QStringLiteral("no se pudo leer la imagen «%1»").arg(ruta));
-            d_->imagenes.push_back(img);
-            e.imagen = static_cast<int>(d_->imagenes.size()) - 1;
-            dentroDeBanda(b, e.caja, e.donde);
-            vacio();
+            leeImagen(b, e);
             return e;
         }
         falla(QStringLiteral("elemento desconocido <%1> dentro de una banda (se admiten texto, "

@@ -1,22 +1,18 @@
 #pragma once
-// The one kind of failure the report engine reports: a message in Spanish, ready to be shown,
-// that names the file, the line and what is wrong.
+// The failures of the report engine: one of the program's errors (number errores::Reporte) whose
+// description is a message in Spanish, ready to be shown, that names the file, the line and what
+// is wrong.
 
 #include <QString>
-#include <exception>
+
+#include "core/ErrorTESK.h"
 
 namespace quilmaro::reporte {
 
-class ErrorReporte : public std::exception {
+class ErrorReporte : public ErrorTESK {
   public:
-    explicit ErrorReporte(QString mensaje)
-        : mensaje_(std::move(mensaje)), utf8_(mensaje_.toUtf8()) {}
-    const QString& mensaje() const { return mensaje_; }
-    const char* what() const noexcept override { return utf8_.constData(); }
-
-  private:
-    QString mensaje_;
-    QByteArray utf8_;
+    explicit ErrorReporte(QString mensaje) : ErrorTESK(errores::Reporte, std::move(mensaje)) {}
+    const QString& mensaje() const { return descripcion(); }
 };
 
 // Where something is in a layout file, for the messages.

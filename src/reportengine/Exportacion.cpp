@@ -207,25 +207,15 @@ QString sinDosPuntos(QString s) {
     return s.trimmed();
 }
 
-QByteArray comoHoja(const Documento& doc) {
-    const std::vector<std::vector<CeldaHoja>> tabla = tablaDeDetalle(doc);
-    // One style per format, named in the order first used.
+// The sheet's styles: bold titles, then one style per number or date format, numbered in the
+// order first used.
+std::map<QString, QString> escribeEstilos(QXmlStreamWriter& x, const QString& ns,
+                                          const std::vector<std::vector<CeldaHoja>>& tabla) {
     std::map<QString, QString> estilos;
     for (const auto& fila : tabla)
         for (const CeldaHoja& c : fila)
             if (!c.formato.isEmpty() && !estilos.count(c.formato))
                 estilos.emplace(c.formato, QStringLiteral("f%1").arg(estilos.size() + 1));
-
-    QByteArray datos;
-    QXmlStreamWriter x(&datos);
-    x.setAutoFormatting(true);
-    x.writeStartDocument();
-    x.writeProcessingInstruction(QStringLiteral("mso-application"),
-                                 QStringLiteral("progid=\"Excel.Sheet\""));
-    const QString ns = QStringLiteral("urn:schemas-microsoft-com:office:spreadsheet");
-    x.writeDefaultNamespace(ns);
-    x.writeNamespace(ns, QStringLiteral("ss"));
-    x.writeStartElement(ns, QStringLiteral("Workbook"));
     x.writeStartElement(ns, QStringLiteral("Styles"));
     x.writeStartElement(ns, QStringLiteral("Style"));
     x.writeAttribute(ns, QStringLiteral("ID"), QStringLiteral("titulo"));
@@ -240,13 +230,12 @@ QByteArray comoHoja(const Documento& doc) {
         x.writeEndElement();
     }
     x.writeEndElement();
-    x.writeStartElement(ns, QStringLiteral("Worksheet"));
-    QString nombre = doc.nombre.isEmpty() ? QStringLiteral("Reporte") : doc.nombre.left(31);
-    for (QChar c : QStringLiteral("[]:*?/\\"))
-        nombre.remove(c);
-    x.writeAttribute(ns, QStringLiteral("Name"), nombre);
-    x.writeStartElement(ns, QStringLiteral("Table"));
-    // Columns wide enough for their longest text (in points, about 6 a character).
+    return estilos;
+}
+
+// Columns wide enough for their longest text (in points, about 6 a character).
+void escribeAnchos(QXmlStreamWriter& x, const QString& ns,
+                   const std::vector<std::vector<CeldaHoja>>& tabla) {
     const std::size_t columnas = tabla.empty() ? 0 : tabla.front().size();
     for (std::size_t j = 0; j < columnas; ++j) {
         qsizetype largo = 6;
@@ -257,6 +246,48 @@ QByteArray comoHoja(const Documento& doc) {
         x.writeAttribute(ns, QStringLiteral("Width"),
                          QString::number(std::min<qsizetype>(largo, 80) * 6 + 6));
     }
+}
+
+void escribeDato(QXmlStreamWriter& x, const QString& ns, const CeldaHoja& c) {
+    x.writeStartElement(ns, QStringLiteral("Data"));
+    switch (c.tipo) {
+        case CeldaHoja::Tipo::Numero:
+            x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("Number"));
+            // The decimal value the figure stands for, without binary noise.
+            x.writeCharacters(QString::number(c.numero, 'g', 15));
+            break;
+        case CeldaHoja::Tipo::Fecha:
+            x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("DateTime"));
+            x.writeCharacters(c.fecha.toString(QStringLiteral("yyyy-MM-dd")) +
+                              QStringLiteral("T00:00:00.000"));
+            break;
+        default:
+            x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("String"));
+            x.writeCharacters(c.texto);
+    }
+    x.writeEndElement();
+}
+
+QByteArray comoHoja(const Documento& doc) {
+    const std::vector<std::vector<CeldaHoja>> tabla = tablaDeDetalle(doc);
+    QByteArray datos;
+    QXmlStreamWriter x(&datos);
+    x.setAutoFormatting(true);
+    x.writeStartDocument();
+    x.writeProcessingInstruction(QStringLiteral("mso-application"),
+                                 QStringLiteral("progid=\"Excel.Sheet\""));
+    const QString ns = QStringLiteral("urn:schemas-microsoft-com:office:spreadsheet");
+    x.writeDefaultNamespace(ns);
+    x.writeNamespace(ns, QStringLiteral("ss"));
+    x.writeStartElement(ns, QStringLiteral("Workbook"));
+    const std::map<QString, QString> estilos = escribeEstilos(x, ns, tabla);
+    x.writeStartElement(ns, QStringLiteral("Worksheet"));
+    QString nombre = doc.nombre.isEmpty() ? QStringLiteral("Reporte") : doc.nombre.left(31);
+    for (QChar c : QStringLiteral("[]:*?/\\"))
+        nombre.remove(c);
+    x.writeAttribute(ns, QStringLiteral("Name"), nombre);
+    x.writeStartElement(ns, QStringLiteral("Table"));
+    escribeAnchos(x, ns, tabla);
     for (std::size_t i = 0; i < tabla.size(); ++i) {
         x.writeStartElement(ns, QStringLiteral("Row"));
         for (const CeldaHoja& c : tabla[i]) {
@@ -265,25 +296,8 @@ QByteArray comoHoja(const Documento& doc) {
                 x.writeAttribute(ns, QStringLiteral("StyleID"), QStringLiteral("titulo"));
             else if (!c.formato.isEmpty())
                 x.writeAttribute(ns, QStringLiteral("StyleID"), estilos.at(c.formato));
-            if (c.tipo != CeldaHoja::Tipo::Vacia) {
-                x.writeStartElement(ns, QStringLiteral("Data"));
-                switch (c.tipo) {
-                    case CeldaHoja::Tipo::Numero:
-                        x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("Number"));
-                        // The decimal value the figure stands for, without binary noise.
-                        x.writeCharacters(QString::number(c.numero, 'g', 15));
-                        break;
-                    case CeldaHoja::Tipo::Fecha:
-                        x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("DateTime"));
-                        x.writeCharacters(c.fecha.toString(QStringLiteral("yyyy-MM-dd")) +
-                                          QStringLiteral("T00:00:00.000"));
-                        break;
-                    default:
-                        x.writeAttribute(ns, QStringLiteral("Type"), QStringLiteral("String"));
-                        x.writeCharacters(c.texto);
-                }
-                x.writeEndElement();
-            }
+            if (c.tipo != CeldaHoja::Tipo::Vacia)
+                escribeDato(x, ns, c);
             x.writeEndElement();
         }
         x.writeEndElement();
@@ -353,111 +367,142 @@ std::vector<LineaTexto> lineasDePagina(const Documento& doc, const PaginaDocumen
     return lineas;
 }
 
-std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc) {
-    auto dentro = [](const ElementoPagina& e, const BandaColocada& b) {
-        return e.tipo == ElementoPagina::Tipo::Texto && e.caja.top() >= b.y - 0.01 &&
-               e.caja.top() < b.y + b.alto - 0.01;
-    };
-    // A column is a field of a detail band: the band, the expression and where it stands. The
-    // band's height may change from row to row (texts that grow), so the height is no part of it.
-    using Clave = std::tuple<int, QString, long>;
+namespace {
+
+// A column is a field of a detail band: the band, the expression and where it stands. The band's
+// height may change from row to row (texts that grow), so the height is no part of it.
+using Clave = std::tuple<int, QString, long>;
+using FilaDetalle = std::map<Clave, const ElementoPagina*>;
+
+// What the pages show of the detail: its columns, its rows, the column header and the labels.
+struct Detalle {
     std::map<Clave, Columna> columnas;
-    struct Fila {
-        std::map<Clave, const ElementoPagina*> campos;
-    };
-    std::vector<Fila> filas;
+    std::vector<FilaDetalle> filas;
     const PaginaDocumento* conTitulos = nullptr;
     const BandaColocada* titulos = nullptr;
     std::vector<const ElementoPagina*> etiquetas;  // labels of the first row of each band
+};
+
+bool dentro(const ElementoPagina& e, const BandaColocada& b) {
+    return e.tipo == ElementoPagina::Tipo::Texto && e.caja.top() >= b.y - 0.01 &&
+           e.caja.top() < b.y + b.alto - 0.01;
+}
+
+void recogeFila(const PaginaDocumento& p, const BandaColocada& b, bool primera, Detalle& d) {
+    FilaDetalle fila;
+    for (const ElementoPagina& e : p.elementos) {
+        if (!dentro(e, b))
+            continue;
+        if (e.expresion.isEmpty()) {
+            if (primera && !e.texto.trimmed().isEmpty())
+                d.etiquetas.push_back(&e);
+            continue;
+        }
+        const Clave k{b.banda, e.expresion, std::lround(e.caja.left() * 100)};
+        if (!d.columnas.count(k)) {
+            Columna c;
+            c.alturaEnBanda = e.caja.top() - b.y;
+            c.x = e.caja.left();
+            c.ancho = e.caja.width();
+            c.arriba = e.caja.top();
+            d.columnas.emplace(k, c);
+        }
+        fila[k] = &e;
+    }
+    d.filas.push_back(std::move(fila));
+}
+
+Detalle recogeDetalle(const Documento& doc) {
+    Detalle d;
     std::map<int, bool> bandaVista;
     for (const PaginaDocumento& p : doc.paginas) {
         for (const BandaColocada& b : p.bandas) {
-            if (b.tipo == TipoBanda::EncabezadoColumnas && !titulos) {
-                conTitulos = &p;
-                titulos = &b;
+            if (b.tipo == TipoBanda::EncabezadoColumnas && !d.titulos) {
+                d.conTitulos = &p;
+                d.titulos = &b;
             }
             if (b.tipo != TipoBanda::Detalle)
                 continue;
-            Fila fila;
             const bool primera = !bandaVista[b.banda];
             bandaVista[b.banda] = true;
-            for (const ElementoPagina& e : p.elementos) {
-                if (!dentro(e, b))
-                    continue;
-                if (e.expresion.isEmpty()) {
-                    if (primera && !e.texto.trimmed().isEmpty())
-                        etiquetas.push_back(&e);
-                    continue;
-                }
-                const Clave k{b.banda, e.expresion, std::lround(e.caja.left() * 100)};
-                if (!columnas.count(k)) {
-                    Columna c;
-                    c.alturaEnBanda = e.caja.top() - b.y;
-                    c.x = e.caja.left();
-                    c.ancho = e.caja.width();
-                    c.arriba = e.caja.top();
-                    columnas.emplace(k, c);
-                }
-                fila.campos[k] = &e;
-            }
-            filas.push_back(std::move(fila));
+            recogeFila(p, b, primera, d);
         }
     }
-    // Titles: the column header above the field; else a label printed just left of it on its
-    // line ("Total:"); else a label every value starts with ("Fecha: ..."); else the name of
-    // what the field shows.
-    // Column headers stand over the first line of a band; fields below it are named otherwise.
+    return d;
+}
+
+// The column header text that stands most over the column.
+QString tituloDeCabecera(const Columna& c, const Detalle& d) {
+    QString titulo;
+    double mejor = 0.5;
+    for (const ElementoPagina& e : d.conTitulos->elementos) {
+        if (!dentro(e, *d.titulos) || e.texto.trimmed().isEmpty())
+            continue;
+        const double comun = std::min(c.x + c.ancho, e.caja.right()) - std::max(c.x, e.caja.left());
+        if (comun > mejor) {
+            mejor = comun;
+            titulo = e.texto.simplified();
+        }
+    }
+    return titulo;
+}
+
+// The label printed nearest left of the column on its line ("Total:").
+QString tituloDeEtiqueta(const Columna& c, const Detalle& d) {
+    QString titulo;
+    double cerca = 1e9;
+    for (const ElementoPagina* e : d.etiquetas) {
+        const double hueco = c.x - e->caja.right();
+        if (std::abs(e->caja.top() - c.arriba) < kToleranciaLinea && hueco > -1 && hueco < cerca) {
+            cerca = hueco;
+            titulo = sinDosPuntos(e->texto);
+        }
+    }
+    return titulo;
+}
+
+// A label every value of the column starts with ("Fecha: ..."); empty when they do not share one.
+QString prefijoComun(const Clave& k, const Detalle& d) {
+    QString prefijo;
+    bool todos = true;
+    for (const FilaDetalle& f : d.filas) {
+        const auto it = f.find(k);
+        if (it == f.end())
+            continue;
+        const QString t = it->second->valor.aTexto();
+        if (prefijo.isEmpty())
+            prefijo = reEtiqueta().match(t).captured(0);
+        todos = todos && !prefijo.isEmpty() && t.startsWith(prefijo);
+    }
+    return todos ? prefijo : QString();
+}
+
+// Titles: the column header above the field; else a label printed just left of it on its line;
+// else a label every value starts with; else the name of what the field shows. Column headers
+// stand over the first line of a band; fields below it are named otherwise.
+void titulaColumnas(Detalle& d) {
     std::map<int, double> primeraLinea;
-    for (const auto& [k, c] : columnas) {
+    for (const auto& [k, c] : d.columnas) {
         const auto it = primeraLinea.find(std::get<0>(k));
         if (it == primeraLinea.end() || c.alturaEnBanda < it->second)
             primeraLinea[std::get<0>(k)] = c.alturaEnBanda;
     }
-    for (auto& [k, c] : columnas) {
-        if (titulos && c.alturaEnBanda - primeraLinea[std::get<0>(k)] < kToleranciaLinea) {
-            double mejor = 0.5;
-            for (const ElementoPagina& e : conTitulos->elementos) {
-                if (!dentro(e, *titulos) || e.texto.trimmed().isEmpty())
-                    continue;
-                const double comun =
-                    std::min(c.x + c.ancho, e.caja.right()) - std::max(c.x, e.caja.left());
-                if (comun > mejor) {
-                    mejor = comun;
-                    c.titulo = e.texto.simplified();
-                }
-            }
-        }
+    for (auto& [k, c] : d.columnas) {
+        if (d.titulos && c.alturaEnBanda - primeraLinea[std::get<0>(k)] < kToleranciaLinea)
+            c.titulo = tituloDeCabecera(c, d);
+        if (c.titulo.isEmpty())
+            c.titulo = tituloDeEtiqueta(c, d);
         if (c.titulo.isEmpty()) {
-            double cerca = 1e9;
-            for (const ElementoPagina* e : etiquetas) {
-                const double hueco = c.x - e->caja.right();
-                if (std::abs(e->caja.top() - c.arriba) < kToleranciaLinea && hueco > -1 &&
-                    hueco < cerca) {
-                    cerca = hueco;
-                    c.titulo = sinDosPuntos(e->texto);
-                }
-            }
-        }
-        if (c.titulo.isEmpty()) {
-            QString prefijo;
-            bool todos = true;
-            for (const Fila& f : filas) {
-                const auto it = f.campos.find(k);
-                if (it == f.campos.end())
-                    continue;
-                const QString t = it->second->valor.aTexto();
-                if (prefijo.isEmpty())
-                    prefijo = reEtiqueta().match(t).captured(0);
-                todos = todos && !prefijo.isEmpty() && t.startsWith(prefijo);
-            }
-            if (todos && !prefijo.isEmpty()) {
-                c.prefijo = prefijo;
-                c.titulo = sinDosPuntos(prefijo);
-            }
+            c.prefijo = prefijoComun(k, d);
+            c.titulo = sinDosPuntos(c.prefijo);
         }
         if (c.titulo.isEmpty())
             c.titulo = tituloDeExpresion(std::get<1>(k));
     }
+}
+
+// Bands in order, then lines top to bottom, then left to right.
+std::vector<Clave> ordenDeColumnas(const std::map<Clave, Columna>& columnas) {
     std::vector<Clave> orden;
     for (const auto& [k, c] : columnas)
         orden.push_back(k);
@@ -469,7 +514,15 @@ std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc) {
             return ca.alturaEnBanda < cb.alturaEnBanda;
         return ca.x < cb.x;
     });
+    return orden;
+}
 
+}  // namespace
+
+std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc) {
+    Detalle d = recogeDetalle(doc);
+    titulaColumnas(d);
+    const std::vector<Clave> orden = ordenDeColumnas(d.columnas);
     std::vector<std::vector<CeldaHoja>> tabla;
     if (orden.empty())
         return tabla;
@@ -477,16 +530,16 @@ std::vector<std::vector<CeldaHoja>> tablaDeDetalle(const Documento& doc) {
     for (const Clave& k : orden) {
         CeldaHoja c;
         c.tipo = CeldaHoja::Tipo::Texto;
-        c.texto = columnas.at(k).titulo;
+        c.texto = d.columnas.at(k).titulo;
         cabecera.push_back(c);
     }
     tabla.push_back(std::move(cabecera));
-    for (const Fila& f : filas) {
+    for (const FilaDetalle& f : d.filas) {
         std::vector<CeldaHoja> fila;
         for (const Clave& k : orden) {
-            const auto it = f.campos.find(k);
-            fila.push_back(it == f.campos.end() ? CeldaHoja()
-                                                : celdaDe(*it->second, columnas.at(k).prefijo));
+            const auto it = f.find(k);
+            fila.push_back(it == f.end() ? CeldaHoja()
+                                         : celdaDe(*it->second, d.columnas.at(k).prefijo));
         }
         tabla.push_back(std::move(fila));
     }

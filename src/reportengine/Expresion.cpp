@@ -157,6 +157,29 @@ class Analizador {
             QStringLiteral("%1 (posición %2 de «%3»)").arg(que).arg(posicion).arg(t_));
     }
 
+    // A text constant; "" inside it is one double quote.
+    void leeConstanteTexto() {
+        QString s;
+        qsizetype j = i_ + 1;
+        for (;;) {
+            if (j >= t_.size())
+                falla(QStringLiteral("falta cerrar el texto con «\"»"), tok_.posicion);
+            if (t_.at(j) == QLatin1Char('"')) {
+                if (j + 1 < t_.size() && t_.at(j + 1) == QLatin1Char('"')) {
+                    s += QLatin1Char('"');
+                    j += 2;
+                    continue;
+                }
+                ++j;
+                break;
+            }
+            s += t_.at(j++);
+        }
+        tok_.tipo = Token::Tipo::Texto;
+        tok_.texto = s;
+        i_ = j;
+    }
+
     void avanza() {
         while (i_ < t_.size() && t_.at(i_).isSpace())
             ++i_;
@@ -178,26 +201,7 @@ class Analizador {
                 falla(QStringLiteral("el número «%1» no es válido").arg(tok_.texto), tok_.posicion);
             i_ = j;
         } else if (c == QLatin1Char('"')) {
-            // A text constant; "" inside it is one double quote.
-            QString s;
-            qsizetype j = i_ + 1;
-            for (;;) {
-                if (j >= t_.size())
-                    falla(QStringLiteral("falta cerrar el texto con «\"»"), tok_.posicion);
-                if (t_.at(j) == QLatin1Char('"')) {
-                    if (j + 1 < t_.size() && t_.at(j + 1) == QLatin1Char('"')) {
-                        s += QLatin1Char('"');
-                        j += 2;
-                        continue;
-                    }
-                    ++j;
-                    break;
-                }
-                s += t_.at(j++);
-            }
-            tok_.tipo = Token::Tipo::Texto;
-            tok_.texto = s;
-            i_ = j;
+            leeConstanteTexto();
         } else if (c == QLatin1Char('[')) {
             const qsizetype j = t_.indexOf(QLatin1Char(']'), i_ + 1);
             if (j < 0)
@@ -664,19 +668,67 @@ class Evaluador {
         return numero(d);
     }
 
-    Variante funcion(const Nodo* n) const {
-        if (n->ranura >= 0) {
-            const double v =
-                ctx_.acumulados && n->ranura < static_cast<int>(ctx_.acumulados->size())
-                    ? (*ctx_.acumulados)[static_cast<size_t>(n->ranura)]
-                    : 0.0;
-            const bool cuenta = n->funcion == Funcion::Cuenta ||
-                                n->funcion == Funcion::CuentaGrupo ||
-                                n->funcion == Funcion::CuentaPagina;
-            if (cuenta)
-                return Variante(static_cast<std::int32_t>(v));
-            return Variante(v);
+    // An amount in words with its currency's name.
+    Variante moneda(const Nodo* n) const {
+        const Variante v = valor(n->hijos[0].get());
+        if (esNulo(v) || v.esVacio())
+            return Variante::nulo();
+        const double cantidad = comoNumero(v, expr_, "escribir con letra");
+        const QString divisa = n->hijos.size() > 1 ? valor(n->hijos[1].get()).aTexto() : QString();
+        // An amount that has no words (too large, or not a number kept in the data)
+        // marks its own place; the figure beside it and the rest of the report print.
+        if (!std::isfinite(cantidad))
+            return Variante(kSinLetra);
+        try {
+            return Variante(tesk().Moneda(cantidad, divisa));
+        } catch (const ErrorTESK&) {
+            return Variante(kSinLetra);
         }
+    }
+
+    // A whole number in words.
+    Variante numeros(const Nodo* n) const {
+        const Variante v = valor(n->hijos[0].get());
+        if (esNulo(v) || v.esVacio())
+            return Variante::nulo();
+        const double d = comoNumero(v, expr_, "escribir con letra");
+        if (!std::isfinite(d))
+            return Variante(kSinLetra);
+        // Whole units rounded as the figures are.
+        const double entero = redondeaMitad(d, 0);
+        if (std::fabs(entero) > 2147483647.0)
+            return Variante(kSinLetra);
+        return Variante(tesk().Numeros(static_cast<std::int32_t>(entero)));
+    }
+
+    // The texts present, without their blanks, joined by the separator.
+    Variante junta(const Nodo* n) const {
+        const QString separador = valor(n->hijos[0].get()).aTexto();
+        QStringList partes;
+        for (size_t i = 1; i < n->hijos.size(); ++i) {
+            const Variante v = valor(n->hijos[i].get());
+            const QString t = esNulo(v) ? QString() : v.aTexto().trimmed();
+            if (!t.isEmpty())
+                partes << t;
+        }
+        return Variante(partes.join(separador));
+    }
+
+    // A sum or count of the report, a group or a page, as far as the pagination has gone.
+    Variante acumulado(const Nodo* n) const {
+        const double v = ctx_.acumulados && n->ranura < static_cast<int>(ctx_.acumulados->size())
+                             ? (*ctx_.acumulados)[static_cast<size_t>(n->ranura)]
+                             : 0.0;
+        const bool cuenta = n->funcion == Funcion::Cuenta || n->funcion == Funcion::CuentaGrupo ||
+                            n->funcion == Funcion::CuentaPagina;
+        if (cuenta)
+            return Variante(static_cast<std::int32_t>(v));
+        return Variante(v);
+    }
+
+    Variante funcion(const Nodo* n) const {
+        if (n->ranura >= 0)
+            return acumulado(n);
         switch (n->funcion) {
             case Funcion::Pagina:
                 return Variante(static_cast<std::int32_t>(ctx_.pagina));
@@ -688,36 +740,10 @@ class Evaluador {
                 const Variante v = valor(n->hijos[0].get());
                 return Variante(formateaValor(v, n->hijos[1]->constante.texto()));
             }
-            case Funcion::Moneda: {
-                const Variante v = valor(n->hijos[0].get());
-                if (esNulo(v) || v.esVacio())
-                    return Variante::nulo();
-                const double cantidad = comoNumero(v, expr_, "escribir con letra");
-                const QString divisa =
-                    n->hijos.size() > 1 ? valor(n->hijos[1].get()).aTexto() : QString();
-                // An amount that has no words (too large, or not a number kept in the data)
-                // marks its own place; the figure beside it and the rest of the report print.
-                if (!std::isfinite(cantidad))
-                    return Variante(kSinLetra);
-                try {
-                    return Variante(tesk().Moneda(cantidad, divisa));
-                } catch (const ErrorTESK&) {
-                    return Variante(kSinLetra);
-                }
-            }
-            case Funcion::Numeros: {
-                const Variante v = valor(n->hijos[0].get());
-                if (esNulo(v) || v.esVacio())
-                    return Variante::nulo();
-                const double d = comoNumero(v, expr_, "escribir con letra");
-                if (!std::isfinite(d))
-                    return Variante(kSinLetra);
-                // Whole units rounded as the figures are.
-                const double entero = redondeaMitad(d, 0);
-                if (std::fabs(entero) > 2147483647.0)
-                    return Variante(kSinLetra);
-                return Variante(tesk().Numeros(static_cast<std::int32_t>(entero)));
-            }
+            case Funcion::Moneda:
+                return moneda(n);
+            case Funcion::Numeros:
+                return numeros(n);
             case Funcion::Si: {
                 if (verdadero(valor(n->hijos[0].get())))
                     return valor(n->hijos[1].get());
@@ -725,17 +751,8 @@ class Evaluador {
             }
             case Funcion::Igual:
                 return Variante(iguales(valor(n->hijos[0].get()), valor(n->hijos[1].get())));
-            case Funcion::Junta: {
-                const QString separador = valor(n->hijos[0].get()).aTexto();
-                QStringList partes;
-                for (size_t i = 1; i < n->hijos.size(); ++i) {
-                    const Variante v = valor(n->hijos[i].get());
-                    const QString t = esNulo(v) ? QString() : v.aTexto().trimmed();
-                    if (!t.isEmpty())
-                        partes << t;
-                }
-                return Variante(partes.join(separador));
-            }
+            case Funcion::Junta:
+                return junta(n);
             case Funcion::Prefijo: {
                 const Variante v = valor(n->hijos[1].get());
                 const QString t = esNulo(v) ? QString() : v.aTexto().trimmed();

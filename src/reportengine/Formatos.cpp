@@ -32,9 +32,17 @@ QString agrupa(const QString& digitos, const QString& separador) {
 
 }  // namespace
 
-QString formateaNumero(double valor, const QString& patron) {
-    if (!std::isfinite(valor))
-        return QString();
+namespace {
+
+// A number pattern: text before and after the placeholders, grouping, and how many digits.
+struct PatronNumero {
+    QString prefijo, sufijo;
+    bool agrupar = false;
+    int minEnteros = 0, minDecimales = 0, maxDecimales = 0;
+};
+
+// Nothing when the pattern has no placeholder ("#" or "0").
+std::optional<PatronNumero> leePatron(const QString& patron) {
     // Prefix, placeholder run and suffix.
     qsizetype inicio = -1, fin = -1;
     for (qsizetype i = 0; i < patron.size(); ++i) {
@@ -45,27 +53,38 @@ QString formateaNumero(double valor, const QString& patron) {
         }
     }
     if (inicio < 0)
-        return patron;
+        return std::nullopt;
     // A "." or "," right after the last placeholder still belongs to the number only when a
     // placeholder follows it, which the run above already covers.
-    const QString prefijo = patron.left(inicio);
-    const QString sufijo = patron.mid(fin + 1);
+    PatronNumero r;
+    r.prefijo = patron.left(inicio);
+    r.sufijo = patron.mid(fin + 1);
     const QString cuerpo = patron.mid(inicio, fin - inicio + 1);
-
     const qsizetype punto = cuerpo.indexOf(QLatin1Char('.'));
     const QString entero = punto < 0 ? cuerpo : cuerpo.left(punto);
     const QString fraccion = punto < 0 ? QString() : cuerpo.mid(punto + 1);
-    const bool agrupar = entero.contains(QLatin1Char(','));
-    const int minEnteros = static_cast<int>(entero.count(QLatin1Char('0')));
-    int minDecimales = 0, maxDecimales = 0;
+    r.agrupar = entero.contains(QLatin1Char(','));
+    r.minEnteros = static_cast<int>(entero.count(QLatin1Char('0')));
     for (QChar c : fraccion) {
         if (c == QLatin1Char('0')) {
-            ++maxDecimales;
-            minDecimales = maxDecimales;
+            ++r.maxDecimales;
+            r.minDecimales = r.maxDecimales;
         } else if (c == QLatin1Char('#')) {
-            ++maxDecimales;
+            ++r.maxDecimales;
         }
     }
+    return r;
+}
+
+}  // namespace
+
+QString formateaNumero(double valor, const QString& patron) {
+    if (!std::isfinite(valor))
+        return QString();
+    const std::optional<PatronNumero> leido = leePatron(patron);
+    if (!leido)
+        return patron;
+    const auto& [prefijo, sufijo, agrupar, minEnteros, minDecimales, maxDecimales] = *leido;
 
     // The same rounding as every amount the program shows (the list's totals included).
     const double redondeado = std::fabs(redondeaMitad(valor, maxDecimales));

@@ -43,10 +43,10 @@ class FuenteServidor final : public FuenteDatos {
             cnn_->setCadenaConexion(cadena);
             cnn_->abre();
             rs_ = cnn_->ejecuta(QStringLiteral("SELECT * FROM %1.%2").arg(cita(base), cita(tabla)));
-            if (!rs_)
-                throw ErrorReporte(QStringLiteral("el servidor no devolvió filas."));
-            for (int i = 0; i < rs_->cuentaCampos(); ++i)
-                columnas_ << rs_->campo(i).nombre();
+            if (rs_) {
+                for (int i = 0; i < rs_->cuentaCampos(); ++i)
+                    columnas_ << rs_->campo(i).nombre();
+            }
         } catch (const ErrorTESK& e) {
             cierra();
             throw ErrorReporte(
@@ -54,6 +54,10 @@ class FuenteServidor final : public FuenteDatos {
         } catch (...) {
             cierra();
             throw;
+        }
+        if (!rs_) {
+            cierra();
+            throw ErrorReporte(QStringLiteral("el servidor no devolvió filas."));
         }
     }
 

@@ -251,97 +251,111 @@ class Paginador {
             ElementoPagina& p = ev.elementos[j];
             p.color = e.color;
             p.grosor = static_cast<float>(e.grosor);
-            switch (e.tipo) {
-                case Elemento::Tipo::Texto:
-                case Elemento::Tipo::Campo: {
-                    p.tipo = ElementoPagina::Tipo::Texto;
-                    p.indice = e.estilo;
-                    p.caja = e.caja;
-                    int lineas = 0;
-                    if (e.tipo == Elemento::Tipo::Texto) {
-                        p.texto = estaticos_[static_cast<size_t>(indice)][j].texto;
-                        lineas = estaticos_[static_cast<size_t>(indice)][j].lineas;
-                    } else if (e.expresion->usaPaginas()) {
-                        Diferido df;
-                        df.origen = &e;
-                        df.fila = fila;
-                        df.numeroPagina = ctx.pagina;
-                        if (e.expresion->usaAgregados())
-                            df.acumulados = valores_;
-                        ev.diferidos.emplace_back(j, std::move(df));
-                    } else {
-                        p.valor = e.expresion->evalua(ctx);
-                        p.formato = e.formato;
-                        p.expresion = e.expresion->texto();
-                        const QString s = formateaValor(p.valor, e.formato);
-                        p.texto = tipos_.dispone(s, e.estilo, e.caja.width(), e.ajusta,
-                                                 maxLineas(e), &lineas);
-                    }
-                    if (e.crece) {
-                        const double falta =
-                            lineas * tipos_.interlineado(e.estilo) - e.caja.height();
-                        if (falta > 0) {
-                            crece[j] = falta;
-                            alguno = true;
-                        }
-                    }
-                    break;
-                }
-                case Elemento::Tipo::Linea:
-                    p.tipo = ElementoPagina::Tipo::Linea;
-                    p.caja = QRectF(e.p1, e.p2);
-                    break;
-                case Elemento::Tipo::Rectangulo:
-                    p.tipo = ElementoPagina::Tipo::Rectangulo;
-                    p.caja = e.caja;
-                    p.relleno = e.relleno;
-                    break;
-                case Elemento::Tipo::Imagen:
-                    p.tipo = ElementoPagina::Tipo::Imagen;
-                    p.indice = e.imagen;
-                    p.caja = e.caja;
-                    break;
+            if (e.tipo == Elemento::Tipo::Texto || e.tipo == Elemento::Tipo::Campo) {
+                crece[j] = evaluaTexto(indice, j, ctx, p, ev);
+                alguno = alguno || crece[j] > 0;
+            } else {
+                disponeFigura(e, p);
             }
         }
-        if (alguno) {
-            // Items below a growing text move down with it; the band grows by the largest push.
-            std::vector<size_t> orden(n);
-            std::iota(orden.begin(), orden.end(), size_t{0});
-            auto arriba = [&](size_t j) { return b.elementos[j].caja.top(); };
-            std::stable_sort(orden.begin(), orden.end(),
-                             [&](size_t x, size_t y) { return arriba(x) < arriba(y); });
-            std::vector<double> baja(n, 0.0);
-            double extra = 0;
-            for (size_t a = 0; a < n; ++a) {
-                const size_t j = orden[a];
-                for (size_t c = 0; c < a; ++c) {
-                    const size_t g = orden[c];
-                    if (crece[g] > 0 && b.elementos[g].caja.bottom() <= arriba(j) + kHolgura)
-                        baja[j] = std::max(baja[j], baja[g] + crece[g]);
-                }
-                extra = std::max(extra, baja[j] + crece[j]);
-            }
-            ev.alto = b.alto + extra;
-            for (size_t j = 0; j < n; ++j) {
-                ElementoPagina& p = ev.elementos[j];
-                p.caja.translate(0, baja[j]);
-                if (crece[j] > 0)
-                    p.caja.setHeight(p.caja.height() + crece[j]);
-                if (b.elementos[j].estira) {
-                    if (p.tipo == ElementoPagina::Tipo::Rectangulo) {
-                        p.caja.setHeight(p.caja.height() + extra - baja[j]);
-                    } else if (p.tipo == ElementoPagina::Tipo::Linea &&
-                               p.caja.top() != p.caja.bottom()) {
-                        // The lower end of an upright line follows the band's bottom.
-                        if (p.caja.bottom() > p.caja.top())
-                            p.caja.setBottom(p.caja.bottom() + extra - baja[j]);
-                        else
-                            p.caja.setTop(p.caja.top() + extra - baja[j]);
-                    }
-                }
-            }
-        }
+        if (alguno)
+            empujaCrecidos(b, crece, ev);
         return ev;
+    }
+
+    // Fills the text of item j of band indice (or leaves it pending until the page count is
+    // known); returns how much taller than its box a growing text needs to be (0: none).
+    double evaluaTexto(int indice, size_t j, const Contexto& ctx, ElementoPagina& p,
+                       BandaEvaluada& ev) const {
+        const Elemento& e = d_.bandas[static_cast<size_t>(indice)].elementos[j];
+        p.tipo = ElementoPagina::Tipo::Texto;
+        p.indice = e.estilo;
+        p.caja = e.caja;
+        int lineas = 0;
+        if (e.tipo == Elemento::Tipo::Texto) {
+            p.texto = estaticos_[static_cast<size_t>(indice)][j].texto;
+            lineas = estaticos_[static_cast<size_t>(indice)][j].lineas;
+        } else if (e.expresion->usaPaginas()) {
+            Diferido df;
+            df.origen = &e;
+            df.fila = ev.fila;
+            df.numeroPagina = ctx.pagina;
+            if (e.expresion->usaAgregados())
+                df.acumulados = valores_;
+            ev.diferidos.emplace_back(j, std::move(df));
+        } else {
+            p.valor = e.expresion->evalua(ctx);
+            p.formato = e.formato;
+            p.expresion = e.expresion->texto();
+            const QString s = formateaValor(p.valor, e.formato);
+            p.texto = tipos_.dispone(s, e.estilo, e.caja.width(), e.ajusta, maxLineas(e), &lineas);
+        }
+        if (!e.crece)
+            return 0;
+        return std::max(0.0, lineas * tipos_.interlineado(e.estilo) - e.caja.height());
+    }
+
+    static void disponeFigura(const Elemento& e, ElementoPagina& p) {
+        switch (e.tipo) {
+            case Elemento::Tipo::Linea:
+                p.tipo = ElementoPagina::Tipo::Linea;
+                p.caja = QRectF(e.p1, e.p2);
+                break;
+            case Elemento::Tipo::Rectangulo:
+                p.tipo = ElementoPagina::Tipo::Rectangulo;
+                p.caja = e.caja;
+                p.relleno = e.relleno;
+                break;
+            case Elemento::Tipo::Imagen:
+                p.tipo = ElementoPagina::Tipo::Imagen;
+                p.indice = e.imagen;
+                p.caja = e.caja;
+                break;
+            case Elemento::Tipo::Texto:
+            case Elemento::Tipo::Campo:
+                break;
+        }
+    }
+
+    // Items below a growing text move down with it; the band grows by the largest push, and
+    // stretching boxes and upright lines reach its new bottom.
+    static void empujaCrecidos(const Banda& b, const std::vector<double>& crece,
+                               BandaEvaluada& ev) {
+        const size_t n = b.elementos.size();
+        std::vector<size_t> orden(n);
+        std::iota(orden.begin(), orden.end(), size_t{0});
+        auto arriba = [&](size_t j) { return b.elementos[j].caja.top(); };
+        std::stable_sort(orden.begin(), orden.end(),
+                         [&](size_t x, size_t y) { return arriba(x) < arriba(y); });
+        std::vector<double> baja(n, 0.0);
+        double extra = 0;
+        for (size_t a = 0; a < n; ++a) {
+            const size_t j = orden[a];
+            for (size_t c = 0; c < a; ++c) {
+                const size_t g = orden[c];
+                if (crece[g] > 0 && b.elementos[g].caja.bottom() <= arriba(j) + kHolgura)
+                    baja[j] = std::max(baja[j], baja[g] + crece[g]);
+            }
+            extra = std::max(extra, baja[j] + crece[j]);
+        }
+        ev.alto = b.alto + extra;
+        for (size_t j = 0; j < n; ++j) {
+            ElementoPagina& p = ev.elementos[j];
+            p.caja.translate(0, baja[j]);
+            if (crece[j] > 0)
+                p.caja.setHeight(p.caja.height() + crece[j]);
+            if (!b.elementos[j].estira)
+                continue;
+            if (p.tipo == ElementoPagina::Tipo::Rectangulo) {
+                p.caja.setHeight(p.caja.height() + extra - baja[j]);
+            } else if (p.tipo == ElementoPagina::Tipo::Linea && p.caja.top() != p.caja.bottom()) {
+                // The lower end of an upright line follows the band's bottom.
+                if (p.caja.bottom() > p.caja.top())
+                    p.caja.setBottom(p.caja.bottom() + extra - baja[j]);
+                else
+                    p.caja.setTop(p.caja.top() + extra - baja[j]);
+            }
+        }
     }
 
     // Puts an evaluated band on the current page at the current position.

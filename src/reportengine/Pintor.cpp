@@ -4,7 +4,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 #include <QSaveFile>
 #include <QSet>
 
@@ -20,13 +19,13 @@ QRectF aUnidades(const QRectF& r) {
     return QRectF(r.x() * kK, r.y() * kK, r.width() * kK, r.height() * kK);
 }
 
-QPageLayout disposicion(const Documento& doc) {
+}  // namespace
+
+QPageLayout disposicionDePagina(const Documento& doc) {
     const QPageSize tam(doc.papel, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
     return QPageLayout(tam, doc.horizontal ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
-
-}  // namespace
 
 void Pintor::pinta(QPainter& p, int pagina, double pxPorMm) const {
     if (pagina < 0 || pagina >= doc_.cuentaPaginas())
@@ -38,35 +37,9 @@ void Pintor::pinta(QPainter& p, int pagina, double pxPorMm) const {
     p.scale(pxPorMm / kK, pxPorMm / kK);
     for (const ElementoPagina& e : pag.elementos) {
         switch (e.tipo) {
-            case ElementoPagina::Tipo::Texto: {
-                if (e.texto.isEmpty())
-                    break;
-                const EstiloTexto& est = doc_.estilos[static_cast<size_t>(e.indice)];
-                const QFontMetricsF& fm = tipos_.metricas(e.indice);
-                p.setFont(tipos_.fuente(e.indice));
-                p.setPen(QColor::fromRgba(est.color));
-                const QRectF r = aUnidades(e.caja);
-                const QStringList lineas = e.texto.split(QLatin1Char('\n'));
-                const double inter = fm.lineSpacing();
-                const double total = fm.height() + inter * static_cast<double>(lineas.size() - 1);
-                double y = r.top();
-                if (est.vertical == Qt::AlignVCenter)
-                    y = r.top() + (r.height() - total) / 2;
-                else if (est.vertical == Qt::AlignBottom)
-                    y = r.bottom() - total;
-                y += fm.ascent();
-                for (const QString& l : lineas) {
-                    double x = r.left();
-                    if (est.horizontal != Qt::AlignLeft) {
-                        const double w = fm.horizontalAdvance(l);
-                        x = est.horizontal == Qt::AlignRight ? r.right() - w
-                                                             : r.left() + (r.width() - w) / 2;
-                    }
-                    p.drawText(QPointF(x, y), l);
-                    y += inter;
-                }
+            case ElementoPagina::Tipo::Texto:
+                pintaTexto(p, e);
                 break;
-            }
             case ElementoPagina::Tipo::Linea: {
                 if (e.grosor <= 0)
                     break;
@@ -97,6 +70,34 @@ void Pintor::pinta(QPainter& p, int pagina, double pxPorMm) const {
         }
     }
     p.restore();
+}
+
+void Pintor::pintaTexto(QPainter& p, const ElementoPagina& e) const {
+    if (e.texto.isEmpty())
+        return;
+    const EstiloTexto& est = doc_.estilos[static_cast<size_t>(e.indice)];
+    const QFontMetricsF& fm = tipos_.metricas(e.indice);
+    p.setFont(tipos_.fuente(e.indice));
+    p.setPen(QColor::fromRgba(est.color));
+    const QRectF r = aUnidades(e.caja);
+    const QStringList lineas = e.texto.split(QLatin1Char('\n'));
+    const double inter = fm.lineSpacing();
+    const double total = fm.height() + inter * static_cast<double>(lineas.size() - 1);
+    double y = r.top();
+    if (est.vertical == Qt::AlignVCenter)
+        y = r.top() + (r.height() - total) / 2;
+    else if (est.vertical == Qt::AlignBottom)
+        y = r.bottom() - total;
+    y += fm.ascent();
+    for (const QString& l : lineas) {
+        double x = r.left();
+        if (est.horizontal != Qt::AlignLeft) {
+            const double w = fm.horizontalAdvance(l);
+            x = est.horizontal == Qt::AlignRight ? r.right() - w : r.left() + (r.width() - w) / 2;
+        }
+        p.drawText(QPointF(x, y), l);
+        y += inter;
+    }
 }
 
 QString caracteresSinLetra(const Documento& doc) {
@@ -141,7 +142,7 @@ void exportaPdf(const Documento& doc, const QString& ruta) {
                                .arg(ruta, archivo.errorString()));
     {
         QPdfWriter w(&archivo);
-        w.setPageLayout(disposicion(doc));
+        w.setPageLayout(disposicionDePagina(doc));
         w.setResolution(1200);
         w.setCreator(QStringLiteral("Quilmaro"));
         w.setTitle(doc.nombre);
@@ -161,38 +162,6 @@ void exportaPdf(const Documento& doc, const QString& ruta) {
     if (!archivo.commit())
         throw ErrorReporte(QStringLiteral("No se pudo guardar el archivo PDF «%1»: %2.")
                                .arg(ruta, archivo.errorString()));
-}
-
-void imprime(const Documento& doc, QPrinter& impresora) {
-    impresora.setDocName(doc.nombre);
-    impresora.setFullPage(true);
-    if (!impresora.setPageLayout(disposicion(doc))) {
-        impresora.setPageSize(disposicion(doc).pageSize());
-        impresora.setPageOrientation(doc.horizontal ? QPageLayout::Landscape
-                                                    : QPageLayout::Portrait);
-    }
-    int desde = 1, hasta = doc.cuentaPaginas();
-    if (impresora.printRange() == QPrinter::PageRange && impresora.fromPage() > 0) {
-        desde = std::max(1, impresora.fromPage());
-        hasta = std::min(hasta, std::max(desde, impresora.toPage()));
-    }
-    QPainter p;
-    if (!p.begin(&impresora))
-        throw ErrorReporte(
-            QStringLiteral("No se pudo imprimir el reporte «%1» en la impresora «%2».")
-                .arg(doc.nombre, impresora.printerName()));
-    const Pintor pintor(doc);
-    const double pxPorMm = impresora.resolution() / 25.4;
-    for (int i = desde; i <= hasta; ++i) {
-        if (i > desde)
-            impresora.newPage();
-        pintor.pinta(p, i - 1, pxPorMm);
-    }
-    p.end();
-    if (impresora.printerState() == QPrinter::Error)
-        throw ErrorReporte(
-            QStringLiteral("La impresora «%1» informó un error al imprimir el reporte «%2».")
-                .arg(impresora.printerName(), doc.nombre));
 }
 
 }  // namespace quilmaro::reporte

@@ -2,13 +2,13 @@
 // Painting of the page model on any paint device: the preview, a printer, PDF, an image.
 
 #include <QImage>
+#include <QPageLayout>
 #include <QString>
 
 #include "reportengine/Documento.h"
 #include "reportengine/Tipografia.h"
 
 class QPainter;
-class QPrinter;
 
 namespace quilmaro::reporte {
 
@@ -21,6 +21,8 @@ class Pintor {
     void pinta(QPainter& p, int pagina, double pxPorMm) const;
 
   private:
+    void pintaTexto(QPainter& p, const ElementoPagina& e) const;
+
     const Documento& doc_;
     Tipografia tipos_;
 };
@@ -36,8 +38,8 @@ QImage imagenDePagina(const Documento& doc, int pagina, double ppp);
 // failures are thrown as ErrorReporte.
 void exportaPdf(const Documento& doc, const QString& ruta);
 
-// Sends the document to the printer, full page, at the paper size of the layout, honouring a
-// page range chosen in the printer's dialog. Failures are thrown as ErrorReporte.
-void imprime(const Documento& doc, QPrinter& impresora);
+// The layout's paper and orientation, without margins: pages come out full page at their real
+// size (PDF and printer).
+QPageLayout disposicionDePagina(const Documento& doc);
 
 }  // namespace quilmaro::reporte

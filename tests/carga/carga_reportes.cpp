@@ -33,6 +33,7 @@
 #include "db/Conexion.h"
 #include "db/Recordset.h"
 #include "db/TempDeODBC.h"
+#include "gui/SalidaVentanas.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ControlReporte.h"
 #include "reportengine/Documento.h"
@@ -97,6 +98,7 @@ int carga(int argc, char* argv[]) {
             plataforma.responde(quilmaro::Respuesta::No);
     };
     plataforma.alProcesarEventos = [] { QCoreApplication::processEvents(); };
+    quilmaro::reporte::instalaSalidaEnVentanas();
     quilmaro::stRutaPrograma = carpeta + QLatin1Char('/');
     quilmaro::stBaseDeDatos = QString::fromLocal8Bit(argv[2]);
     quilmaro::stServidor.clear();

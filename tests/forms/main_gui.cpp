@@ -6,11 +6,13 @@
 #include <QApplication>
 
 #include "core/Regional.h"
+#include "gui/SalidaVentanas.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    quilmaro::reporte::instalaSalidaEnVentanas();
     quilmaro::fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

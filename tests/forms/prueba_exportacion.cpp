@@ -8,9 +8,10 @@
 #include <QXmlStreamReader>
 
 #include "AyudaVentana.h"
+#include "gui/SalidaVentanas.h"
 #include "gui/Traducciones.h"
+#include "gui/VistaPrevia.h"
 #include "reportengine/Exportacion.h"
-#include "reportengine/VistaPrevia.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -39,9 +40,9 @@ class Exportacion : public PruebaVentana {
         for (int n = 70; n >= 1; --n)
             agrega(*v, QString::number(n));
         v->cmdReporte_Click();
-        ASSERT_TRUE(v->crpReport()->ultimaVista());
+        ASSERT_TRUE(reporte::vistaDe(*v->crpReport()));
     }
-    reporte::VistaPrevia& vista() { return *v->crpReport()->ultimaVista(); }
+    reporte::VistaPrevia& vista() { return *reporte::vistaDe(*v->crpReport()); }
 
     std::unique_ptr<frmReporte> v;
 };

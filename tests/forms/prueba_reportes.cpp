@@ -5,6 +5,8 @@
 #include <QSysInfo>
 
 #include "AyudaVentana.h"
+#include "gui/SalidaVentanas.h"
+#include "gui/VistaPrevia.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -73,8 +75,8 @@ TEST_F(Reportes, GuiaEnPantallaEnElOrdenDeLaLista) {
     v->cmdReporte_Click();
     SIN_MENSAJES();
     reporte::ControlReporte& crp = *v->crpReport();
-    ASSERT_TRUE(crp.ultimaVista());
-    EXPECT_TRUE(crp.ultimaVista()->isVisible());  // non-modal: we are here while it is open
+    ASSERT_TRUE(reporte::vistaDe(crp));
+    EXPECT_TRUE(reporte::vistaDe(crp)->isVisible());  // non-modal: we are here while it is open
 
     const QString texto = textoDe(crp);
     for (const char* t : {"ABARROTES LA ESPERANZA, S.A. DE C.V.", "RUTA NORTE DEL 1 AL 5 DE JUNIO",

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QFile>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <cmath>
@@ -35,19 +36,31 @@ std::shared_ptr<Documento> generaDesdeTexto(const QByteArray& xml,
     return paginaReporte(*diseno, *datos, hoy);
 }
 
-QStringList textosPagina(const Documento& doc, int pagina) {
-    QStringList t;
-    for (const ElementoPagina& e : doc.paginas.at(static_cast<size_t>(pagina)).elementos) {
-        if (e.tipo == ElementoPagina::Tipo::Texto)
-            t << e.texto;
+QStringList columna(const QByteArray& fuentes, QString expresion,
+                    const QVector<TablaPrueba>& tablas, const QString& formato) {
+    expresion.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
+    const QString f =
+        formato.isEmpty() ? QString() : QStringLiteral(" formato=\"%1\"").arg(formato);
+    const QByteArray xml = "<reporte ancho='200' alto='400'>\n" + fuentes +
+                           "\n<detalle alto='5'><campo x='0' y='0' ancho='180' alto='5'" +
+                           f.toUtf8() + ">" + expresion.toUtf8() + "</campo></detalle></reporte>";
+    QStringList r;
+    const auto doc = generaDesdeTexto(xml, tablas);
+    for (int p = 0; p < doc->cuentaPaginas(); ++p) {
+        for (const auto& b : bandas(*doc, p, TipoBanda::Detalle))
+            r << textosEnY(*doc, p, b.y).value(0);
     }
-    return t;
+    return r;
 }
 
 QStringList todosLosTextos(const Documento& doc) {
     QStringList t;
-    for (int i = 0; i < doc.cuentaPaginas(); ++i)
-        t << textosPagina(doc, i);
+    for (const PaginaDocumento& p : doc.paginas) {
+        for (const ElementoPagina& e : p.elementos) {
+            if (e.tipo == ElementoPagina::Tipo::Texto)
+                t << e.texto;
+        }
+    }
     return t;
 }
 
@@ -72,30 +85,23 @@ std::vector<BandaColocada> bandas(const Documento& doc, int pagina, TipoBanda ti
 void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& columnas,
                 const Filas& filas) {
     sqlite3* db = nullptr;
-    if (sqlite3_open(ruta.toUtf8().constData(), &db) != SQLITE_OK)
-        throw std::runtime_error("sqlite open");
-    auto ejecuta = [&](const QString& sql) {
-        char* error = nullptr;
-        if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-            const std::string m = error ? error : "?";
-            sqlite3_free(error);
-            sqlite3_close(db);
-            throw std::runtime_error(m);
-        }
-    };
-    QStringList defs;
-    for (const QString& c : columnas)
+    sqlite3_open(ruta.toUtf8().constData(), &db);
+    QStringList defs, marcas;
+    for (const QString& c : columnas) {
         defs << QStringLiteral("\"%1\"").arg(c);
-    ejecuta(QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(tabla, defs.join(QLatin1Char(','))));
-    ejecuta(QStringLiteral("BEGIN"));
-    QStringList marcas;
-    for (qsizetype i = 0; i < columnas.size(); ++i)
         marcas << QStringLiteral("?");
+    }
+    const QString crea =
+        QStringLiteral("CREATE TABLE \"%1\" (%2); BEGIN").arg(tabla, defs.join(','));
+    if (sqlite3_exec(db, crea.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const std::string m = sqlite3_errmsg(db);
+        sqlite3_close(db);
+        throw std::runtime_error(m);
+    }
     sqlite3_stmt* st = nullptr;
-    const QByteArray sql = QStringLiteral("INSERT INTO \"%1\" VALUES (%2)")
-                               .arg(tabla, marcas.join(QLatin1Char(',')))
-                               .toUtf8();
-    sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+    const QString inserta =
+        QStringLiteral("INSERT INTO \"%1\" VALUES (%2)").arg(tabla, marcas.join(','));
+    sqlite3_prepare_v2(db, inserta.toUtf8().constData(), -1, &st, nullptr);
     for (const auto& fila : filas) {
         sqlite3_reset(st);
         for (int i = 0; i < columnas.size(); ++i) {
@@ -106,12 +112,11 @@ void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& co
                 sqlite3_bind_double(st, i + 1, v.doble());
             } else if (v.esNumero()) {
                 sqlite3_bind_int64(st, i + 1, static_cast<sqlite3_int64>(v.aDoble()));
-            } else if (v.tipo() == Variante::Tipo::Fecha) {
-                const QByteArray s = v.fecha().date().toString(Qt::ISODate).toUtf8();
-                sqlite3_bind_text(st, i + 1, s.constData(), static_cast<int>(s.size()),
-                                  SQLITE_TRANSIENT);
             } else {
-                const QByteArray s = v.aTexto().toUtf8();
+                const QByteArray s =
+                    (v.tipo() == Variante::Tipo::Fecha ? v.fecha().date().toString(Qt::ISODate)
+                                                       : v.aTexto())
+                        .toUtf8();
                 sqlite3_bind_text(st, i + 1, s.constData(), static_cast<int>(s.size()),
                                   SQLITE_TRANSIENT);
             }
@@ -119,7 +124,7 @@ void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& co
         sqlite3_step(st);
     }
     sqlite3_finalize(st);
-    ejecuta(QStringLiteral("COMMIT"));
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
 }
 
@@ -158,21 +163,27 @@ const char* const kNombres[] = {
     "PANADERÍA L'ESPIGA",        "Ferretería Núñez y Hnos.", "María Fernanda Ibáñez Olvera",
     "ABARROTES DOÑA CONCEPCIÓN",
 };
+
+double subtotalDemo(int i) {
+    return 100.0 * (i % 17) + 12.34 * i;
 }
+double ivaDemo(int i) {
+    return std::round(subtotalDemo(i) * 16.0) / 100.0;
+}
+}  // namespace
 
 double totalDemo(int i) {
-    const double subtotal = 100.0 * (i % 17) + 12.34 * i;
-    const double iva = std::round(subtotal * 16.0) / 100.0;
-    const double adicional = i % 5 == 0 ? 0.0 : 1.5 * (i % 3);
-    return subtotal + iva + adicional;
+    return subtotalDemo(i) + ivaDemo(i) + (i % 5 == 0 ? 0.0 : 1.5 * (i % 3));
+}
+
+QString importe(double v) {
+    return QLocale(QLocale::Spanish, QLocale::Mexico).toString(v, 'f', 2);
 }
 
 Filas facturasDemo(int n, int clientes) {
     Filas f;
-    f.reserve(n);
     for (int i = 1; i <= n; ++i) {
-        const double subtotal = 100.0 * (i % 17) + 12.34 * i;
-        const double iva = std::round(subtotal * 16.0) / 100.0;
+        const double subtotal = subtotalDemo(i), iva = ivaDemo(i);
         // Every fifth invoice has no additional tax at all (NULL), which the layouts treat as 0.
         const Variante adicional = i % 5 == 0 ? Variante::nulo() : Variante(1.5 * (i % 3));
         const int c = i % clientes;

@@ -2,6 +2,8 @@
 // Helpers of the engine's tests: layouts from text, rows in memory, SQLite files, the text of
 // pages and of PDF files.
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,6 +11,7 @@
 #include <memory>
 #include <ostream>
 
+#include "core/ErrorTESK.h"
 #include "core/Variante.h"
 #include "reportengine/Datos.h"
 #include "reportengine/Diseno.h"
@@ -40,8 +43,25 @@ std::shared_ptr<reporte::Documento> generaDesdeTexto(
     const QByteArray& xml, const QVector<TablaPrueba>& tablas, const QDate& hoy = QDate(2024, 3, 5),
     const QString& ruta = QStringLiteral("/prueba/diseno.rpt"));
 
-// The texts of page i (from 0), in the order painted.
-QStringList textosPagina(const reporte::Documento& doc, int pagina);
+// The message of the report failure f throws, which must be one of the program's errors with the
+// report number; "(no error)" when it throws nothing.
+template <typename F>
+QString mensajeDe(F&& f) {
+    try {
+        f();
+    } catch (const ErrorTESK& e) {
+        EXPECT_EQ(e.numero(), errores::Reporte) << e.descripcion().toStdString();
+        return e.descripcion();
+    }
+    return QStringLiteral("(no error)");
+}
+
+// The texts a one-field detail band shows, one per row, for the sources declared (their XML) and
+// the tables given; the field (on line 3 of its layout) holds the expression, formato as its
+// attribute.
+QStringList columna(const QByteArray& fuentes, QString expresion,
+                    const QVector<TablaPrueba>& tablas, const QString& formato = {});
+
 // Every text of the document, page after page.
 QStringList todosLosTextos(const reporte::Documento& doc);
 // The text items of a page whose box's top is y mm (within 0.01 mm).
@@ -68,6 +88,8 @@ QStringList columnasClientes();
 Filas clientesDemo(int clientes = 7);
 // The total the layouts print for invoice i of facturasDemo.
 double totalDemo(int i);
+// An amount as the layouts print it: "1,234.50".
+QString importe(double v);
 
 // Opens local sources as usual and server sources ("database.table") from SQLite files: the text
 // "FILE::TABLE" names the file and the table.

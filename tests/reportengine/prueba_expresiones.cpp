@@ -7,7 +7,6 @@
 
 #include "AyudaMotor.h"
 #include "core/Regional.h"
-#include "reportengine/ErrorReporte.h"
 #include "reportengine/Formatos.h"
 
 using namespace quilmaro;
@@ -26,29 +25,11 @@ TablaPrueba filaPrueba() {
               Variante(HUGE_VAL), Variante(-HUGE_VAL)}}};
 }
 
-// The text a field shows for one row; formato as the item's attribute.
-QString muestra(QString expresion, const QString& formato = {}) {
-    expresion.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
-    const QString f =
-        formato.isEmpty() ? QString() : QStringLiteral(" formato=\"%1\"").arg(formato);
-    const QByteArray xml = QStringLiteral(R"(<reporte ancho="200" alto="100">
-  <fuente numero="1" nombre="movs" detalle="si"/>
-  <detalle alto="5"><campo x="0" y="0" ancho="180" alto="5"%1>%2</campo></detalle>
-</reporte>)")
-                               .arg(f, expresion)
-                               .toUtf8();
-    const QStringList t = todosLosTextos(*generaDesdeTexto(xml, {filaPrueba()}));
-    return t.isEmpty() ? QString() : t.front();
-}
-
-// The message of a layout whose field (on line 3) holds the expression.
-QString falla(const QString& expresion) {
-    try {
-        muestra(expresion);
-    } catch (const ErrorReporte& e) {
-        return e.mensaje();
-    }
-    return QStringLiteral("(no error)");
+// The text a field shows for the row of filaPrueba; formato as the item's attribute.
+QString muestra(const QString& expresion, const QString& formato = {}) {
+    return columna("<fuente numero='1' nombre='movs' detalle='si'/>", expresion, {filaPrueba()},
+                   formato)
+        .value(0);
 }
 
 const QString kSinLetra = QStringLiteral("*** IMPORTE QUE NO SE PUEDE ESCRIBIR CON LETRA ***");
@@ -78,6 +59,20 @@ TEST(Expresiones, Valores) {
         R"(Formato(F + 30, "dd/mmm/yyyy") => 04/abr/2009)", "F - (F - 7) => 7",
         R"(Formato(Hoy(), "d/m/yyyy") => 5/3/2024)", "F => 05/03/2009",
         R"(Formato("2009-12-25", "dd/mmm/yy") => 25/dic/09)",
+        // A pattern applies to the values it fits; others show as they are.
+        R"(Formato("1,234.5", "#,##0.00") => 1,234.50)", R"(Formato("A-12", "#,##0.00") => A-12)",
+        R"(Formato("no es fecha", "dd/mmm/yy") => no es fecha)", R"(Formato(N, "dd/mmm/yy") => )",
+        // Number patterns: grouping, required and optional digits, rounding half away from zero
+        // on the decimal value (2.675 is kept a hair below), no "-0.00"; more decimals than a
+        // double has digits (longer ones below: they do not fit in a field).
+        R"(Formato(1234567.891, "##,###,##0.00") => 1,234,567.89)",
+        R"(Formato(0, "##,###,##0.00") => 0.00)", R"(Formato(-1234.5, "#,##0") => -1,235)",
+        R"(Formato(0.5, "0.000") => 0.500)", R"(Formato(7, "000") => 007)",
+        R"(Formato(3.1, "#.##") => 3.1)", R"(Formato(0.25, "#.##") => .25)",
+        R"(Formato(1000000000000, "#,##0.00") => 1,000,000,000,000.00)",
+        R"(Formato(999.995, "#,##0.00") => 1,000.00)", R"(Formato(2.675, "0.00") => 2.68)",
+        R"(Formato(-0.004, "0.00") => 0.00)",
+        "Formato(1234.5, \"#,##0." + QString(306, '#') + "\") => 1,234.5",
         // A negative amount's sign before the pattern's text.
         R"(Formato(-A * 461.1, "$#,##0.00") => -$4,611.00)", R"(Formato(-A, "$0 MN") => -$10 MN)",
         // Amounts in words; the words of Numeros end in a blank.
@@ -117,8 +112,14 @@ TEST(Expresiones, Valores) {
         ASSERT_GT(i, 0);
         EXPECT_EQ(muestra(c.left(i)), c.mid(i + 4));
     }
-    // The item's format attribute.
+    const QString ceros = "0." + QString(400, '0');
+    EXPECT_EQ(formateaNumero(0, ceros), ceros);
+    EXPECT_EQ(formateaNumero(-1234.5, ceros), "-1234.5" + QString(399, '0'));
+    // The item's format attribute; separators of the regional settings.
     EXPECT_EQ(muestra("0.16 * Total", "#,##0.00"), "15.92");
+    fijaRegional(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(muestra("1234567.891", "##,###,##0.00"), "1.234.567,89");
+    fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
     EXPECT_EQ(muestra("N", "#,##0.00"), "");
     EXPECT_EQ(muestra("F", "dd/mmm/yy"), "05/mar/09");
 }
@@ -156,47 +157,10 @@ TEST(Expresiones, Errores) {
     for (const QString& c : casos) {
         SCOPED_TRACE(qPrintable(c.left(100)));
         const qsizetype i = c.lastIndexOf(" => ");
-        const QString m = falla(c.left(i));
+        const QString m = mensajeDe([&] { muestra(c.left(i)); });
         EXPECT_TRUE(m.startsWith("Error en el diseño «/prueba/diseno.rpt», línea 3"))
             << qPrintable(m.left(200));
         EXPECT_TRUE(m.contains(c.mid(i + 4))) << qPrintable(m.left(200));
     }
-    EXPECT_FALSE(falla("Zzzzzz").contains("quiso decir"));
-}
-
-// Each case reads "value pattern => text".
-TEST(Formatos, NumerosConPatron) {
-    const QString ceros = "0." + QString(400, '0');
-    const QStringList casos = {
-        "1234567.891 ##,###,##0.00 => 1,234,567.89", "0 ##,###,##0.00 => 0.00",
-        "-1234.5 #,##0 => -1,235", "0.5 0.000 => 0.500", "7 000 => 007", "12 $#,##0.00 => $12.00",
-        "3.1 #.## => 3.1", "0.25 #.## => .25", "1e12 #,##0.00 => 1,000,000,000,000.00",
-        "999.995 #,##0.00 => 1,000.00",
-        // A half stored a hair below .5; no "-0.00".
-        "2.675 0.00 => 2.68", "-0.004 0.00 => 0.00",
-        // More decimals than a double has digits used to print "nan" or "inf": scaling the
-        // value for rounding left the range of a double.
-        "0 " + ceros + " => " + ceros, "-1234.5 " + ceros + " => -1234.5" + QString(399, '0'),
-        "1234.5 #,##0." + QString(306, '#') + " => 1,234.5"};
-    for (const QString& c : casos) {
-        SCOPED_TRACE(qPrintable(c.left(60)));
-        const qsizetype blanco = c.indexOf(' '), flecha = c.indexOf(" => ");
-        bool ok = false;
-        const double valor = c.left(blanco).toDouble(&ok);
-        ASSERT_TRUE(ok);
-        EXPECT_EQ(formateaNumero(valor, c.mid(blanco + 1, flecha - blanco - 1)), c.mid(flecha + 4));
-    }
-    // Separators follow the regional settings.
-    fijaRegional(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(formateaNumero(1234567.891, "##,###,##0.00"), "1.234.567,89");
-    fijaRegional(QLocale(QLocale::Spanish, QLocale::Mexico));
-}
-
-TEST(Formatos, ValoresSegunSuClase) {
-    EXPECT_EQ(formateaValor(Variante("1,234.5"), "#,##0.00"), "1,234.50");
-    EXPECT_EQ(formateaValor(Variante("A-12"), "#,##0.00"), "A-12");  // not a number: as it is
-    EXPECT_EQ(formateaValor(Variante("no es fecha"), "dd/mmm/yy"), "no es fecha");
-    EXPECT_EQ(formateaValor(Variante(QDateTime(QDate(2024, 11, 1), QTime(13, 5))), "dd/mmm/yy"),
-              "01/nov/24");
-    EXPECT_EQ(formateaValor(Variante::nulo(), "dd/mmm/yy"), "");
+    EXPECT_FALSE(mensajeDe([] { muestra("Zzzzzz"); }).contains("quiso decir"));
 }

@@ -16,6 +16,7 @@ class QLabel;
 class QPrinter;
 class QScrollArea;
 class QSpinBox;
+class QToolBar;
 
 namespace quilmaro::reporte {
 
@@ -73,6 +74,10 @@ class VistaPrevia : public QWidget {
 
   private:
     static Exportador& exportador();
+    // The tool bar: printing, export, pages and zoom, every action with its keys.
+    QToolBar* creaBarra();
+    void agregaNumero(QToolBar* barra);  // the page number and the page count
+    void agregaZooms(QToolBar* barra);   // the zoom list and Ctrl+0
     void actualiza();
     double anchoDisponible() const;
 

@@ -1,4 +1,4 @@
-#include "reportengine/VistaPrevia.h"
+#include "gui/VistaPrevia.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "gui/SalidaVentanas.h"
 #include "platform/Plataforma.h"
 #include "reportengine/ErrorReporte.h"
 #include "reportengine/Pintor.h"
@@ -79,70 +80,7 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     setWindowTitle(doc_->nombre);
     setWindowModality(Qt::NonModal);
 
-    auto* barra = new QToolBar(this);
-    barra->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    // Every action has its keys, shown in its tool tip, and works wherever the focus is in the
-    // window: a clerk without a mouse can page, zoom, print and export.
-    auto accion = [&](const QString& texto, const QString& ayuda, const QList<QKeySequence>& teclas,
-                      auto&& que) {
-        QAction* a = barra->addAction(texto, this, que);
-        a->setShortcuts(teclas);
-        a->setShortcutContext(Qt::WindowShortcut);
-        QStringList nombres;
-        for (const QKeySequence& k : teclas)
-            nombres << k.toString(QKeySequence::NativeText);
-        a->setToolTip(QStringLiteral("%1 (%2)").arg(ayuda, nombres.join(QStringLiteral(", "))));
-        return a;
-    };
-    imprimir_ = accion(QStringLiteral("Imprimir…"), QStringLiteral("Imprimir el reporte"),
-                       {QKeySequence::Print}, &VistaPrevia::imprime);
-    if (exportador()) {
-        exportarArchivo_ = accion(
-            QStringLiteral("Exportar…"),
-            QStringLiteral("Guardar el reporte como texto, texto enriquecido, "
-                           "hoja de cálculo o documento"),
-            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, [this] { exportador()(*this); });
-    }
-    exportar_ =
-        accion(QStringLiteral("Exportar a PDF…"), QStringLiteral("Guardar como PDF"),
-               {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-               &VistaPrevia::exportaConDialogo);
-    barra->addSeparator();
-    acciones_[0] = accion(QStringLiteral("|◀"), QStringLiteral("Primera página"),
-                          {QKeySequence(Qt::CTRL | Qt::Key_Home)}, &VistaPrevia::primera);
-    acciones_[1] = accion(QStringLiteral("◀"), QStringLiteral("Página anterior"),
-                          {QKeySequence(Qt::Key_PageUp)}, &VistaPrevia::anterior);
-    barra->addWidget(new QLabel(QStringLiteral(" Página "), barra));
-    numero_ = new QSpinBox(barra);
-    numero_->setRange(1, std::max(1, doc_->cuentaPaginas()));
-    numero_->setKeyboardTracking(false);
-    barra->addWidget(numero_);
-    total_ = new QLabel(textoPaginas() + QLatin1Char(' '), barra);
-    barra->addWidget(total_);
-    acciones_[2] = accion(QStringLiteral("▶"), QStringLiteral("Página siguiente"),
-                          {QKeySequence(Qt::Key_PageDown)}, &VistaPrevia::siguiente);
-    acciones_[3] = accion(QStringLiteral("▶|"), QStringLiteral("Última página"),
-                          {QKeySequence(Qt::CTRL | Qt::Key_End)}, &VistaPrevia::ultima);
-    barra->addSeparator();
-    acercar_ = accion(QStringLiteral("+"), QStringLiteral("Acercar"),
-                      {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-                      [this] { fijaZoom(zoom_ * 1.25); });
-    alejar_ = accion(QStringLiteral("−"), QStringLiteral("Alejar"), {QKeySequence::ZoomOut},
-                     [this] { fijaZoom(zoom_ / 1.25); });
-    zooms_ = new QComboBox(barra);
-    zooms_->addItem(QStringLiteral("Ajustar al ancho"), 0.0);
-    for (double z : kZooms)
-        zooms_->addItem(QStringLiteral("%1 %").arg(qRound(z * 100)), z);
-    zooms_->setToolTip(QStringLiteral("Tamaño de la página (Ctrl+0: ajustar al ancho)"));
-    barra->addWidget(zooms_);
-    auto* ancho = new QAction(this);
-    ancho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    connect(ancho, &QAction::triggered, this, &VistaPrevia::ajustaAlAncho);
-    addAction(ancho);
-    // Tool buttons take the focus too, so that Tab reaches them and Space presses them.
-    for (QAction* a : barra->actions())
-        if (QWidget* w = barra->widgetForAction(a))
-            w->setFocusPolicy(Qt::StrongFocus);
+    QToolBar* barra = creaBarra();
 
     area_ = new QScrollArea(this);
     area_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -192,6 +130,82 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     }
     resize(tam);
     ajustaAlAncho();
+}
+
+QToolBar* VistaPrevia::creaBarra() {
+    auto* barra = new QToolBar(this);
+    barra->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Every action has its keys, shown in its tool tip, and works wherever the focus is in the
+    // window: a clerk without a mouse can page, zoom, print and export.
+    auto accion = [&](const QString& texto, const QString& ayuda, const QList<QKeySequence>& teclas,
+                      auto&& que) {
+        QAction* a = barra->addAction(texto, this, que);
+        a->setShortcuts(teclas);
+        a->setShortcutContext(Qt::WindowShortcut);
+        QStringList nombres;
+        for (const QKeySequence& k : teclas)
+            nombres << k.toString(QKeySequence::NativeText);
+        a->setToolTip(QStringLiteral("%1 (%2)").arg(ayuda, nombres.join(QStringLiteral(", "))));
+        return a;
+    };
+    imprimir_ = accion(QStringLiteral("Imprimir…"), QStringLiteral("Imprimir el reporte"),
+                       {QKeySequence::Print}, &VistaPrevia::imprime);
+    if (exportador()) {
+        exportarArchivo_ = accion(
+            QStringLiteral("Exportar…"),
+            QStringLiteral("Guardar el reporte como texto, texto enriquecido, "
+                           "hoja de cálculo o documento"),
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, [this] { exportador()(*this); });
+    }
+    exportar_ =
+        accion(QStringLiteral("Exportar a PDF…"), QStringLiteral("Guardar como PDF"),
+               {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+               &VistaPrevia::exportaConDialogo);
+    barra->addSeparator();
+    acciones_[0] = accion(QStringLiteral("|◀"), QStringLiteral("Primera página"),
+                          {QKeySequence(Qt::CTRL | Qt::Key_Home)}, &VistaPrevia::primera);
+    acciones_[1] = accion(QStringLiteral("◀"), QStringLiteral("Página anterior"),
+                          {QKeySequence(Qt::Key_PageUp)}, &VistaPrevia::anterior);
+    agregaNumero(barra);
+    acciones_[2] = accion(QStringLiteral("▶"), QStringLiteral("Página siguiente"),
+                          {QKeySequence(Qt::Key_PageDown)}, &VistaPrevia::siguiente);
+    acciones_[3] = accion(QStringLiteral("▶|"), QStringLiteral("Última página"),
+                          {QKeySequence(Qt::CTRL | Qt::Key_End)}, &VistaPrevia::ultima);
+    barra->addSeparator();
+    acercar_ = accion(QStringLiteral("+"), QStringLiteral("Acercar"),
+                      {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+                      [this] { fijaZoom(zoom_ * 1.25); });
+    alejar_ = accion(QStringLiteral("−"), QStringLiteral("Alejar"), {QKeySequence::ZoomOut},
+                     [this] { fijaZoom(zoom_ / 1.25); });
+    agregaZooms(barra);
+    // Tool buttons take the focus too, so that Tab reaches them and Space presses them.
+    for (QAction* a : barra->actions())
+        if (QWidget* w = barra->widgetForAction(a))
+            w->setFocusPolicy(Qt::StrongFocus);
+    return barra;
+}
+
+void VistaPrevia::agregaNumero(QToolBar* barra) {
+    barra->addWidget(new QLabel(QStringLiteral(" Página "), barra));
+    numero_ = new QSpinBox(barra);
+    numero_->setRange(1, std::max(1, doc_->cuentaPaginas()));
+    numero_->setKeyboardTracking(false);
+    barra->addWidget(numero_);
+    total_ = new QLabel(textoPaginas() + QLatin1Char(' '), barra);
+    barra->addWidget(total_);
+}
+
+void VistaPrevia::agregaZooms(QToolBar* barra) {
+    zooms_ = new QComboBox(barra);
+    zooms_->addItem(QStringLiteral("Ajustar al ancho"), 0.0);
+    for (double z : kZooms)
+        zooms_->addItem(QStringLiteral("%1 %").arg(qRound(z * 100)), z);
+    zooms_->setToolTip(QStringLiteral("Tamaño de la página (Ctrl+0: ajustar al ancho)"));
+    barra->addWidget(zooms_);
+    auto* ancho = new QAction(this);
+    ancho->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(ancho, &QAction::triggered, this, &VistaPrevia::ajustaAlAncho);
+    addAction(ancho);
 }
 
 VistaPrevia::~VistaPrevia() = default;

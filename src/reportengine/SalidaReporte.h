@@ -1,0 +1,30 @@
+#pragma once
+// Where a finished report goes. The engine prepares, paints and exports its pages without
+// windows; showing them in a preview and sending them to a printer belong to the window library,
+// which installs its output once at start (before the first run).
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "reportengine/Documento.h"
+
+namespace quilmaro::reporte {
+
+class SalidaReporte {
+  public:
+    virtual ~SalidaReporte() = default;
+
+    // Opens a non-modal preview of the pages and returns it at once. dueno (may be null) is the
+    // control's owner: a window the preview belongs to and closes with.
+    virtual QObject* muestra(std::shared_ptr<const Documento> doc, QObject* dueno) = 0;
+    // Prints every page on the named printer; an empty name is the system's default printer.
+    // Failures are thrown as ErrorReporte.
+    virtual void imprime(const Documento& doc, const QString& impresora) = 0;
+
+    // The output every control uses; not owned, null when none is installed.
+    static void instala(SalidaReporte* salida);
+    static SalidaReporte* instalada();
+};
+
+}  // namespace quilmaro::reporte
