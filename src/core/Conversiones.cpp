@@ -31,6 +31,7 @@ bool saltable(QChar c) {
 // "&H" / "&O" integers: up to 16 bits they read as a signed 16-bit value, up to 32 bits as a
 // signed 32-bit value, beyond that as the plain unsigned value.
 double leeEnteroConBase(QStringView t, qsizetype i, int base) {
+    const auto b = static_cast<quint64>(base);  // 8, 10 or 16
     quint64 v = 0;
     bool desborde = false;
     for (; i < t.size(); ++i) {
@@ -44,9 +45,9 @@ double leeEnteroConBase(QStringView t, qsizetype i, int base) {
             d = c.toUpper().unicode() - 'A' + 10;
         if (d < 0 || d >= base)
             break;
-        if (v > (std::numeric_limits<quint64>::max() - static_cast<quint64>(d)) / base)
+        if (v > (std::numeric_limits<quint64>::max() - static_cast<quint64>(d)) / b)
             desborde = true;
-        v = v * base + static_cast<quint64>(d);
+        v = v * b + static_cast<quint64>(d);
     }
     if (desborde)
         return static_cast<double>(std::numeric_limits<quint64>::max());
