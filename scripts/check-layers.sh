@@ -45,7 +45,7 @@ done
 
 while IFS= read -r linea; do
   falla "${linea#"$raiz/"}: sources listed by file(GLOB), not by name"
-done < <(grep -rniE 'file[[:space:]]*\([[:space:]]*GLOB' --include=CMakeLists.txt --include='*.cmake' \
+done < <(grep -rniE '^[^#]*file[[:space:]]*\([[:space:]]*GLOB' --include=CMakeLists.txt --include='*.cmake' \
   "$raiz/CMakeLists.txt" "$raiz/src" "$raiz/tests" "$raiz/bench" "$raiz/fuzz" 2>/dev/null || true)
 
 exit "$fallas"
