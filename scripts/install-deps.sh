@@ -16,6 +16,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-symbola
   qt6-translations-l10n
   xvfb xauth
+  g++-mingw-w64-x86-64
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <cerrno>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -148,6 +149,38 @@ bool libTESK::HayArchivo(const QString& Archivo) {
     return buscaArchivo(Archivo).has_value();
 }
 
+namespace {
+
+// Moves `total` bytes from origen to destino a block at a time, letting pending events run before
+// each; `avance` gets the bytes copied so far after each block. The first failure is shown and
+// ends the copy. A side that could not be opened was shown already: nothing is read or written.
+void copiaPorBloques(QFile& origen, bool origenAbierto, QFile& destino, bool destinoAbierto,
+                     qint64 total, const std::function<void(qint64)>& avance) {
+    std::vector<char> bufer(static_cast<std::size_t>(libTESK::kBloqueCopia));
+    qint64 restante = total;
+    while (restante > 0) {
+        plataforma().procesaEventos();
+        const qint64 bloque = std::min(restante, libTESK::kBloqueCopia);
+        errno = 0;
+        const qint64 leidos = origenAbierto ? origen.read(bufer.data(), bloque) : -1;
+        if (leidos != bloque) {
+            muestraErrorCopia(texto::errorDeSistema(errno ? errno : EIO));
+            return;
+        }
+        if (!destinoAbierto)
+            return;
+        errno = 0;
+        if (destino.write(bufer.data(), bloque) != bloque) {
+            muestraErrorCopia(texto::errorDeSistema(errno ? errno : EIO));
+            return;
+        }
+        restante -= bloque;
+        avance(total - restante);
+    }
+}
+
+}  // namespace
+
 void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGraficar,
                     CajaImagen* pctPorc) {
     const bool graficar = blGraficar && pctPorc;
@@ -170,14 +203,9 @@ void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGrafic
     const bool origenAbierto = origen.open(QIODevice::ReadOnly);
     if (!origenAbierto)
         muestraErrorCopia(texto::errorDeSistema(errno ? errno : ENOENT));
-
-    qint64 restante = 0;
-    if (fo.exists()) {
-        restante = fo.size();
-    } else {
+    if (!fo.exists())
         muestraErrorCopia(errores::deNumero(errores::ArchivoNoEncontrado));
-    }
-    const qint64 total = restante;
+    const qint64 total = fo.exists() ? fo.size() : 0;
 
     QFile destino(Destino);
     errno = 0;
@@ -185,33 +213,14 @@ void libTESK::Copia(const QString& Origen, const QString& Destino, bool blGrafic
     if (!destinoAbierto)
         muestraErrorCopia(texto::errorDeSistema(errno ? errno : EACCES));
 
-    std::vector<char> bufer(static_cast<std::size_t>(kBloqueCopia));
-    qint64 copiados = 0;
-    while (restante > 0) {
-        plataforma().procesaEventos();
-        const qint64 bloque = std::min(restante, kBloqueCopia);
-        errno = 0;
-        const qint64 leidos = origenAbierto ? origen.read(bufer.data(), bloque) : -1;
-        if (leidos != bloque) {
-            muestraErrorCopia(texto::errorDeSistema(errno ? errno : EIO));
-            break;
-        }
-        if (!destinoAbierto)
-            break;  // already reported
-        errno = 0;
-        if (destino.write(bufer.data(), bloque) != bloque) {
-            muestraErrorCopia(texto::errorDeSistema(errno ? errno : EIO));
-            break;
-        }
-        restante -= bloque;
-        if (graficar) {
-            copiados += bloque;
-            const double p =
-                std::nearbyint(static_cast<double>(copiados) * 100.0 / static_cast<double>(total));
-            porcentaje = static_cast<std::int16_t>(std::min(p, 100.0));
-            BarraPorcentaje(*pctPorc, porcentaje);
-        }
-    }
+    copiaPorBloques(origen, origenAbierto, destino, destinoAbierto, total, [&](qint64 copiados) {
+        if (!graficar)
+            return;
+        const double p =
+            std::nearbyint(static_cast<double>(copiados) * 100.0 / static_cast<double>(total));
+        porcentaje = static_cast<std::int16_t>(std::min(p, 100.0));
+        BarraPorcentaje(*pctPorc, porcentaje);
+    });
     origen.close();
     if (destinoAbierto) {
         errno = 0;

@@ -31,6 +31,7 @@ bool saltable(QChar c) {
 // "&H" / "&O" integers: up to 16 bits they read as a signed 16-bit value, up to 32 bits as a
 // signed 32-bit value, beyond that as the plain unsigned value.
 double leeEnteroConBase(QStringView t, qsizetype i, int base) {
+    const auto b = static_cast<quint64>(base);  // 8, 10 or 16
     quint64 v = 0;
     bool desborde = false;
     for (; i < t.size(); ++i) {
@@ -44,9 +45,9 @@ double leeEnteroConBase(QStringView t, qsizetype i, int base) {
             d = c.toUpper().unicode() - 'A' + 10;
         if (d < 0 || d >= base)
             break;
-        if (v > (std::numeric_limits<quint64>::max() - static_cast<quint64>(d)) / base)
+        if (v > (std::numeric_limits<quint64>::max() - static_cast<quint64>(d)) / b)
             desborde = true;
-        v = v * base + static_cast<quint64>(d);
+        v = v * b + static_cast<quint64>(d);
     }
     if (desborde)
         return static_cast<double>(std::numeric_limits<quint64>::max());
@@ -55,6 +56,53 @@ double leeEnteroConBase(QStringView t, qsizetype i, int base) {
     if (v <= 0xFFFFFFFFULL)
         return static_cast<double>(static_cast<qint32>(static_cast<quint32>(v)));
     return static_cast<double>(v);
+}
+
+// The exponent that starts at t[i]: "E" or "D", an optional sign, digits, as "e", the sign and
+// the digits; empty when there is none (without digits the letter is not part of the number).
+std::string exponente(QStringView t, qsizetype i) {
+    const qsizetype n = t.size();
+    if (i >= n)
+        return {};
+    const QChar e = t.at(i).toUpper();
+    if (e != QLatin1Char('E') && e != QLatin1Char('D'))
+        return {};
+    std::string texto = "e";
+    qsizetype k = i + 1;
+    while (k < n && saltable(t.at(k)))
+        ++k;
+    if (k < n && (t.at(k) == QLatin1Char('+') || t.at(k) == QLatin1Char('-'))) {
+        texto += static_cast<char>(t.at(k).unicode());
+        ++k;
+    }
+    bool hay = false;
+    for (; k < n; ++k) {
+        const QChar c = t.at(k);
+        if (saltable(c))
+            continue;
+        if (c.unicode() < '0' || c.unicode() > '9')
+            break;
+        texto += static_cast<char>(c.unicode());
+        hay = true;
+    }
+    return hay ? texto : std::string();
+}
+
+// The value of a decimal number already gathered ("-12.5e3"). Too large reads as the largest
+// double; too small as zero.
+double valorDecimal(const std::string& numero) {
+    double v = 0.0;
+    const char* inicio = numero.data();
+    const char* fin = numero.data() + numero.size();
+    if (*inicio == '-')
+        ++inicio;  // from_chars takes the magnitude; the sign is applied below
+    const auto r = std::from_chars(inicio, fin, v, std::chars_format::general);
+    if (r.ec == std::errc::result_out_of_range) {
+        const bool grande =
+            numero.find('e') == std::string::npos || numero.find("e-") == std::string::npos;
+        v = grande ? std::numeric_limits<double>::max() : 0.0;
+    }
+    return numero.front() == '-' ? -v : v;
 }
 
 }  // namespace
@@ -103,45 +151,8 @@ double libTESK::leePrefijoNumerico(QStringView t) {
     }
     if (!digitos)
         return 0.0;
-    // Exponent: "E" or "D", an optional sign, digits; without digits it is not part of the number.
-    if (i < n) {
-        const QChar e = t.at(i).toUpper();
-        if (e == QLatin1Char('E') || e == QLatin1Char('D')) {
-            std::string exponente = "e";
-            qsizetype k = i + 1;
-            while (k < n && saltable(t.at(k)))
-                ++k;
-            if (k < n && (t.at(k) == QLatin1Char('+') || t.at(k) == QLatin1Char('-'))) {
-                exponente += static_cast<char>(t.at(k).unicode());
-                ++k;
-            }
-            bool hay = false;
-            for (; k < n; ++k) {
-                const QChar c = t.at(k);
-                if (saltable(c))
-                    continue;
-                if (c.unicode() < '0' || c.unicode() > '9')
-                    break;
-                exponente += static_cast<char>(c.unicode());
-                hay = true;
-            }
-            if (hay)
-                numero += exponente;
-        }
-    }
-    double v = 0.0;
-    const char* inicio = numero.data();
-    const char* fin = numero.data() + numero.size();
-    if (*inicio == '-')
-        ++inicio;  // from_chars takes the magnitude; the sign is applied below
-    const auto r = std::from_chars(inicio, fin, v, std::chars_format::general);
-    if (r.ec == std::errc::result_out_of_range) {
-        // Too large reads as the largest double; too small as zero.
-        const bool grande =
-            numero.find('e') == std::string::npos || numero.find("e-") == std::string::npos;
-        v = grande ? std::numeric_limits<double>::max() : 0.0;
-    }
-    return numero.front() == '-' ? -v : v;
+    numero += exponente(t, i);
+    return valorDecimal(numero);
 }
 
 Variante libTESK::AllTrim(const QString& Texto) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -33,7 +34,8 @@ constexpr std::array<const char*, 6> kDieces = {"diez ",  "once ",    "doce ",
 
 // Appends the words of one group of three digits. `unidadPermitida` is cleared while a teen word
 // already carries its unit.
-void escribeGrupo(QString& texto, int h, int t, int u, bool& unidadPermitida) {
+void escribeGrupo(QString& texto, std::size_t h, std::size_t t, std::size_t u,
+                  bool& unidadPermitida) {
     if (h >= 1)
         texto += QLatin1String(h == 1 && t == 0 && u == 0 ? "cien " : kCentenas[h]);
     if (t >= 1) {
@@ -62,9 +64,9 @@ QString palabras(std::int64_t magnitud) {
         return QStringLiteral("Cero ");
     // d[0] is the thousands of millions; then hundreds, tens and units of the millions, the
     // thousands and the units.
-    std::array<int, 10> d{};
-    for (int i = 9; i >= 0; --i) {
-        d[i] = static_cast<int>(magnitud % 10);
+    std::array<std::size_t, 10> d{};
+    for (std::size_t i = d.size(); i-- > 0;) {
+        d[i] = static_cast<std::size_t>(magnitud % 10);
         magnitud /= 10;
     }
     QString texto;

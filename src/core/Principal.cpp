@@ -10,6 +10,56 @@
 
 namespace quilmaro {
 
+namespace {
+
+// The server's wait in seconds from the settings file: the default when the key is empty or
+// cannot be read (that failure is reported with the other settings), and a warning with the
+// default when it is no number of seconds from 1 to 3600.
+int leeEspera(libTESK& lib, QString& archivo) {
+    QString espera;
+    try {
+        espera = lib.ObtenINI(kClaveEspera, archivo).trimmed();
+    } catch (const ErrorTESK&) {
+        return kEsperaPredeterminada;
+    }
+    if (espera.isEmpty())
+        return kEsperaPredeterminada;
+    bool ok = false;
+    const int segundos = espera.toInt(&ok);
+    if (ok && segundos >= 1 && segundos <= 3600)
+        return segundos;
+    muestraMensaje(QStringLiteral("El valor \"%1\" de %2 en el archivo de configuración\n%3\n"
+                                  "no es un número de segundos entre 1 y 3600. El programa "
+                                  "esperará al servidor %4 segundos.")
+                       .arg(espera, kClaveEspera, archivo)
+                       .arg(kEsperaPredeterminada),
+                   QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
+    return kEsperaPredeterminada;
+}
+
+// Whether the server and database names can go into a connection string, whose options are
+// separated by ";" and whose values may stand in braces: such a name would choose another
+// server, socket or user. The first that cannot is shown as an error.
+bool nombresUtilizables(const QString& archivo) {
+    for (const auto& [clave, valor] :
+         {std::pair{kClaveServidor, stServidor}, std::pair{kClaveBaseDeDatos, stBaseDeDatos}}) {
+        if (valor.contains(QLatin1Char(';')) || valor.contains(QLatin1Char('{')) ||
+            valor.contains(QLatin1Char('}'))) {
+            muestraMensaje(
+                QStringLiteral("El valor \"%1\" de %2 en el archivo de configuración\n%3\n"
+                               "no puede usarse: un nombre de servidor o de base de datos "
+                               "no lleva \";\", \"{\" ni \"}\". Corríjalo y vuelva a "
+                               "abrir el programa.")
+                    .arg(valor, clave, archivo),
+                QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void Main(const QString& carpetaPrograma, const std::function<void()>& muestraVentana) {
     const QString carpeta = QDir::toNativeSeparators(carpetaPrograma);
     QString archivo = carpeta + QDir::separator() + kArchivoConfiguracion;
@@ -38,29 +88,7 @@ void Main(const QString& carpetaPrograma, const std::function<void()>& muestraVe
     stBaseDeDatos = asegura(kClaveBaseDeDatos, kBaseDeDatosPredeterminada).toLower();
     asegura(kClaveUrl, kUrlPredeterminada);
     stRutaPrograma = carpeta + QDir::separator();
-
-    QString espera;
-    try {
-        espera = lib.ObtenINI(kClaveEspera, archivo).trimmed();
-    } catch (const ErrorTESK&) {
-        // Reported with the other settings.
-    }
-    inEsperaServidor = kEsperaPredeterminada;
-    if (!espera.isEmpty()) {
-        bool ok = false;
-        const int segundos = espera.toInt(&ok);
-        if (ok && segundos >= 1 && segundos <= 3600) {
-            inEsperaServidor = segundos;
-        } else {
-            muestraMensaje(
-                QStringLiteral("El valor \"%1\" de %2 en el archivo de configuración\n%3\n"
-                               "no es un número de segundos entre 1 y 3600. El programa "
-                               "esperará al servidor %4 segundos.")
-                    .arg(espera, kClaveEspera, archivo)
-                    .arg(kEsperaPredeterminada),
-                QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
-        }
-    }
+    inEsperaServidor = leeEspera(lib, archivo);
 
     if (falla) {
         muestraMensaje(
@@ -71,23 +99,8 @@ void Main(const QString& carpetaPrograma, const std::function<void()>& muestraVe
                 .arg(falla->numero),
             QStringLiteral("Atención"), Botones::Aceptar, Icono::Exclamacion);
     }
-
-    // Both names go into connection strings, whose options are separated by ";" and whose
-    // values may stand in braces: such a name would choose another server, socket or user.
-    for (const auto& [clave, valor] :
-         {std::pair{kClaveServidor, stServidor}, std::pair{kClaveBaseDeDatos, stBaseDeDatos}}) {
-        if (valor.contains(QLatin1Char(';')) || valor.contains(QLatin1Char('{')) ||
-            valor.contains(QLatin1Char('}'))) {
-            muestraMensaje(
-                QStringLiteral("El valor \"%1\" de %2 en el archivo de configuración\n%3\n"
-                               "no puede usarse: un nombre de servidor o de base de datos "
-                               "no lleva \";\", \"{\" ni \"}\". Corríjalo y vuelva a "
-                               "abrir el programa.")
-                    .arg(valor, clave, archivo),
-                QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
-            return;
-        }
-    }
+    if (!nombresUtilizables(archivo))
+        return;
 
     QDir::setCurrent(carpetaPrograma);
     if (muestraVentana)

@@ -51,6 +51,51 @@ struct Componente {
     bool numero = false;
 };
 
+// Whether what follows the date is nothing or only a time of day.
+bool soloHora(const QString& resto) {
+    if (resto.trimmed().isEmpty())
+        return true;
+    static const QRegularExpression hora(QStringLiteral(
+        R"(^(?:\s+|T)\d{1,2}:\d{2}(?::\d{2}(?:\.\d+)?)?\s*(?:[aApP]\.?\s?[mM]\.?)?\s*$)"));
+    return hora.match(resto).hasMatch();
+}
+
+struct PartesDeFecha {
+    int dia = 0;
+    int mes = 0;  // 0 for a month name the language does not know
+    QString textoAnio;
+};
+
+// Day, month and the year's text from the three components in the order they stand in: year
+// first (three or four digits) is year-month-day whatever the regional order; else the regional
+// order, with a month written as a word fixing where the month is.
+std::optional<PartesDeFecha> partesDeFecha(const Componente (&c)[3], const QLocale& loc) {
+    auto tomaMes = [&](const Componente& k) -> int {
+        if (k.numero)
+            return k.texto.toInt();
+        return mesPorNombre(k.texto, loc);
+    };
+    if (c[0].numero && c[0].texto.size() >= 3) {
+        if (!c[2].numero || c[2].texto.size() > 2)
+            return std::nullopt;
+        return PartesDeFecha{c[2].texto.toInt(), tomaMes(c[1]), c[0].texto};
+    }
+    OrdenFecha orden = ordenFecha(loc);
+    if (orden == OrdenFecha::AMD)
+        orden = OrdenFecha::DMA;  // short years first are ambiguous
+    if (!c[0].numero && c[1].numero)
+        orden = OrdenFecha::MDA;
+    if (!c[1].numero && c[0].numero)
+        orden = OrdenFecha::DMA;
+    if (!c[0].numero && !c[1].numero)
+        return std::nullopt;
+    const Componente& kd = orden == OrdenFecha::DMA ? c[0] : c[1];
+    const Componente& km = orden == OrdenFecha::DMA ? c[1] : c[0];
+    if (!kd.numero || kd.texto.size() > 2)
+        return std::nullopt;
+    return PartesDeFecha{kd.texto.toInt(), tomaMes(km), c[2].texto};
+}
+
 int anioDeTexto(const QString& t) {
     const int v = t.toInt();
     if (t.size() <= 2)
@@ -100,68 +145,28 @@ std::optional<QDate> leeFechaRegional(const QString& texto, const QLocale& loc) 
             R"(^\s*(\d{1,4}|[^\W\d_]+\.?)\s*(?:[/\-.]\s*|\s+)(\d{1,2}|[^\W\d_]+\.?)\s*(?:[/\-.]\s*|\s+)(\d{1,4})(.*)$)"),
         QRegularExpression::UseUnicodePropertiesOption);
     const QRegularExpressionMatch mt = re.match(texto);
-    if (!mt.hasMatch())
+    if (!mt.hasMatch() || !soloHora(mt.captured(4)))
         return std::nullopt;
-
-    // What follows the date may only be a time of day.
-    const QString resto = mt.captured(4);
-    if (!resto.trimmed().isEmpty()) {
-        static const QRegularExpression hora(QStringLiteral(
-            R"(^(?:\s+|T)\d{1,2}:\d{2}(?::\d{2}(?:\.\d+)?)?\s*(?:[aApP]\.?\s?[mM]\.?)?\s*$)"));
-        if (!hora.match(resto).hasMatch())
-            return std::nullopt;
-    }
 
     Componente c[3];
     for (int i = 0; i < 3; ++i) {
         c[i].texto = mt.captured(i + 1);
         c[i].numero = !c[i].texto.isEmpty() && c[i].texto.at(0).isDigit();
     }
-
-    int dia = 0, mes = 0, anio = 0;
-    QString textoAnio;
-    auto tomaMes = [&](const Componente& k) -> int {
-        if (k.numero)
-            return k.texto.toInt();
-        return mesPorNombre(k.texto, loc);
-    };
-
-    if (c[0].numero && c[0].texto.size() >= 3) {
-        // Year first: year-month-day whatever the regional order.
-        if (!c[2].numero || c[2].texto.size() > 2)
-            return std::nullopt;
-        textoAnio = c[0].texto;
-        mes = tomaMes(c[1]);
-        dia = c[2].texto.toInt();
-    } else {
-        OrdenFecha orden = ordenFecha(loc);
-        if (orden == OrdenFecha::AMD)
-            orden = OrdenFecha::DMA;  // short years first are ambiguous
-        // A month written as a word fixes where the month is.
-        if (!c[0].numero && c[1].numero)
-            orden = OrdenFecha::MDA;
-        if (!c[1].numero && c[0].numero)
-            orden = OrdenFecha::DMA;
-        if (!c[0].numero && !c[1].numero)
-            return std::nullopt;
-        const Componente& kd = orden == OrdenFecha::DMA ? c[0] : c[1];
-        const Componente& km = orden == OrdenFecha::DMA ? c[1] : c[0];
-        if (!kd.numero || kd.texto.size() > 2)
-            return std::nullopt;
-        dia = kd.texto.toInt();
-        mes = tomaMes(km);
-        textoAnio = c[2].texto;
-    }
-    if (textoAnio.size() == 3 || textoAnio.size() == 4) {
-        anio = textoAnio.toInt();
+    const auto partes = partesDeFecha(c, loc);
+    if (!partes)
+        return std::nullopt;
+    int anio = 0;
+    if (partes->textoAnio.size() == 3 || partes->textoAnio.size() == 4) {
+        anio = partes->textoAnio.toInt();
         if (anio < 100)
             return std::nullopt;
     } else {
-        anio = anioDeTexto(textoAnio);
+        anio = anioDeTexto(partes->textoAnio);
     }
-    if (mes < 1 || mes > 12)
+    if (partes->mes < 1 || partes->mes > 12)
         return std::nullopt;
-    const QDate f(anio, mes, dia);
+    const QDate f(anio, partes->mes, partes->dia);
     if (!f.isValid())
         return std::nullopt;
     return f;

@@ -207,7 +207,8 @@ std::optional<Volumen> leeVolumenDeRuta(const QString& ruta, const QString& carp
         const Descriptor fd(::open(r.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         char etiquetaFs[FSLABEL_MAX + 1] = {};
         if (fd.valido() && ::ioctl(fd.fd(), FS_IOC_GETFSLABEL, etiquetaFs) == 0)
-            v.etiqueta = QString::fromUtf8(etiquetaFs, qstrnlen(etiquetaFs, FSLABEL_MAX));
+            v.etiqueta = QString::fromUtf8(
+                etiquetaFs, static_cast<qsizetype>(qstrnlen(etiquetaFs, FSLABEL_MAX)));
     }
     return v;
 }

@@ -8,8 +8,10 @@
 #include <QDir>
 #include <string>
 
-#include <windows.h>
+// winsock2.h first: windows.h alone pulls in the old winsock.h, whose declarations clash with it.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include "platform/Sistema.h"
 

@@ -22,7 +22,8 @@ int buscaColumna(const QStringList& columnas, const QString& nombre) {
 
 int distancia(const QString& a, const QString& b) {
     const QString x = a.toCaseFolded(), y = b.toCaseFolded();
-    std::vector<int> previa(static_cast<size_t>(y.size()) + 1), actual(previa.size());
+    // Indexed like the texts, by qsizetype.
+    QList<int> previa(y.size() + 1), actual(previa.size());
     std::iota(previa.begin(), previa.end(), 0);
     for (qsizetype i = 1; i <= x.size(); ++i) {
         actual[0] = static_cast<int>(i);

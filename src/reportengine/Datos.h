@@ -98,7 +98,10 @@ class Datos {
     void ordenaDetalle();
     void enlazaTablas();
     const Variante& celda(const Tabla& t, int renglon, int columna) const {
-        return t.valores[static_cast<size_t>(renglon) * t.guardadas + t.usada[columna]];
+        // Both are positions the loading stored, never negative for a used column.
+        const auto posicion = static_cast<size_t>(t.usada[static_cast<size_t>(columna)]);
+        return t
+            .valores[static_cast<size_t>(renglon) * static_cast<size_t>(t.guardadas) + posicion];
     }
 
     std::vector<Tabla> tablas_;

@@ -438,7 +438,8 @@ class Lector {
         Grupo g;
         g.donde = aqui();
         g.expresion = Expresion::analiza(a.requerido("expresion"), g.donde);
-        const int nivel = static_cast<int>(d_->grupos.size());
+        const size_t posicion = d_->grupos.size();
+        const int nivel = static_cast<int>(posicion);
         d_->grupos.push_back(std::move(g));
         while (!x_.atEnd()) {
             const auto t = x_.readNext();
@@ -454,8 +455,8 @@ class Lector {
                                      "no <%1>")
                           .arg(x_.name()));
             const int indice = leeBanda(*tipo, nivel);
-            auto& lista = *tipo == TipoBanda::EncabezadoGrupo ? d_->grupos[nivel].encabezados
-                                                              : d_->grupos[nivel].pies;
+            auto& grupo = d_->grupos[posicion];
+            auto& lista = *tipo == TipoBanda::EncabezadoGrupo ? grupo.encabezados : grupo.pies;
             lista.push_back(indice);
         }
         if (x_.hasError())
