@@ -10,7 +10,7 @@ set -euo pipefail
 raiz=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 
 # The libraries in their order; src/CMakeLists.txt adds them in this order too.
-capas=(platform core db reportengine reports herramientas gui app)
+capas=(platform core db reportengine reports gui app herramientas)
 declare -A rango
 for i in "${!capas[@]}"; do
   rango[${capas[$i]}]=$i
