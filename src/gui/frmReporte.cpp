@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 #include "core/Archivos.h"
 #include "core/Globales.h"
@@ -34,6 +35,14 @@
 namespace quilmaro {
 
 namespace {
+
+// A child control of `padre` named as the window's code and tests know it.
+template <class T, class... Args>
+T* creaControl(QWidget* padre, const char* nombre, Args&&... args) {
+    auto* control = new T(std::forward<Args>(args)..., padre);
+    control->setObjectName(QLatin1String(nombre));
+    return control;
+}
 
 // Position and size of a control in twips, as the window is designed.
 struct Lugar {
@@ -100,40 +109,25 @@ int frmReporte::twipsY(int twips) const {
 }
 
 void frmReporte::construyeControles() {
-    Label1 = new QLabel(QStringLiteral("Factura:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    txtFactura = new QLineEdit(this);
-    txtFactura->setObjectName(QStringLiteral("txtFactura"));
-    Label4 = new QLabel(QStringLiteral("Serie:"), this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    cmbSerie = new QComboBox(this);
-    cmbSerie->setObjectName(QStringLiteral("cmbSerie"));
+    Label1 = creaControl<QLabel>(this, "Label1", QStringLiteral("Factura:"));
+    txtFactura = creaControl<QLineEdit>(this, "txtFactura");
+    Label4 = creaControl<QLabel>(this, "Label4", QStringLiteral("Serie:"));
+    cmbSerie = creaControl<QComboBox>(this, "cmbSerie");
     cmbSerie->setEditable(false);
-    cmdAgregar = new QPushButton(QStringLiteral("&Agregar"), this);
-    cmdAgregar->setObjectName(QStringLiteral("cmdAgregar"));
-    cmdLeer = new QPushButton(QStringLiteral("&Leer lista"), this);
-    cmdLeer->setObjectName(QStringLiteral("cmdLeer"));
-    cmdGuardar = new QPushButton(QStringLiteral("&Guardar lista"), this);
-    cmdGuardar->setObjectName(QStringLiteral("cmdGuardar"));
-    mhgReja = new Reja(this);
-    mhgReja->setObjectName(QStringLiteral("mhgReja"));
+    cmdAgregar = creaControl<QPushButton>(this, "cmdAgregar", QStringLiteral("&Agregar"));
+    cmdLeer = creaControl<QPushButton>(this, "cmdLeer", QStringLiteral("&Leer lista"));
+    cmdGuardar = creaControl<QPushButton>(this, "cmdGuardar", QStringLiteral("&Guardar lista"));
+    mhgReja = creaControl<Reja>(this, "mhgReja");
     // The duplicate check of each added invoice looks its identifier up here.
     mhgReja->indexaColumna(7, [](const QString& t) { return libTESK::instancia().tkVal(t); });
-    Label2 =
-        new QLabel(QStringLiteral("Pulse SUPR en la factura que desee quitar de la lista"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(QStringLiteral("Referencia:"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    txtReferencia = new QLineEdit(this);
-    txtReferencia->setObjectName(QStringLiteral("txtReferencia"));
-    cmdReporte = new QPushButton(QStringLiteral("Guía de &reparto"), this);
-    cmdReporte->setObjectName(QStringLiteral("cmdReporte"));
-    Command1 = new QPushButton(QStringLiteral("&Formato de cobranza"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    optDispos[0] = new QRadioButton(QStringLiteral("&Pantalla"), this);
-    optDispos[0]->setObjectName(QStringLiteral("optDispos0"));
-    optDispos[1] = new QRadioButton(QStringLiteral("&Impresora"), this);
-    optDispos[1]->setObjectName(QStringLiteral("optDispos1"));
+    Label2 = creaControl<QLabel>(
+        this, "Label2", QStringLiteral("Pulse SUPR en la factura que desee quitar de la lista"));
+    Label3 = creaControl<QLabel>(this, "Label3", QStringLiteral("Referencia:"));
+    txtReferencia = creaControl<QLineEdit>(this, "txtReferencia");
+    cmdReporte = creaControl<QPushButton>(this, "cmdReporte", QStringLiteral("Guía de &reparto"));
+    Command1 = creaControl<QPushButton>(this, "Command1", QStringLiteral("&Formato de cobranza"));
+    optDispos[0] = creaControl<QRadioButton>(this, "optDispos0", QStringLiteral("&Pantalla"));
+    optDispos[1] = creaControl<QRadioButton>(this, "optDispos1", QStringLiteral("&Impresora"));
     optDispos[0]->setChecked(true);
     // The two options are one stop of the tab order: the chosen one (arrows move between them).
     auto paradaDeTab = [this] {
@@ -143,8 +137,7 @@ void frmReporte::construyeControles() {
     for (QRadioButton* o : optDispos)
         connect(o, &QRadioButton::toggled, this, paradaDeTab);
     paradaDeTab();
-    cmdBorrar = new QPushButton(QStringLiteral("&Borrar todas"), this);
-    cmdBorrar->setObjectName(QStringLiteral("cmdBorrar"));
+    cmdBorrar = creaControl<QPushButton>(this, "cmdBorrar", QStringLiteral("&Borrar todas"));
 
     // Buttons act on click, or on Space or Enter while they have the focus; never on Enter from
     // an entry field.
