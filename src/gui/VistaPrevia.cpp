@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -31,7 +32,9 @@ constexpr int kMarcoHoja = 12;  // pixels of grey around the page
 const double kZooms[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0};
 }  // namespace
 
-// The page on its grey desk, painted from the page model and kept as an image between repaints.
+// The page on its grey desk, painted from the page model straight onto the widget, only where
+// the window asks: a page picture of its own at screen resolution would cost megabytes and its
+// fill on every first paint, though the viewport mostly shows a part of the page.
 class HojaPrevia : public QWidget {
   public:
     HojaPrevia(const Documento& doc, QWidget* padre) : QWidget(padre), doc_(doc), pintor_(doc) {
@@ -44,26 +47,24 @@ class HojaPrevia : public QWidget {
         const QSizeF mm = doc_.pagina();
         setFixedSize(qRound(mm.width() * pxPorMm) + 2 * kMarcoHoja,
                      qRound(mm.height() * pxPorMm) + 2 * kMarcoHoja);
-        cache_ = QImage();
         update();
     }
 
   protected:
-    void paintEvent(QPaintEvent*) override {
-        const qreal dpr = devicePixelRatioF();
+    void paintEvent(QPaintEvent* e) override {
         const QSizeF mm = doc_.pagina();
-        const QSize tam(qRound(mm.width() * pxPorMm_), qRound(mm.height() * pxPorMm_));
-        if (cache_.isNull()) {
-            cache_ = QImage(tam * dpr, QImage::Format_RGB32);
-            cache_.setDevicePixelRatio(dpr);
-            cache_.fill(Qt::white);
-            QPainter pi(&cache_);
-            pintor_.pinta(pi, pagina_, pxPorMm_);
-        }
+        const QRect hoja(QPoint(kMarcoHoja, kMarcoHoja),
+                         QSize(qRound(mm.width() * pxPorMm_), qRound(mm.height() * pxPorMm_)));
         QPainter p(this);
-        p.fillRect(rect(), QColor(0x80, 0x80, 0x80));
-        p.fillRect(QRect(QPoint(kMarcoHoja + 3, kMarcoHoja + 3), tam), QColor(0x50, 0x50, 0x50));
-        p.drawImage(QPoint(kMarcoHoja, kMarcoHoja), cache_);
+        p.fillRect(e->rect(), QColor(0x80, 0x80, 0x80));
+        p.fillRect(hoja.translated(3, 3), QColor(0x50, 0x50, 0x50));
+        const QRect visible = hoja & e->rect();
+        if (visible.isEmpty())
+            return;
+        p.fillRect(visible, Qt::white);
+        p.setClipRect(visible);
+        p.translate(hoja.topLeft());
+        pintor_.pinta(p, pagina_, pxPorMm_);
     }
 
   private:
@@ -71,7 +72,6 @@ class HojaPrevia : public QWidget {
     Pintor pintor_;
     int pagina_ = 0;
     double pxPorMm_ = 1;
-    QImage cache_;
 };
 
 VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
@@ -270,7 +270,6 @@ void VistaPrevia::irAPagina(int numero) {
 }
 
 void VistaPrevia::fijaZoom(double zoom) {
-    // Up to 400 %: the page is kept as one image, and larger ones would cost too much memory.
     zoom_ = std::clamp(zoom, 0.25, 4.0);
     ajustaAncho_ = false;
     actualiza();

@@ -1,5 +1,7 @@
 #include "reportengine/ControlReporte.h"
 
+#include <QEvent>
+
 #include "core/ErrorTESK.h"
 #include "platform/Plataforma.h"
 #include "reportengine/Diseno.h"
@@ -25,7 +27,38 @@ SalidaReporte* SalidaReporte::instalada() {
 
 ControlReporte::ControlReporte(QObject* dueno) : QObject(dueno), abridor_(abreFuente) {}
 
-ControlReporte::~ControlReporte() = default;
+ControlReporte::~ControlReporte() {
+    terminaPendiente();
+}
+
+void ControlReporte::trasMostrar(std::function<void()> tarea) {
+    terminaPendiente();
+    pendiente_ = std::move(tarea);
+    QObject* vista = vista_.data();
+    if (!vista) {
+        terminaPendiente();
+        return;
+    }
+    vista->installEventFilter(this);
+    connect(vista, &QObject::destroyed, this, [this] { terminaPendiente(); });
+}
+
+void ControlReporte::terminaPendiente() {
+    if (!pendiente_)
+        return;
+    const std::function<void()> tarea = std::move(pendiente_);
+    pendiente_ = nullptr;
+    tarea();
+}
+
+bool ControlReporte::eventFilter(QObject* objeto, QEvent* e) {
+    // The window is painted before the page inside it: the work is queued behind the paint.
+    if (e->type() == QEvent::Paint && objeto == vista_.data() && pendiente_) {
+        objeto->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &ControlReporte::terminaPendiente, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(objeto, e);
+}
 
 void ControlReporte::fijaDestino(int destino) {
     destino_ = destino == Impresora ? Impresora : Pantalla;
@@ -57,6 +90,7 @@ bool ControlReporte::ejecuta() {
     // A second run started while one is under way (from a pending-event pass) is refused.
     if (ejecutando_)
         return false;
+    terminaPendiente();
     ejecutando_ = true;
     error_.clear();
     bool bien = false;

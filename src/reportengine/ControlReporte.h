@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "reportengine/Datos.h"
@@ -56,12 +57,22 @@ class ControlReporte : public QObject {
     // The pages of the last successful run.
     std::shared_ptr<const Documento> ultimoDocumento() const { return documento_; }
 
+    // Work the clerk need not wait for (dropping a working table): done right after the last
+    // run's preview is first painted, or at once when no preview is open. It is done before
+    // anything else at the next run, when the preview closes and when the control goes.
+    void trasMostrar(std::function<void()> tarea);
+    // Does the work left by trasMostrar now, if any is left.
+    void terminaPendiente();
+
     // How the sources are opened (tests hand in rows of their own). Default: abreFuente.
     void fijaAbridor(AbridorFuentes abridor) { abridor_ = std::move(abridor); }
 
     // Reads the layout and the data and paginates, without showing or printing anything.
     // Throws ErrorReporte. ejecuta() is this plus the destination.
     std::shared_ptr<Documento> genera() const;
+
+  protected:
+    bool eventFilter(QObject* objeto, QEvent* e) override;
 
   private:
     void entrega(std::shared_ptr<const Documento> doc);
@@ -75,6 +86,7 @@ class ControlReporte : public QObject {
     QPointer<QObject> vista_;
     std::shared_ptr<const Documento> documento_;
     bool ejecutando_ = false;
+    std::function<void()> pendiente_;
 };
 
 }  // namespace quilmaro::reporte

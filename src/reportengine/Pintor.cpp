@@ -6,6 +6,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QSet>
+#include <vector>
 
 #include "reportengine/ErrorReporte.h"
 
@@ -102,17 +103,42 @@ void Pintor::pintaTexto(QPainter& p, const ElementoPagina& e) const {
 
 QString caracteresSinLetra(const Documento& doc) {
     const Tipografia tipos(doc.estilos);
-    QSet<std::pair<int, char32_t>> vistos;
+    // Every text of every page is read before the preview shows: a letter already seen in its
+    // style is passed over with one look in a table, most of them in the first plane.
+    constexpr char32_t kPlano = 0x10000;
+    std::vector<std::vector<bool>> vistosPlano(doc.estilos.size());
+    QSet<std::pair<int, char32_t>> vistosFuera;
     QString faltan;
     for (const PaginaDocumento& p : doc.paginas) {
         for (const ElementoPagina& e : p.elementos) {
             if (e.tipo != ElementoPagina::Tipo::Texto)
                 continue;
-            for (const char32_t c : e.texto.toUcs4()) {
-                if (QChar::isSpace(c) || QChar::category(c) == QChar::Other_Control ||
-                    QChar::category(c) == QChar::Other_Format || vistos.contains({e.indice, c}))
+            std::vector<bool>& vistos = vistosPlano[static_cast<size_t>(e.indice)];
+            if (vistos.empty())
+                vistos.resize(kPlano);
+            const QChar* letras = e.texto.constData();
+            const qsizetype largo = e.texto.size();
+            for (qsizetype i = 0; i < largo; ++i) {
+                char32_t c = letras[i].unicode();
+                if (QChar::isSurrogate(c)) {
+                    // A lone half of a pair reads as the replacement character.
+                    const bool par = QChar::isHighSurrogate(c) && i + 1 < largo &&
+                                     letras[i + 1].isLowSurrogate();
+                    c = par ? QChar::surrogateToUcs4(letras[i], letras[i + 1]) : char32_t{0xfffd};
+                    i += par ? 1 : 0;
+                }
+                if (c < kPlano) {
+                    if (vistos[c])
+                        continue;
+                    vistos[c] = true;
+                } else if (vistosFuera.contains({e.indice, c})) {
                     continue;
-                vistos.insert({e.indice, c});
+                } else {
+                    vistosFuera.insert({e.indice, c});
+                }
+                if (QChar::isSpace(c) || QChar::category(c) == QChar::Other_Control ||
+                    QChar::category(c) == QChar::Other_Format)
+                    continue;
                 const QString letra = QString::fromUcs4(&c, 1);
                 if (!tipos.metricas(e.indice).inFontUcs4(c) && !faltan.contains(letra))
                     faltan += letra;

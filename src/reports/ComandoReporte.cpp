@@ -6,6 +6,7 @@
 #include <QSet>
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/Archivos.h"
@@ -40,6 +41,41 @@ QString marcaNueva() {
     return MarcaTablaTrabajo();
 }
 
+// Drops a run's working table; one the server cannot drop now is kept for a later run.
+void descartaTabla(const std::shared_ptr<Conexion>& cnn, const QString& tabla,
+                   const QString& marca) {
+    if (!cnn || !cnn->estaAbierta()) {
+        pendientes().push_back({tabla, marca});
+        return;
+    }
+    try {
+        cnn->ejecuta(QStringLiteral("Drop table ") + tabla);
+    } catch (const ErrorTESK& e) {
+        pendientes().push_back({tabla, marca});
+        // A server that went away was already reported; the table goes later.
+        if (e.numero() != errores::ServidorInalcanzable)
+            muestraError(QStringLiteral("No se pudo borrar la tabla de trabajo %1: %2")
+                             .arg(tabla, e.descripcion()));
+    }
+}
+
+// The working table of a run shown on the screen, dropped once the preview is painted: the
+// clerk does not wait for the server to remove it. At most one, dropped before the next run.
+struct TablaDiferida {
+    std::shared_ptr<Conexion> cnn;
+    QString tabla;
+    QString marca;
+};
+TablaDiferida& diferida() {
+    static TablaDiferida tabla;
+    return tabla;
+}
+void descartaDiferida() {
+    TablaDiferida t = std::exchange(diferida(), TablaDiferida{});
+    if (!t.tabla.isEmpty())
+        descartaTabla(t.cnn, t.tabla, t.marca);
+}
+
 // The working table and the local file of one run, removed when the run ends however it ends.
 // The file is marked in use meanwhile: another copy of the program closing in the same folder
 // deletes the report files left there, but not this one.
@@ -53,21 +89,8 @@ struct Limpieza {
         if (!archivo.isEmpty() && QFile::exists(archivo) &&
             !(enUso ? enUso->borra() : QFile::remove(archivo)))
             muestraError(QStringLiteral("No se pudo borrar el archivo temporal %1").arg(archivo));
-        if (tabla.isEmpty())
-            return;
-        if (!cnn || !cnn->estaAbierta()) {
-            pendientes().push_back({tabla, marca});
-            return;
-        }
-        try {
-            cnn->ejecuta(QStringLiteral("Drop table ") + tabla);
-        } catch (const ErrorTESK& e) {
-            pendientes().push_back({tabla, marca});
-            // A server that went away was already reported; the table goes later.
-            if (e.numero() != errores::ServidorInalcanzable)
-                muestraError(QStringLiteral("No se pudo borrar la tabla de trabajo %1: %2")
-                                 .arg(tabla, e.descripcion()));
-        }
+        if (!tabla.isEmpty())
+            descartaTabla(cnn, tabla, marca);
     }
 };
 
@@ -122,6 +145,7 @@ QString ArchivoDiseno(TipoReporte tipo) {
 }
 
 void DescartaTablasPendientes(const std::shared_ptr<Conexion>& cnn) {
+    descartaDiferida();
     auto& lista = pendientes();
     for (auto it = lista.begin(); it != lista.end();) {
         try {
@@ -294,7 +318,14 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
     plataforma().procesaEventos();
     if (cancelada(pedido) || !avisaFaltantes(pedido, *cnnDatos, stTablaTemporal, renglones))
         return false;
-    return corre(pedido, crp, limpieza);
+    if (!corre(pedido, crp, limpieza))
+        return false;
+    if (pedido.destino == reporte::ControlReporte::Pantalla && crp.ultimaVista()) {
+        diferida() = {limpieza.cnn, limpieza.tabla, limpieza.marca};
+        limpieza.tabla.clear();
+        crp.trasMostrar(descartaDiferida);
+    }
+    return true;
 }
 
 }  // namespace quilmaro

@@ -94,8 +94,10 @@ struct PedidoReporte {
 // out, and the others keep their list numbers); the local letterhead database; the layout run on
 // crp to the destination. A connection the server dropped is opened again first. Afterwards no
 // working table and no local file remain, whatever failed (a table the server could not be asked to
-// drop is dropped by a later run); every failure is shown in a message. Answers whether the report
-// was shown or printed.
+// drop is dropped by a later run), except the working table of a report shown on the screen: the
+// clerk does not wait for it, it goes right after the preview's first paint (at the latest at the
+// next run, when the preview or the window closes). Every failure is shown in a message. Answers
+// whether the report was shown or printed.
 bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnDatos,
                     std::shared_ptr<Recordset>& rstFactura, reporte::ControlReporte& crp);
 

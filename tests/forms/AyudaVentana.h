@@ -102,8 +102,16 @@ inline QString textoDe(const reporte::ControlReporte& crp) {
     return t;
 }
 
-// Working tables left in a database.
+// The previews shown are painted, and what waited for their first paint (their working
+// table) is done.
+inline void pintaVistas() {
+    for (int pase = 0; pase < 2; ++pase)
+        QCoreApplication::processEvents();
+}
+
+// Working tables left in a database once the previews shown have been painted.
 inline long long tablasDeTrabajo(Conexion& cnn, const QString& base) {
+    pintaVistas();
     return cuentaSQL(cnn, "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema='" +
                               base + "' AND table_name LIKE 'tbltemp%'");
 }
