@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the tests that run against the private test server (its socket and port come in
 // MYSQL_UNIX_PORT and MYSQL_TCP_PORT from CTest; a program started by hand gets this build tree's
-// own values, compiled in).
+// own values from tests/support/EntornoPorDefecto.cpp).
 
 #include <gtest/gtest.h>
 
@@ -22,21 +22,6 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 }
 
 namespace quilmaro::prueba {
-
-#ifdef QUILMARO_SOCKET_DEFECTO
-// Before main: each variable CTest did not set takes this build tree's value, so that the program
-// also runs on its own (with the tree's server up) and its own server scripts are found.
-inline const bool entornoPorDefecto = [] {
-    const char* const valores[][2] = {{"MYSQL_UNIX_PORT", QUILMARO_SOCKET_DEFECTO},
-                                      {"MYSQL_TCP_PORT", QUILMARO_PUERTO_DEFECTO},
-                                      {"QUILMARO_SCRIPTS", QUILMARO_SCRIPTS_DEFECTO},
-                                      {"QUILMARO_PRUEBA_DIR", QUILMARO_PRUEBA_DIR_DEFECTO}};
-    for (const auto& v : valores)
-        if (!qEnvironmentVariableIsSet(v[0]))
-            qputenv(v[0], v[1]);
-    return true;
-}();
-#endif
 
 // A connection of the layer to a database of the test server, through its socket.
 inline std::shared_ptr<Conexion> conecta(const QString& base) {

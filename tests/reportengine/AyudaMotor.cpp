@@ -15,6 +15,10 @@ namespace quilmaro::prueba {
 
 using namespace reporte;
 
+namespace {
+
+// Opens each source from the tables given (by number); a number without a table fails like an
+// unreachable source.
 AbridorFuentes abridorMemoria(const QVector<TablaPrueba>& tablas) {
     return [tablas](const PeticionFuente& p) -> std::unique_ptr<FuenteDatos> {
         for (const TablaPrueba& t : tablas) {
@@ -24,6 +28,8 @@ AbridorFuentes abridorMemoria(const QVector<TablaPrueba>& tablas) {
         throw ErrorReporte(QStringLiteral("no hay tabla de prueba %1.").arg(p.numero));
     };
 }
+
+}  // namespace
 
 std::shared_ptr<Documento> generaDesdeTexto(const QByteArray& xml,
                                             const QVector<TablaPrueba>& tablas, const QDate& hoy,
@@ -82,27 +88,22 @@ std::vector<BandaColocada> bandas(const Documento& doc, int pagina, TipoBanda ti
     return r;
 }
 
-void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& columnas,
-                const Filas& filas) {
+void creaSqlite(const QString& ruta, const QString& tabla, const TablaPrueba& t) {
+    const QStringList& columnas = t.columnas;
     sqlite3* db = nullptr;
     sqlite3_open(ruta.toUtf8().constData(), &db);
-    QStringList defs, marcas;
-    for (const QString& c : columnas) {
-        defs << QStringLiteral("\"%1\"").arg(c);
-        marcas << QStringLiteral("?");
-    }
     const QString crea =
-        QStringLiteral("CREATE TABLE \"%1\" (%2); BEGIN").arg(tabla, defs.join(','));
+        QStringLiteral("CREATE TABLE \"%1\" (\"%2\"); BEGIN").arg(tabla, columnas.join("\",\""));
     if (sqlite3_exec(db, crea.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         const std::string m = sqlite3_errmsg(db);
         sqlite3_close(db);
         throw std::runtime_error(m);
     }
     sqlite3_stmt* st = nullptr;
-    const QString inserta =
-        QStringLiteral("INSERT INTO \"%1\" VALUES (%2)").arg(tabla, marcas.join(','));
+    const QString inserta = QStringLiteral("INSERT INTO \"%1\" VALUES (?%2)")
+                                .arg(tabla, QStringLiteral(",?").repeated(columnas.size() - 1));
     sqlite3_prepare_v2(db, inserta.toUtf8().constData(), -1, &st, nullptr);
-    for (const auto& fila : filas) {
+    for (const auto& fila : t.filas) {
         sqlite3_reset(st);
         for (int i = 0; i < columnas.size(); ++i) {
             const Variante& v = fila.value(i);
@@ -141,20 +142,13 @@ QList<QByteArray> ejemplosDocumentados() {
     return r;
 }
 
-QStringList columnasGenerales() {
-    return {"Empresa", "Domicilio", "CP", "CiudadEstado", "Telefonos", "RFC", "ParaLasFechas"};
-}
-
-Filas generalesDemo() {
-    return {{Variante("DISTRIBUIDORA PEÑÓN DE LOS BAÑOS, S.A. DE C.V."),
-             Variante("Av. Insurgentes Sur 1457, Col. Insurgentes Mixcoac"), Variante("03920"),
-             Variante("Ciudad de México, CDMX"), Variante("55 5598 1200 y 55 5598 1201"),
-             Variante("DPB9703125K1"), Variante("Entregas del 4 al 8 de marzo de 2024")}};
-}
-
-QStringList columnasFacturas() {
-    return {"ID",     "Serie",    "Factura", "Fecha",     "Cliente",
-            "Nombre", "Subtotal", "IVA",     "ImpuestoAd"};
+TablaPrueba generalesDemo() {
+    return {0,
+            {"Empresa", "Domicilio", "CP", "CiudadEstado", "Telefonos", "RFC", "ParaLasFechas"},
+            {{Variante("DISTRIBUIDORA PEÑÓN DE LOS BAÑOS, S.A. DE C.V."),
+              Variante("Av. Insurgentes Sur 1457, Col. Insurgentes Mixcoac"), Variante("03920"),
+              Variante("Ciudad de México, CDMX"), Variante("55 5598 1200 y 55 5598 1201"),
+              Variante("DPB9703125K1"), Variante("Entregas del 4 al 8 de marzo de 2024")}}};
 }
 
 namespace {
@@ -180,30 +174,30 @@ QString importe(double v) {
     return QLocale(QLocale::Spanish, QLocale::Mexico).toString(v, 'f', 2);
 }
 
-Filas facturasDemo(int n, int clientes) {
-    Filas f;
+TablaPrueba facturasDemo(int n) {
+    TablaPrueba f{
+        1,
+        {"ID", "Serie", "Factura", "Fecha", "Cliente", "Nombre", "Subtotal", "IVA", "ImpuestoAd"},
+        {}};
     for (int i = 1; i <= n; ++i) {
         const double subtotal = subtotalDemo(i), iva = ivaDemo(i);
         // Every fifth invoice has no additional tax at all (NULL), which the layouts treat as 0.
         const Variante adicional = i % 5 == 0 ? Variante::nulo() : Variante(1.5 * (i % 3));
-        const int c = i % clientes;
-        f.append({Variante(std::int32_t(i)), Variante(i % 2 ? "A" : "B"),
-                  Variante(std::int32_t(1000 + i)), Variante(QDate(2024, 3, 1).addDays(i % 28)),
-                  Variante(QStringLiteral("C%1").arg(c)),
-                  Variante(QString::fromUtf8(kNombres[c % 7])), Variante(subtotal), Variante(iva),
-                  adicional});
+        const int c = i % 7;
+        f.filas.append(
+            {Variante(std::int32_t(i)), Variante(i % 2 ? "A" : "B"),
+             Variante(std::int32_t(1000 + i)), Variante(QDate(2024, 3, 1).addDays(i % 28)),
+             Variante(QStringLiteral("C%1").arg(c)), Variante(QString::fromUtf8(kNombres[c % 7])),
+             Variante(subtotal), Variante(iva), adicional});
     }
     return f;
 }
 
-QStringList columnasClientes() {
-    return {"Cliente", "Nombre", "Domicilio", "Colonia", "CP", "Ciudad", "Estado", "Telefono"};
-}
-
-Filas clientesDemo(int clientes) {
-    Filas f;
-    for (int c = 0; c < clientes; ++c) {
-        f.append(
+TablaPrueba clientesDemo() {
+    TablaPrueba f{
+        2, {"Cliente", "Nombre", "Domicilio", "Colonia", "CP", "Ciudad", "Estado", "Telefono"}, {}};
+    for (int c = 0; c < 7; ++c) {
+        f.filas.append(
             {Variante(QStringLiteral("C%1").arg(c)), Variante(QString::fromUtf8(kNombres[c % 7])),
              Variante(QStringLiteral("Calle Álamo %1").arg(10 + c)), Variante("Santa Úrsula"),
              Variante(QStringLiteral("0%1").arg(4000 + c)), Variante("Coyoacán"), Variante("CDMX"),
@@ -224,26 +218,12 @@ AbridorFuentes abridorSqlite() {
     };
 }
 
-QString textoPdf(const QString& ruta, bool conDisposicion) {
+QString textoPdf(const QString& ruta) {
     QProcess p;
-    QStringList args;
-    if (conDisposicion)
-        args << QStringLiteral("-layout");
-    args << QStringLiteral("-enc") << QStringLiteral("UTF-8") << ruta << QStringLiteral("-");
-    p.start(QStringLiteral("pdftotext"), args);
+    p.start(QStringLiteral("pdftotext"), {"-enc", "UTF-8", ruta, "-"});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return QString();
     return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-QStringList fuentesPdf(const QString& ruta) {
-    QProcess p;
-    p.start(QStringLiteral("pdffonts"), {ruta});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    QStringList l =
-        QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return l.mid(2);
 }
 
 }  // namespace quilmaro::prueba

@@ -33,10 +33,6 @@ struct TablaPrueba {
     Filas filas;
 };
 
-// Opens each source from the tables given (by number); a number without a table fails like an
-// unreachable source.
-reporte::AbridorFuentes abridorMemoria(const QVector<TablaPrueba>& tablas);
-
 // Reads the layout (from text; ruta names it and locates its images), loads the tables and
 // paginates. Sources get the texts "mem:N".
 std::shared_ptr<reporte::Documento> generaDesdeTexto(
@@ -70,22 +66,18 @@ QStringList textosEnY(const reporte::Documento& doc, int pagina, double y);
 std::vector<reporte::BandaColocada> bandas(const reporte::Documento& doc, int pagina,
                                            reporte::TipoBanda tipo);
 
-// Creates a SQLite file with one table; values go in as given (Null as NULL).
-void creaSqlite(const QString& ruta, const QString& tabla, const QStringList& columnas,
-                const Filas& filas);
+// Creates a SQLite file with the table given; values go in as given (Null as NULL).
+void creaSqlite(const QString& ruta, const QString& tabla, const TablaPrueba& t);
 
 // The complete layout examples of docs/layouts.md, in the order they appear there.
 QList<QByteArray> ejemplosDocumentados();
 
-// Letterhead row of a company (the table Generales) and invoices shaped like `facturas`, with
-// accented names, names with quotes and a NULL here and there. Invoice i (from 1) has the
-// number 1000 + i and the customer C(i % clientes).
-QStringList columnasGenerales();
-Filas generalesDemo();
-QStringList columnasFacturas();
-Filas facturasDemo(int n, int clientes = 7);
-QStringList columnasClientes();
-Filas clientesDemo(int clientes = 7);
+// Letterhead row of a company (the table Generales, source 0), invoices shaped like `facturas`
+// (source 1) and their seven customers (source 2), with accented names, names with quotes and a
+// NULL here and there. Invoice i (from 1) has the number 1000 + i and the customer C(i % 7).
+TablaPrueba generalesDemo();
+TablaPrueba facturasDemo(int n);
+TablaPrueba clientesDemo();
 // The total the layouts print for invoice i of facturasDemo.
 double totalDemo(int i);
 // An amount as the layouts print it: "1,234.50".
@@ -95,9 +87,7 @@ QString importe(double v);
 // "FILE::TABLE" names the file and the table.
 reporte::AbridorFuentes abridorSqlite();
 
-// pdftotext of a file (layout mode when conDisposicion); empty when it fails.
-QString textoPdf(const QString& ruta, bool conDisposicion = false);
-// Lines of `pdffonts`, without the two heading lines.
-QStringList fuentesPdf(const QString& ruta);
+// pdftotext of a file; empty when it fails.
+QString textoPdf(const QString& ruta);
 
 }  // namespace quilmaro::prueba

@@ -1,8 +1,6 @@
 // Loading the data of a run: joined sources, row order, single-row sources, and every source
 // closed when loading returns.
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -28,9 +26,11 @@ QStringList archivosAbiertos() {
 }  // namespace
 
 // Keys match as a person reads them (case, blanks, 7 and "7"); only the first match counts; a
-// NULL key matches nothing; a source joined to a joined source follows it.
+// NULL key matches nothing; a source joined to a joined source follows it. A source that is not
+// the detail gives every row its first row, or nothing when it has none.
 TEST(Datos, UnionPorClaveComoLaLeeUnaPersonaYEnCadena) {
     const QByteArray fuentes =
+        "<fuente numero='0' nombre='e' tipo='local' tabla='G'/>"
         "<fuente numero='1' nombre='f' detalle='si'/>"
         "<fuente numero='2' nombre='c' enlace='Clave' con='f.Cliente'/>"
         "<fuente numero='3' nombre='z' enlace='Zona' con='c.Zona'/>";
@@ -47,10 +47,13 @@ TEST(Datos, UnionPorClaveComoLaLeeUnaPersonaYEnCadena) {
     TablaPrueba z{3,
                   {"Zona", "Ruta"},
                   {{Variante("S"), Variante("Ruta sur")}, {Variante("N"), Variante("Ruta norte")}}};
+    TablaPrueba e{0, {"Empresa"}, {{Variante("E1")}, {Variante("E2")}}}, vacia{0, {"Empresa"}, {}};
     // Every detail row stays, matched or not, in its own order.
-    EXPECT_EQ(columna(fuentes, "c.Nombre & \"/\" & z.Ruta", {f, c, z}),
-              (QStringList{"Primero/Ruta norte", "Primero/Ruta norte", "Siete/Ruta sur",
-                           "Siete/Ruta sur", "/", "/", "Segundo/"}));
+    EXPECT_EQ(columna(fuentes, "e.Empresa & c.Nombre & \"/\" & z.Ruta", {e, f, c, z}),
+              (QStringList{"E1Primero/Ruta norte", "E1Primero/Ruta norte", "E1Siete/Ruta sur",
+                           "E1Siete/Ruta sur", "E1/", "E1/", "E1Segundo/"}));
+    EXPECT_EQ(columna(fuentes, "\"[\" & e.Empresa & \"]\"", {vacia, f, c, z}),
+              QStringList(7, "[]"));
 }
 
 TEST(Datos, OrdenDelDetalle) {
@@ -74,23 +77,11 @@ TEST(Datos, OrdenDelDetalle) {
                 }).contains("el campo «Rutas» no existe en la fuente «f»"));
 }
 
-TEST(Datos, FuenteDeUnSoloRenglon) {
-    const QByteArray fuentes =
-        "<fuente numero='0' nombre='e' tipo='local' tabla='G'/>"
-        "<fuente numero='1' nombre='f' detalle='si'/>";
-    TablaPrueba f{1, {"N"}, {{Variante("x")}, {Variante("y")}}};
-    TablaPrueba e{0, {"Empresa"}, {{Variante("Primera")}, {Variante("Segunda")}}};
-    EXPECT_EQ(columna(fuentes, "e.Empresa & \"/\" & N", {f, e}),
-              (QStringList{"Primera/x", "Primera/y"}));
-    TablaPrueba vacia{0, {"Empresa"}, {}};
-    EXPECT_EQ(columna(fuentes, "\"[\" & e.Empresa & \"]\"", {f, vacia}), (QStringList{"[]", "[]"}));
-}
-
 TEST(Datos, CadaFuenteSeCierraAlTerminarDeLeer) {
     QTemporaryDir dir;
     const QString a = dir.filePath("a.db"), b = dir.filePath("b.db");
-    creaSqlite(a, "G", {"Empresa"}, {{Variante("E")}});
-    creaSqlite(b, "F", columnasFacturas(), facturasDemo(1500));
+    creaSqlite(a, "G", {0, {"Empresa"}, {{Variante("E")}}});
+    creaSqlite(b, "F", facturasDemo(1500));
     const QByteArray xml =
         "<reporte><fuente numero='0' nombre='e' tabla='G'/>"
         "<fuente numero='1' nombre='f' tipo='local' tabla='F' detalle='si'/>"

@@ -1,8 +1,6 @@
 // Expressions of report fields: arithmetic, joining texts, NULLs, dates, formats, amounts in
 // words, and the messages for what cannot be understood.
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "AyudaMotor.h"

@@ -2,8 +2,6 @@
 // above a page's capacity; groups near the bottom; a report footer that does not fit; totals
 // carried from page to page; texts that grow.
 
-#include <gtest/gtest.h>
-
 #include <QFile>
 #include <QRegularExpression>
 #include <numeric>
@@ -203,9 +201,11 @@ TEST(Paginacion, TotalesQueVienenYVanDePaginaEnPagina) {
 }
 
 // A growing text wraps and pushes down what is below it; one that does not grow is cut with an
-// ellipsis.
+// ellipsis. A band that grows taller than the page goes alone to the next one and is cut at the
+// footer's top (85 mm).
 TEST(Paginacion, TextoQueCreceEmpujaLoDeAbajoYAgrandaLaBanda) {
-    const QByteArray xml = R"(<reporte ancho="100" alto="150">
+    const QByteArray xml =
+        R"(<reporte ancho="100" alto="100" margen-superior="10" margen-inferior="10">
       <fuente numero="1" nombre="n" detalle="si"/>
       <detalle alto="12">
         <campo x="0" y="0" ancho="30" alto="5" crece="si">Nota</campo>
@@ -213,17 +213,23 @@ TEST(Paginacion, TextoQueCreceEmpujaLoDeAbajoYAgrandaLaBanda) {
         <campo x="40" y="0" ancho="30" alto="5">Clave</campo>
         <linea x1="35" y1="0" x2="35" y2="12" estira="si"/>
       </detalle>
+      <pie-pagina alto="5"><campo x="0" y="0" ancho="60" alto="5">"Página " &amp; Pagina()</campo></pie-pagina>
     </reporte>)";
+    QString larga;
+    for (int i = 1; i <= 120; ++i)
+        larga += QStringLiteral("palabra%1 ").arg(i);
     TablaPrueba t{1, {"Nota", "Clave"}, {}};
     t.filas = {{Variante("corta"), Variante("K1")},
                {Variante("una nota bastante larga que no cabe en treinta milímetros de ancho"),
                 Variante(kLarga)},
-               {Variante::nulo(), Variante("K3")}};
+               {Variante::nulo(), Variante("K3")},
+               {Variante(larga), Variante("K4")},
+               {Variante("después"), Variante("K5")}};
     const auto doc = generaDesdeTexto(xml, {t});
+    ASSERT_EQ(doc->cuentaPaginas(), 3);
     const auto filas = bandas(*doc, 0, TipoBanda::Detalle);
     ASSERT_EQ(filas.size(), 3u);
     EXPECT_DOUBLE_EQ(filas[0].alto, 12);
-    EXPECT_GT(filas[1].alto, 12);
     EXPECT_DOUBLE_EQ(filas[2].y, filas[1].y + filas[1].alto);
     // The items of the second row, in the layout's order (the order they are painted in).
     ASSERT_GE(doc->paginas[0].elementos.size(), 8u);
@@ -242,34 +248,18 @@ TEST(Paginacion, TextoQueCreceEmpujaLoDeAbajoYAgrandaLaBanda) {
     // The key beside it does not grow: it is cut short.
     EXPECT_TRUE(clave.texto.endsWith(QChar(0x2026)));
     EXPECT_TRUE(kLarga.startsWith(clave.texto.chopped(1)));
-}
-
-TEST(Paginacion, UnaBandaMasAltaQueLaPaginaSeCortaAlFinalDeEsta) {
-    const QByteArray xml =
-        R"(<reporte ancho="100" alto="100" margen-superior="10" margen-inferior="10">
-      <fuente numero="1" nombre="n" detalle="si"/>
-      <detalle alto="6"><campo x="0" y="0" ancho="60" alto="5" crece="si">Nota</campo></detalle>
-      <pie-pagina alto="5"><campo x="0" y="0" ancho="60" alto="5">"Página " &amp; Pagina()</campo></pie-pagina>
-    </reporte>)";
-    QString larga;
-    for (int i = 1; i <= 120; ++i)
-        larga += QStringLiteral("palabra%1 ").arg(i);
-    TablaPrueba t{1, {"Nota"}, {{Variante("antes")}, {Variante(larga)}, {Variante("después")}}};
-    const auto doc = generaDesdeTexto(xml, {t});
-    // "antes" on page 1; the long note alone on page 2, cut at the footer's top (85 mm);
-    // "después" on page 3.
-    ASSERT_EQ(doc->cuentaPaginas(), 3);
+    // The fourth row alone on page 2, the fifth on page 3.
     EXPECT_EQ(plano(*doc, 1), "D 10, PP 85");
     EXPECT_DOUBLE_EQ(bandas(*doc, 1, TipoBanda::Detalle).at(0).alto, 75);
-    EXPECT_EQ(bandas(*doc, 1, TipoBanda::Detalle).at(0).fila, 1);
-    EXPECT_EQ(bandas(*doc, 2, TipoBanda::Detalle).at(0).fila, 2);
-    ASSERT_EQ(doc->paginas[1].elementos.size(), 2u);
-    const reporte::ElementoPagina& nota = doc->paginas[1].elementos.front();
-    EXPECT_TRUE(nota.texto.startsWith("palabra1 palabra2") && nota.texto.endsWith(QChar(0x2026)))
-        << qPrintable(nota.texto);
-    EXPECT_FALSE(nota.texto.contains("palabra120"));
-    EXPECT_DOUBLE_EQ(nota.caja.top(), 10);
-    EXPECT_LE(nota.caja.bottom(), 85 + 1e-9);
+    EXPECT_EQ(bandas(*doc, 1, TipoBanda::Detalle).at(0).fila, 3);
+    EXPECT_EQ(bandas(*doc, 2, TipoBanda::Detalle).at(0).fila, 4);
+    const reporte::ElementoPagina& cortada = doc->paginas[1].elementos.front();
+    EXPECT_TRUE(cortada.texto.startsWith("palabra1 palabra2") &&
+                cortada.texto.endsWith(QChar(0x2026)))
+        << qPrintable(cortada.texto);
+    EXPECT_FALSE(cortada.texto.contains("palabra120"));
+    EXPECT_DOUBLE_EQ(cortada.caja.top(), 10);
+    EXPECT_LE(cortada.caja.bottom(), 85 + 1e-9);
     EXPECT_EQ(textosEnY(*doc, 1, 85), QStringList{"Página 2"});
 }
 
@@ -318,7 +308,7 @@ const QString kCalleLarga = QStringLiteral(
 // invoice deleted on the server after it was listed). Without cancellation or currency columns
 // when `opcionales` is false.
 QVector<TablaPrueba> datosDeCaja(const QVector<double>& importes, bool opcionales) {
-    TablaPrueba facturas{1, columnasFacturas(), {}};
+    TablaPrueba facturas = facturasDemo(0);
     if (opcionales)
         facturas.columnas << "RenglonLista"
                           << "Cancelada"
@@ -344,20 +334,21 @@ QVector<TablaPrueba> datosDeCaja(const QVector<double>& importes, bool opcionale
         agrega(150.5, "C2", "IMPORTADORA DEL NORTE", 0, "usd");
         agrega(1000, "C2", "TIENDA EL SOL", 1, "MXN");
     }
-    TablaPrueba clientesT{2, columnasClientes(), clientesDemo()};
+    TablaPrueba clientesT = clientesDemo();
     clientesT.filas.append({Variante("CV"), Variante(""), Variante(""), Variante(""),
                             Variante::nulo(), Variante(""), Variante(""), Variante("")});
     clientesT.filas.append({Variante("CL"), Variante(kNombreLargo), Variante(kCalleLarga),
                             Variante("Residencial Lomas de Chapultepec Tercera Sección"),
                             Variante("11000"), Variante("Ciudad de México"),
                             Variante("Ciudad de México"), Variante("55 1111 2222")});
-    return {{0, columnasGenerales(), generalesDemo()}, facturas, clientesT};
+    return {generalesDemo(), facturas, clientesT};
 }
 
 }  // namespace
 
 // Every amount's figure and its words agree, per invoice and in the grand total: cents rounded
-// half away from zero on the decimal value (17.255 is kept as 17.25499...).
+// half away from zero on the decimal value (17.255 is kept as 17.25499...). An amount that cannot
+// be written in words marks its place, and its figure prints.
 TEST(DisenosEntregados, CifrasYLetraCoinciden) {
     const struct {
         double importe;
@@ -391,11 +382,18 @@ TEST(DisenosEntregados, CifrasYLetraCoinciden) {
             "Total a cobrar:|2,449.06|(DOS MIL CUATROCIENTOS CUARENTA Y NUEVE PESOS 06/100 M. N.)"))
             << qPrintable(b.pies.join('#'));
     }
+    const QStringList celdas = textosPorBanda(*generaDesdeTexto(disenoEntregado("cobranza.rpt"),
+                                                                datosDeCaja({5e12}, true)))
+                                   .detalle.value(0)
+                                   .split('|');
+    EXPECT_EQ(celdas.value(3), "5,000,000,000,000.00");
+    EXPECT_TRUE(celdas.contains("(*** IMPORTE QUE NO SE PUEDE ESCRIBIR CON LETRA ***)"));
 }
 
 // Missing parts print as missing; long names and addresses wrap whole; a cancelled invoice is
-// marked and left out of the totals; one in dollars shows, words and totals its currency apart;
-// the list numbers are the clerk's. Without those columns the layouts work as before.
+// left out of the totals and one in dollars is totalled apart (the window tests read the marks
+// and words of both); the list numbers are the clerk's. Without those columns every invoice is
+// in pesos and numbered by count.
 TEST(DisenosEntregados, DatosComoLlegan) {
     const QVector<double> importes = {100, 200, 300, 400};
     const auto cobranza = textosPorBanda(
@@ -403,9 +401,8 @@ TEST(DisenosEntregados, DatosComoLlegan) {
     ASSERT_EQ(cobranza.detalle.size(), 6);
     const QString todo = cobranza.detalle.join('#') + cobranza.pies.join('#');
     EXPECT_FALSE(todo.contains(QStringLiteral("…")));
-    EXPECT_FALSE(
-        todo.contains(QRegularExpression("(^|\\|), |\\|Tel\\.(\\||$)|Col\\. ,|C\\.P\\. ,")));
-    EXPECT_FALSE(todo.contains(QRegularExpression(", ,|, \\||, $")));
+    EXPECT_FALSE(todo.contains(
+        QRegularExpression("(^|\\|), |\\|Tel\\.(\\||$)|Col\\. ,|C\\.P\\. ,|, ,|, \\||, $")));
     // Not in clientes: the invoice's own name, no address line at all.
     EXPECT_TRUE(cobranza.detalle[1].contains("|(C99) CLIENTE 1|(DOSCIENTOS PESOS"));
     EXPECT_TRUE(cobranza.detalle[2].contains("|(CV) CLIENTE 2|(TRESCIENTOS PESOS"));
@@ -415,10 +412,7 @@ TEST(DisenosEntregados, DatosComoLlegan) {
                                              ", Col. Residencial Lomas de Chapultepec Tercera "
                                              "Sección, C.P. 11000, Ciudad de México, Ciudad de "
                                              "México|"));
-    EXPECT_TRUE(cobranza.detalle[4].contains("|150.50|USD|(C2) IMPORTADORA DEL NORTE|"));
-    EXPECT_TRUE(cobranza.detalle[4].contains("|(CIENTO CINCUENTA DÓLARES 50/100 USD)|"));
     EXPECT_TRUE(cobranza.detalle[5].contains("CANCELADA"));
-    EXPECT_EQ(todo.count("CANCELADA"), 1);
     EXPECT_EQ(
         cobranza.pies,
         QStringList({"Facturas a cobrar: 6", "Total a cobrar:|1,000.00|(UN MIL PESOS 00/100 M. N.)",
@@ -442,16 +436,4 @@ TEST(DisenosEntregados, DatosComoLlegan) {
     EXPECT_TRUE(sin.detalle[3].startsWith("4|A|504|"));
     EXPECT_EQ(sin.pies,
               QStringList({"Facturas en la guía: 4", "Total general|1,000.00", "Entregó|Recibió"}));
-}
-
-// An amount that cannot be written in words marks its place; its figure and every other
-// invoice print.
-TEST(DisenosEntregados, ImporteSinLetraNoDetieneElReporte) {
-    const Bandas b = textosPorBanda(
-        *generaDesdeTexto(disenoEntregado("cobranza.rpt"), datosDeCaja({12.5, 5e12, 7}, true)));
-    ASSERT_EQ(b.detalle.size(), 5);
-    EXPECT_TRUE(b.detalle[0].contains("(DOCE PESOS 50/100 M. N.)"));
-    EXPECT_TRUE(b.detalle[1].contains("|5,000,000,000,000.00|"));
-    EXPECT_TRUE(b.detalle[1].contains("(*** IMPORTE QUE NO SE PUEDE ESCRIBIR CON LETRA ***)"));
-    EXPECT_TRUE(b.detalle[2].contains("(SIETE PESOS 00/100 M. N.)"));
 }
