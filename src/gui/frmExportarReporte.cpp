@@ -78,7 +78,12 @@ frmExportarReporte::frmExportarReporte(QWidget* parent) : QDialog(parent) {
     QFont letra = font();
     letra.setPointSizeF(8);
     setFont(letra);
+    creaControles();
+    fijaEstadoInicial();
+    conectaControles();
+}
 
+void frmExportarReporte::creaControles() {
     Label1 = new QLabel(QStringLiteral("Formato o tipo de archivo:"), this);
     cmbTipo = new ListaTipos(this);
     cmdRuta = new QPushButton(QStringLiteral("&Examinar"), this);
@@ -95,9 +100,6 @@ frmExportarReporte::frmExportarReporte(QWidget* parent) : QDialog(parent) {
     cmdAceptar = new QPushButton(QStringLiteral("&Aceptar"), this);
     Command1 = new QPushButton(QStringLiteral("&Cancelar"), this);
     chkSoloTexto = new QCheckBox(QStringLiteral("Solo texto"), this);
-    // Set by the caller, not by the user.
-    lblNumTipo->setVisible(false);
-    chkSoloTexto->setVisible(false);
 
     const struct {
         QWidget* w;
@@ -122,9 +124,17 @@ frmExportarReporte::frmExportarReporte(QWidget* parent) : QDialog(parent) {
                          twips(l.alto, true));
     }
     setFixedSize(twips(kAnchoTwips, false), twips(kAltoTwips, true));
+}
+
+void frmExportarReporte::fijaEstadoInicial() {
+    // Set by the caller, not by the user.
+    lblNumTipo->setVisible(false);
+    chkSoloTexto->setVisible(false);
     Form_Load();
     ajustaAnchos();
+}
 
+void frmExportarReporte::conectaControles() {
     for (QLabel* l : {Label1, Label3, lblRuta, Label2, lblNumTipo})
         l->setFocusPolicy(Qt::NoFocus);
     chkSoloTexto->setFocusPolicy(Qt::NoFocus);

@@ -53,6 +53,13 @@ class frmExportarReporte : public QDialog {
     void showEvent(QShowEvent* e) override;
 
   private:
+    // The controls, named and placed at their design size.
+    void creaControles();
+    // The type list filled, the program folder shown, the caller's controls hidden, the widths
+    // fitted to the captions.
+    void fijaEstadoInicial();
+    // Focus and tab order, keys and buttons.
+    void conectaControles();
     int twips(int t, bool vertical) const;
     // Widens captions, fields and the dialog where a caption needs more than its design width.
     void ajustaAnchos();

@@ -49,14 +49,17 @@
 namespace quilmaro::prueba {
 
 // Creates the database `base` with the administration system's tables (as in datos1) without
-// rows, and a letterhead row for it in generalvelmorita.empresas.
-inline std::shared_ptr<Conexion> preparaBaseVentana(const QString& base) {
+// rows but the given invoice series, and a letterhead row for it in generalvelmorita.empresas.
+inline std::shared_ptr<Conexion> preparaBaseVentana(const QString& base,
+                                                    const QStringList& series = {}) {
     auto cnn = basePropia(base);
     for (const char* t : {"facturas", "clientes", "sistema"}) {
         cnn->ejecuta(QStringLiteral("CREATE TABLE %1 LIKE datos1.%1").arg(QLatin1String(t)));
     }
     // Two invoices may share series and number; the list tells them apart by identifier.
     cnn->ejecuta(QStringLiteral("ALTER TABLE facturas DROP INDEX SerieFactura"));
+    for (const QString& serie : series)
+        cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-" + serie + "')");
     cnn->ejecuta(
         QStringLiteral("DELETE FROM generalvelmorita.empresas WHERE BaseDeDatos='%1'").arg(base));
     cnn->ejecuta(QStringLiteral(
@@ -66,6 +69,14 @@ inline std::shared_ptr<Conexion> preparaBaseVentana(const QString& base) {
                      "'443 312 0000', 'AES9001011A0')")
                      .arg(base));
     return cnn;
+}
+
+// Adds invoices: `valores` (a VALUES list or a SELECT) for the columns the tests fill.
+inline void insertaFacturas(Conexion& cnn, const QString& valores) {
+    cnn.ejecuta(
+        "INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, IVA, "
+        "ImpuestoAd) " +
+        valores);
 }
 
 // Types the number, picks the series and presses Agregar.
@@ -131,6 +142,10 @@ inline QString consultaLocal(const QString& archivo, const QString& sql) {
 
 #define SIN_MENSAJES() \
     EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"))
+// The one message shown, as `m`; the test stops unless exactly one was.
+#define UN_MENSAJE(m)                                                                        \
+    ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|")); \
+    const Mensaje& m = plataforma.mensajes()[0]
 
 #ifdef PROGRAMA_DIR
 // The program folder: the template database and the layouts, as the build puts them.
@@ -152,7 +167,15 @@ class PruebaVentana : public ::testing::Test {
     }
     std::unique_ptr<frmReporte> abreVentana(const QString& base) {
         stBaseDeDatos = base;
-        auto v = std::make_unique<frmReporte>();
+        return std::make_unique<frmReporte>();
+    }
+    // The window shown, with the invoices of series A (or as given) listed in this order.
+    std::unique_ptr<frmReporte> ventanaCon(const QString& base, const QList<int>& numeros = {},
+                                           const QStringList& series = {}) {
+        auto v = abreVentana(base);
+        muestra(*v);
+        for (int i = 0; i < numeros.size(); ++i)
+            agrega(*v, QString::number(numeros[i]), series.value(i, "A"));
         return v;
     }
     // Shows the window, makes it active and lets its first activation run.

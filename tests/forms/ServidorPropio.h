@@ -11,8 +11,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -22,7 +20,6 @@
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -153,20 +150,14 @@ class ServidorPropio {
         QFile f(dir_ + QStringLiteral("/mariadb.pid"));
         return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).trimmed().toInt() : 0;
     }
-    // Whether something listens on its socket.
+    // Whether it takes a connection on its socket.
     bool aceptaConexiones() const {
-        const QByteArray ruta = QFile::encodeName(socket());
-        sockaddr_un dir{};
-        dir.sun_family = AF_UNIX;
-        if (static_cast<size_t>(ruta.size()) >= sizeof dir.sun_path)
+        try {
+            conecta(QStringLiteral("mysql"));
+            return true;
+        } catch (const std::exception&) {
             return false;
-        std::memcpy(dir.sun_path, ruta.constData(), static_cast<size_t>(ruta.size()));
-        const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (s < 0)
-            return false;
-        const bool conecta = ::connect(s, reinterpret_cast<sockaddr*>(&dir), sizeof dir) == 0;
-        ::close(s);
-        return conecta;
+        }
     }
     // The project's source folder (the scripts folder's parent).
     static QString raiz() {

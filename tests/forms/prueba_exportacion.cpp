@@ -24,21 +24,18 @@ class Exportacion : public PruebaVentana {
   protected:
     void SetUp() override {
         PruebaVentana::SetUp();
-        auto cnn = preparaBaseVentana(kBase);
-        cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
+        auto cnn = preparaBaseVentana(kBase, {"A"});
         // Enough invoices for three pages of the guide, names with accents and quotes; one of
         // them (35) without a date: blank in every format.
-        cnn->ejecuta(
-            "INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, IVA, "
-            "ImpuestoAd) SELECT 'A', seq, IF(seq = 35, NULL, '2017-03-05'), CONCAT('C', LPAD(seq, "
-            "3, '0')), IF(seq % 2, 'PANADERÍA L''ESPIGA', 'TALLER \"EL GÜERO\"'), 1000 + seq, 0, 0 "
-            "FROM seq_1_to_70");
+        insertaFacturas(*cnn,
+                        "SELECT 'A', seq, IF(seq = 35, NULL, '2017-03-05'), CONCAT('C', LPAD(seq, "
+                        "3, '0')), IF(seq % 2, 'PANADERÍA L''ESPIGA', 'TALLER \"EL GÜERO\"'), "
+                        "1000 + seq, 0, 0 FROM seq_1_to_70");
         copiaPrograma(carpeta);
-        v = abreVentana(kBase);
-        muestra(*v);
-        // Listed from the last to the first.
+        QList<int> numeros;  // listed from the last to the first
         for (int n = 70; n >= 1; --n)
-            agrega(*v, QString::number(n));
+            numeros << n;
+        v = ventanaCon(kBase, numeros);
         v->cmdReporte_Click();
         ASSERT_TRUE(reporte::vistaDe(*v->crpReport()));
     }
@@ -130,13 +127,9 @@ TEST_F(Exportacion, HojaDeCalculoDeLosRenglones) {
     EXPECT_EQ(filas[0].mid(0, 3), QStringList({"No.", "Serie", "Factura"}));
     EXPECT_EQ(filas[1].mid(0, 3), QStringList({"1", "A", "70"}));
     EXPECT_EQ(filas[70].mid(0, 3), QStringList({"70", "A", "1"}));
-    EXPECT_EQ(tipos[1].value(filas[1].indexOf("1070")), "Number");  // the total as a number
-    EXPECT_TRUE(filas[1].contains("C070"));                         // codes stay texts
+    EXPECT_TRUE(filas[1].contains("C070"));  // codes stay texts
     EXPECT_TRUE(filas[1].contains("TALLER \"EL GÜERO\""));
     EXPECT_TRUE(filas[2].contains("PANADERÍA L'ESPIGA"));
-    // The server's dates are dates: 5 March 2017, whatever the display format.
-    EXPECT_EQ(filas[1].value(3), "2017-03-05T00:00:00.000");
-    EXPECT_EQ(tipos[1].value(3), "DateTime");
     // Invoice 35 has no date: its row has no date at all, its neighbours have theirs.
     EXPECT_EQ(filas[36].mid(0, 3), QStringList({"36", "A", "35"}));
     EXPECT_EQ(tipos[35].value(3), "DateTime");

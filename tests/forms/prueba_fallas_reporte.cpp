@@ -54,6 +54,13 @@ class ServidorMuereEnReporte : public PruebaVentanaServidorPropio {
         return filasDe(v);
     }
 
+    // Every Yes/No question answered No.
+    void noAPreguntas() {
+        plataforma.alMostrarMensaje = [this](const Mensaje& m) {
+            if (m.botones == Botones::SiNo)
+                plataforma.responde(Respuesta::No);
+        };
+    }
     static QProgressDialog* avanceVisible() {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible())
@@ -65,8 +72,7 @@ class ServidorMuereEnReporte : public PruebaVentanaServidorPropio {
 }  // namespace
 
 TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
-    auto v = abreVentana(QStringLiteral("datos1"));
-    muestra(*v);
+    auto v = ventanaCon(QStringLiteral("datos1"));
     const QList<QStringList> antes = listaSinTemporales(*v);
     ASSERT_EQ(antes.size(), kFacturas);
     v->optDispos[0]->setChecked(true);
@@ -74,17 +80,13 @@ TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
     // The server dies once part of the list has been copied (the progress has moved on).
     int muerte = -1, avanceAlMorir = -1;
     plataforma.alProcesarEventos = [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->value() > 0 && muerte < 0) {
-                avanceAlMorir = d->value();
-                muerte = servidor_->mata();
-            }
+        if (auto* d = avanceVisible(); d && d->value() > 0 && muerte < 0) {
+            avanceAlMorir = d->value();
+            muerte = servidor_->mata();
+        }
     };
     // Should the window ask to retry, the answer is No: the server stays dead for this run.
-    plataforma.alMostrarMensaje = [&](const Mensaje& m) {
-        if (m.botones == Botones::SiNo)
-            plataforma.responde(Respuesta::No);
-    };
+    noAPreguntas();
     EXPECT_NO_THROW(v->cmdReporte_Click());
     plataforma.alProcesarEventos = nullptr;
     ASSERT_EQ(muerte, 0);
@@ -92,8 +94,7 @@ TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
     EXPECT_LT(avanceAlMorir, kFacturas);
     EXPECT_FALSE(plataforma.terminado());
     // One clear message, and no report made of part of the list.
-    ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
-    const Mensaje& m = plataforma.mensajes()[0];
+    UN_MENSAJE(m);
     EXPECT_TRUE(m.texto.contains(QStringLiteral("servidor"))) << qPrintable(m.texto);
     EXPECT_FALSE(m.texto.contains(QStringLiteral("-2147467259"))) << qPrintable(m.texto);
     EXPECT_EQ(m.icono, Icono::Critico);
@@ -129,8 +130,7 @@ TEST_F(ServidorMuereEnReporte, LaCorridaSeDetieneYLaSiguienteFunciona) {
 }
 
 TEST_F(ServidorMuereEnReporte, CancelarDejaLaListaYNadaMas) {
-    auto v = abreVentana(QStringLiteral("datos1"));
-    muestra(*v);
+    auto v = ventanaCon(QStringLiteral("datos1"));
     const QList<QStringList> antes = listaSinTemporales(*v);
     v->optDispos[0]->setChecked(true);
     // The clerk presses Cancelar once part of the list has been copied.
@@ -165,14 +165,10 @@ TEST_F(ServidorMuereEnReporte, ServidorCongeladoNoDetieneLaVentanaMasDeLoDicho) 
     Main(carpeta.path(), nullptr);
     QDir::setCurrent(actual);
     ASSERT_EQ(inEsperaServidor, 2);
-    auto v = abreVentana(QStringLiteral("datos1"));
-    muestra(*v);
+    auto v = ventanaCon(QStringLiteral("datos1"));
     const QList<QStringList> antes = listaSinTemporales(*v);
     v->optDispos[0]->setChecked(true);
-    plataforma.alMostrarMensaje = [&](const Mensaje& m) {
-        if (m.botones == Botones::SiNo)
-            plataforma.responde(Respuesta::No);
-    };
+    noAPreguntas();
     // Each case stops the server (it goes on by itself after 40 s at the latest) and must
     // end, with one message and nothing else, well before then.
     struct Caso {
@@ -209,9 +205,8 @@ TEST_F(ServidorMuereEnReporte, ServidorCongeladoNoDetieneLaVentanaMasDeLoDicho) 
         EXPECT_LT(reloj.elapsed(), 20000);
         servidor_->descongela();
         EXPECT_FALSE(plataforma.terminado());
-        ASSERT_EQ(plataforma.mensajes().size(), 1) << qPrintable(plataforma.textos().join("|"));
-        EXPECT_TRUE(plataforma.mensajes()[0].texto.contains("servidor"))
-            << qPrintable(plataforma.mensajes()[0].texto);
+        UN_MENSAJE(m);
+        EXPECT_TRUE(m.texto.contains("servidor")) << qPrintable(m.texto);
         EXPECT_FALSE(v->crpReport()->ultimoDocumento());
         EXPECT_EQ(listaSinTemporales(*v), antes);
     }

@@ -74,27 +74,22 @@ TEST_F(PruebaVentana, ReportesPorLaImpresora) {
     ASSERT_FALSE(salida.isEmpty()) << "CUPS did not start";
     qputenv("PRINTER", kCola.toUtf8());
 
-    auto cnn = preparaBaseVentana(kBase);
-    cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
+    auto cnn = preparaBaseVentana(kBase, {"A"});
     cnn->ejecuta(
         "INSERT INTO clientes (Cliente, Nombre, Domicilio, Telefono) VALUES "
         "('C001', 'CREMERÍA LA VAQUITA', 'CALLE 5 DE MAYO 12', '33 1234 5678')");
     // Ten invoices; the clerk lists them in an order of his own.
     const int totales[] = {1500, 230, 99, 4800, 1234, 10, 7777, 600, 58, 321};
     for (int n = 1; n <= 10; ++n)
-        cnn->ejecuta(QString("INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, "
-                             "Subtotal, IVA, ImpuestoAd) VALUES ('A', %1, '2016-07-01', 'C001', "
-                             "'CREMERÍA LA VAQUITA', %2, %3, 0)")
-                         .arg(100 + n)
-                         .arg(totales[n - 1])
-                         .arg(totales[n - 1] * 0.16));
+        insertaFacturas(*cnn, QString("VALUES ('A', %1, '2016-07-01', 'C001', 'CREMERÍA LA "
+                                      "VAQUITA', %2, %3, 0)")
+                                  .arg(100 + n)
+                                  .arg(totales[n - 1])
+                                  .arg(totales[n - 1] * 0.16));
     copiaPrograma(carpeta);
 
-    auto v = abreVentana(kBase);
-    muestra(*v);
     const QList<int> orden = {107, 101, 110, 103, 105, 102, 109, 104, 106, 108};
-    for (int f : orden)
-        agrega(*v, QString::number(f));
+    auto v = ventanaCon(kBase, orden);
     ASSERT_EQ(v->mhgReja->filas(), 11);
     v->optDispos[1]->setChecked(true);
     v->cmdLeer->setFocus();

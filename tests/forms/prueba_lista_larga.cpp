@@ -34,12 +34,9 @@ class ListaLarga : public PruebaVentana {
   protected:
     void SetUp() override {
         PruebaVentana::SetUp();
-        auto cnn = preparaBaseVentana(kBase);
-        cnn->ejecuta("INSERT INTO sistema (Dato) VALUES ('FA-A')");
-        cnn->ejecuta(
-            "INSERT INTO facturas (Serie, Factura, Fecha, Cliente, Nombre, Subtotal, IVA, "
-            "ImpuestoAd) SELECT 'A', 900000 + seq, '2024-03-05', 'C001', 'CLIENTE', 1000, 160, 0 "
-            "FROM seq_1_to_5");
+        insertaFacturas(*preparaBaseVentana(kBase, {"A"}),
+                        "SELECT 'A', 900000 + seq, '2024-03-05', 'C001', 'CLIENTE', 1000, 160, 0 "
+                        "FROM seq_1_to_5");
     }
     // The window shown on a saved list of n rows: invoice A-i with identifier 1000 + i.
     std::unique_ptr<frmReporte> ventanaCon(int n) {
@@ -49,8 +46,7 @@ class ListaLarga : public PruebaVentana {
                               QString("CLIENTE NÚMERO %1").arg(i), "1,160.00",
                               QString::number(1000 + i)});
         EXPECT_TRUE(escribeBytes(carpeta.filePath(kArchivoLista), lista::escribe(registros)));
-        auto v = abreVentana(kBase);
-        muestra(*v);  // the first activation reads the list once
+        auto v = PruebaVentana::ventanaCon(kBase);  // the first activation reads the list once
         EXPECT_EQ(v->mhgReja->filas(), n + 1);
         return v;
     }
@@ -130,12 +126,10 @@ TEST_F(ListaLarga, QuitarYAgregarNumeranSinMedirOtraVezLosNumeros) {
     estilo.medidas = 0;
     constexpr int agregadas = 5;
     for (int i = 1; i <= agregadas; ++i) {
-        v->txtFactura->setText(QString::number(900000 + i));
-        v->cmbSerie->setCurrentIndex(v->cmbSerie->findText("A"));
-        v->cmdAgregar_Click();
+        agrega(*v, QString::number(900000 + i));
         QApplication::processEvents();  // painted
     }
-    EXPECT_TRUE(plataforma.mensajes().isEmpty()) << qPrintable(plataforma.textos().join("|"));
+    SIN_MENSAJES();
     ASSERT_EQ(reja.filas(), n + agregadas);
     EXPECT_EQ(reja.texto(n - 1 + agregadas, 2), QString::number(900000 + agregadas));
     EXPECT_EQ(numerosEnOrden(), 0);

@@ -60,11 +60,14 @@ TEST_F(Temporales, ElNombreQuedaTomadoHastaQueLaCorridaLoBorra) {
 }
 
 TEST_F(Temporales, AlCerrarQuedaElArchivoQueOtraCopiaUsa) {
-    // Another copy of the program in the middle of a run has its file marked in use; a file an
-    // earlier run left behind is not marked. Closing this window deletes only the left one.
+    // Another copy of the program in the middle of a run has its file marked in use (a file that
+    // vanished before it could be marked, a cleaner got there first, is made anew and marked); a
+    // file an earlier run left behind is not marked. Closing this window deletes only the left one.
     QString ajeno = NombreTemporal();
+    ASSERT_TRUE(QFile::remove(ajeno));
     archivos::ArchivoEnUso enUso(ajeno);
-    ASSERT_TRUE(enUso.tomado());
+    ASSERT_TRUE(enUso.tomado() && QFile::exists(ajeno));
+    EXPECT_FALSE(archivos::borraSiNoEstaEnUso(ajeno));
     PreparaAuxiliar(ajeno, "DEL OTRO PROGRAMA");
     const QString dejado = NombreTemporal();
     ASSERT_TRUE(QFile::exists(dejado));
@@ -87,23 +90,11 @@ TEST_F(Temporales, AlCerrarQuedaElArchivoQueOtraCopiaUsa) {
                                    QFileInfo(ajeno).fileName()}));
     EXPECT_EQ(consultaLocal(ajeno, "SELECT ParaLasFechas FROM Generales"), "DEL OTRO PROGRAMA");
 
-    // The other run ends and deletes its own file without a word.
+    // The other run ends and deletes its own file without a word; already gone counts as deleted.
     EXPECT_TRUE(enUso.borra());
     EXPECT_FALSE(QFile::exists(ajeno));
+    EXPECT_TRUE(archivos::borraSiNoEstaEnUso(ajeno));
     SIN_MENSAJES();
-}
-
-TEST_F(Temporales, UnaMarcaSobreUnArchivoQueOtroBorroSeToma) {
-    // The file vanished before it could be marked (a cleaner got there first): it is made anew
-    // and marked, so the next cleaner leaves it.
-    const QString nombre = carpeta.filePath("TEMPORAL0007.MDB");
-    archivos::ArchivoEnUso enUso(nombre);
-    ASSERT_TRUE(enUso.tomado());
-    EXPECT_TRUE(QFile::exists(nombre));
-    EXPECT_FALSE(archivos::borraSiNoEstaEnUso(nombre));
-    EXPECT_TRUE(QFile::exists(nombre));
-    EXPECT_TRUE(enUso.borra());
-    EXPECT_TRUE(archivos::borraSiNoEstaEnUso(nombre));  // already gone counts as deleted
 }
 
 TEST_F(Temporales, DiezMilSobrantesEnLaCarpeta) {
