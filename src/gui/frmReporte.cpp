@@ -566,6 +566,10 @@ void frmReporte::cmdLeer_Click() {
 }
 
 void frmReporte::LeeLista() {
+    // The file's reading counts towards the first interval between event passes: after a long
+    // read the window answers as soon as its rows start to show.
+    QElapsedTimer desdeElPase;
+    desdeElPase.start();
     QStringList dejados;
     if (auto e = estado_->lista.lee(&dejados)) {
         // The window keeps what it holds; the list keeps the file from being replaced unasked.
@@ -579,7 +583,7 @@ void frmReporte::LeeLista() {
             mhgReja->agregaFila(QString());
         return;
     }
-    muestraFilas(estado_->lista.filas());
+    muestraFilas(estado_->lista.filas(), desdeElPase);
     if (!dejados.isEmpty()) {
         // One message, however many rows: the first ones named, the rest counted.
         constexpr qsizetype kNombrados = 10;
@@ -594,12 +598,10 @@ void frmReporte::LeeLista() {
     }
 }
 
-void frmReporte::muestraFilas(const QList<QStringList>& filas) {
+void frmReporte::muestraFilas(const QList<QStringList>& filas, QElapsedTimer& desdeElPase) {
     mhgReja->fijaFilas(1);
     // Pending events run while a long list is shown, but at most every kPaseDeEventosMs: each
     // pass repaints the growing grid.
-    QElapsedTimer desdeElPase;
-    desdeElPase.start();
     for (const QStringList& r : filas) {
         if (desdeElPase.hasExpired(kPaseDeEventosMs)) {
             plataforma().procesaEventos();

@@ -9,6 +9,7 @@
 #include "core/ListaFacturas.h"
 #include "core/Principal.h"
 
+class QElapsedTimer;
 class QLabel;
 class QLineEdit;
 class QComboBox;
@@ -126,7 +127,7 @@ class frmReporte : public QDialog {
     // Whether the invoice may join the list: not listed yet, and if cancelled, confirmed.
     bool puedeAgregar(const Factura& f);
     // The grid holds these rows (an empty row when there are none).
-    void muestraFilas(const QList<QStringList>& filas);
+    void muestraFilas(const QList<QStringList>& filas, QElapsedTimer& desdeElPase);
     void ejecutaReporte(bool cobranza);
     // The window's connection, opened anew when the server dropped it; false when the server
     // cannot be reached and the clerk chose not to try again (the window stays as it is).
