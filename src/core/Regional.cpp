@@ -109,8 +109,12 @@ QLocale regional() {
     if (fijado())
         return *fijado();
     QLocale sistema = QLocale::system();
-    if (sistema.language() == QLocale::C || sistema.language() == QLocale::AnyLanguage)
-        return QLocale(QLocale::Spanish, QLocale::Mexico);
+    if (sistema.language() == QLocale::C || sistema.language() == QLocale::AnyLanguage) {
+        // Made once: building a locale by language and country searches Qt's tables, and
+        // reports ask for it for every number and date they print.
+        static const QLocale mexico(QLocale::Spanish, QLocale::Mexico);
+        return mexico;
+    }
     return sistema;
 }
 

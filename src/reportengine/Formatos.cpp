@@ -137,6 +137,13 @@ bool leeNumero(const QString& texto, double* valor) {
     const QString t = texto.trimmed();
     if (t.isEmpty())
         return false;
+    // Texts compared with texts (currencies, series, names) come here at every row, and asking
+    // the locale costs thousands of instructions: without a digit only the forms of "inf" and
+    // "nan" read as numbers.
+    if (std::none_of(t.cbegin(), t.cend(), [](QChar c) { return c.isDigit(); }) &&
+        !t.contains(QLatin1String("inf"), Qt::CaseInsensitive) &&
+        !t.contains(QLatin1String("nan"), Qt::CaseInsensitive))
+        return false;
     bool ok = false;
     const QLocale loc = regional();
     double v = loc.toDouble(t, &ok);

@@ -74,6 +74,20 @@ QString Tipografia::conPuntos(const QString& linea, int estilo, double anchoUnid
     return r;
 }
 
+bool Tipografia::cabeEnUnaLinea(const QString& texto, int estilo, double anchoUnidades) const {
+    // Most fields of a report fit their box: measured once, they need no line breaking. Texts
+    // that the line breaker treats apart (breaks, tabs, soft hyphens, trailing blanks it drops)
+    // and widths within a hair of the box go the whole way.
+    if (texto.back().isSpace())
+        return false;
+    for (QChar c : texto) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0xad || u == 0x2028 || u == 0x2029)
+            return false;
+    }
+    return this->anchoUnidades(texto, estilo) <= anchoUnidades - 1.0;
+}
+
 QString Tipografia::dispone(const QString& texto, int estilo, double anchoMm, bool ajusta,
                             int maxLineas, int* lineas) const {
     const QFontMetricsF& fm = metricas(estilo);
@@ -90,6 +104,8 @@ QString Tipografia::dispone(const QString& texto, int estilo, double anchoMm, bo
             return una;
         return fm.elidedText(una, Qt::ElideRight, ancho);
     }
+    if (cabeEnUnaLinea(texto, estilo, ancho))
+        return texto;
     QString plano = texto;
     plano.remove(QLatin1Char('\r'));
     plano.replace(QLatin1Char('\n'), QChar::LineSeparator);

@@ -41,6 +41,7 @@ class Tipografia {
     QString recorta(const QString& dispuesto, int estilo, double anchoMm, int maxLineas) const;
 
   private:
+    bool cabeEnUnaLinea(const QString& texto, int estilo, double anchoUnidades) const;
     QString conPuntos(const QString& linea, int estilo, double anchoUnidades) const;
     // Width in painting units of a text in a style, measured once: a report writes the same
     // names and dates again and again, and measuring goes through the font database each time.

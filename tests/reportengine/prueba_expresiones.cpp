@@ -91,6 +91,7 @@ TEST(Expresiones, Valores) {
         R"(Si("no", 1, 2) & Si("0", 1, 2) & Si(" ", 1, 2) & Si(F, 1, 2) => 2221)",
         R"(Si(Igual(" TEXTO", T), 1, 2) & Si(Igual(D, 12.5), 1, 2) & Si(Igual(N, ""), 1, 2) => 112)",
         R"(Si(Igual(N, A), 1, 2) & Si(Igual(A, "10.0"), 1, 2) => 21)",
+        R"(-" Inf" & Si(Igual("MXN", " mxn"), 1, 2) & Si(Igual("nan", "NaN"), 1, 2) => 12)",
         "Suma(Si(A, 0, B)) & Cuenta(Si(B, N, 1)) => 00",
         // Counting a text is fine; NULLs are not counted.
         "Cuenta(T) & Cuenta(N) & Cuenta() => 101",

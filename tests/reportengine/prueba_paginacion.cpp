@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "AyudaMotor.h"
+#include "reportengine/Tipografia.h"
 
 using namespace quilmaro;
 using namespace quilmaro::prueba;
@@ -261,6 +262,14 @@ TEST(Paginacion, TextoQueCreceEmpujaLoDeAbajoYAgrandaLaBanda) {
     EXPECT_DOUBLE_EQ(cortada.caja.top(), 10);
     EXPECT_LE(cortada.caja.bottom(), 85 + 1e-9);
     EXPECT_EQ(textosEnY(*doc, 1, 85), QStringList{"Página 2"});
+    // A text measured to fit goes on one line exactly when the line breaker would put it there
+    // (a blank after it makes the breaker run, and drops the blank): at, below and above its width.
+    const reporte::Tipografia tipos({reporte::EstiloTexto{}});
+    for (const QString& s : {QStringLiteral("corta"), QStringLiteral("una nota bastante larga")}) {
+        const double w = tipos.ancho(s, 0);
+        for (double a : {w - 0.02, w, w + 0.005, w + 0.02, w + 5})
+            EXPECT_EQ(tipos.dispone(s, 0, a, true, 0), tipos.dispone(s + ' ', 0, a, true, 0)) << a;
+    }
 }
 
 // --- The shipped layouts on data a clerk meets ------------------------------------------------
