@@ -15,8 +15,8 @@ namespace {
 
 class SalidaVentanas final : public SalidaReporte {
   public:
-    QObject* muestra(std::shared_ptr<const Documento> doc, QObject* dueno) override {
-        auto* vista = new VistaPrevia(std::move(doc), qobject_cast<QWidget*>(dueno));
+    QObject* muestra(std::shared_ptr<Paginacion> paginas, QObject* dueno) override {
+        auto* vista = new VistaPrevia(std::move(paginas), qobject_cast<QWidget*>(dueno));
         vista->show();
         vista->raise();
         vista->activateWindow();

@@ -75,7 +75,10 @@ class HojaPrevia : public QWidget {
 };
 
 VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
-    : QWidget(padre, Qt::Window), doc_(std::move(doc)) {
+    : VistaPrevia(std::make_shared<Paginacion>(std::move(doc)), padre) {}
+
+VistaPrevia::VistaPrevia(std::shared_ptr<Paginacion> paginas, QWidget* padre)
+    : QWidget(padre, Qt::Window), paginas_(std::move(paginas)), doc_(paginas_->documento()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(doc_->nombre);
     setWindowModality(Qt::NonModal);
@@ -94,20 +97,10 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     caja->setSpacing(0);
     caja->addWidget(barra);
     caja->addWidget(area_, 1);
-    // Letters no installed font has would print as empty boxes or not at all: said once, here,
-    // before the report is printed or handed out.
-    const QString faltan = caracteresSinLetra(*doc_);
-    if (!faltan.isEmpty()) {
-        aviso_ = new QLabel(
-            QStringLiteral("Aviso: ninguna letra instalada en este equipo tiene estos caracteres "
-                           "del reporte, que saldrán como cuadros vacíos o no se verán: %1. "
-                           "El administrador puede instalar las fuentes que faltan.")
-                .arg(faltan),
-            this);
-        aviso_->setWordWrap(true);
-        aviso_->setContentsMargins(8, 4, 8, 4);
-        caja->addWidget(aviso_);
-    }
+    if (paginas_->terminada())
+        avisaSinLetra();
+    connect(paginas_.get(), &Paginacion::avanzo, this, &VistaPrevia::alAvanzar);
+    connect(paginas_.get(), &Paginacion::fallo, this, &QWidget::close);
 
     connect(numero_, qOverload<int>(&QSpinBox::valueChanged), this,
             [this](int n) { irAPagina(n); });
@@ -132,6 +125,36 @@ VistaPrevia::VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre)
     ajustaAlAncho();
 }
 
+void VistaPrevia::avisaSinLetra() {
+    // Letters no installed font has would print as empty boxes or not at all: said once, here,
+    // before the report is printed or handed out.
+    const QString faltan = caracteresSinLetra(*doc_);
+    if (faltan.isEmpty() || aviso_)
+        return;
+    aviso_ = new QLabel(
+        QStringLiteral("Aviso: ninguna letra instalada en este equipo tiene estos caracteres "
+                       "del reporte, que saldrán como cuadros vacíos o no se verán: %1. "
+                       "El administrador puede instalar las fuentes que faltan.")
+            .arg(faltan),
+        this);
+    aviso_->setWordWrap(true);
+    aviso_->setContentsMargins(8, 4, 8, 4);
+    layout()->addWidget(aviso_);
+}
+
+void VistaPrevia::alAvanzar() {
+    {
+        const QSignalBlocker b(numero_);
+        numero_->setRange(1, std::max(1, paginas_->paginasListas()));
+    }
+    total_->setText(textoPaginas() + QLatin1Char(' '));
+    if (paginas_->terminada()) {
+        avisaSinLetra();
+        hoja_->update();  // the page count in the page's own texts
+    }
+    actualiza();
+}
+
 QToolBar* VistaPrevia::creaBarra() {
     auto* barra = new QToolBar(this);
     barra->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -151,11 +174,14 @@ QToolBar* VistaPrevia::creaBarra() {
     imprimir_ = accion(QStringLiteral("Imprimir…"), QStringLiteral("Imprimir el reporte"),
                        {QKeySequence::Print}, &VistaPrevia::imprime);
     if (exportador()) {
-        exportarArchivo_ = accion(
-            QStringLiteral("Exportar…"),
-            QStringLiteral("Guardar el reporte como texto, texto enriquecido, "
-                           "hoja de cálculo o documento"),
-            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, [this] { exportador()(*this); });
+        exportarArchivo_ =
+            accion(QStringLiteral("Exportar…"),
+                   QStringLiteral("Guardar el reporte como texto, texto enriquecido, "
+                                  "hoja de cálculo o documento"),
+                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, [this] {
+                       if (paginas_->completa())
+                           exportador()(*this);
+                   });
     }
     exportar_ =
         accion(QStringLiteral("Exportar a PDF…"), QStringLiteral("Guardar como PDF"),
@@ -188,7 +214,7 @@ QToolBar* VistaPrevia::creaBarra() {
 void VistaPrevia::agregaNumero(QToolBar* barra) {
     barra->addWidget(new QLabel(QStringLiteral(" Página "), barra));
     numero_ = new QSpinBox(barra);
-    numero_->setRange(1, std::max(1, doc_->cuentaPaginas()));
+    numero_->setRange(1, std::max(1, paginas_->paginasListas()));
     numero_->setKeyboardTracking(false);
     barra->addWidget(numero_);
     total_ = new QLabel(textoPaginas() + QLatin1Char(' '), barra);
@@ -210,8 +236,14 @@ void VistaPrevia::agregaZooms(QToolBar* barra) {
 
 VistaPrevia::~VistaPrevia() = default;
 
+int VistaPrevia::cuentaPaginas() const {
+    paginas_->completa();
+    return paginas_->paginasListas();
+}
+
 QString VistaPrevia::textoPaginas() const {
-    return QStringLiteral("de %1").arg(doc_->cuentaPaginas());
+    const QString texto = QStringLiteral("de %1").arg(paginas_->paginasListas());
+    return paginas_->terminada() ? texto : texto + QChar(0x2026);
 }
 
 double VistaPrevia::anchoDisponible() const {
@@ -231,7 +263,8 @@ void VistaPrevia::actualiza() {
     hoja_->muestra(pagina_, pxPorMm);
     const QSignalBlocker b1(numero_);
     numero_->setValue(pagina_ + 1);
-    const bool hayAntes = pagina_ > 0, hayDespues = pagina_ + 1 < doc_->cuentaPaginas();
+    const bool hayAntes = pagina_ > 0,
+               hayDespues = pagina_ + 1 < paginas_->paginasListas() || !paginas_->terminada();
     acciones_[0]->setEnabled(hayAntes);
     acciones_[1]->setEnabled(hayAntes);
     acciones_[2]->setEnabled(hayDespues);
@@ -261,7 +294,9 @@ void VistaPrevia::actualiza() {
 }
 
 void VistaPrevia::irAPagina(int numero) {
-    const int n = std::clamp(numero, 1, std::max(1, doc_->cuentaPaginas()));
+    if (!paginas_->asegura(numero))
+        return;  // the preview is closing
+    const int n = std::clamp(numero, 1, std::max(1, paginas_->paginasListas()));
     if (n - 1 != pagina_) {
         pagina_ = n - 1;
         area_->verticalScrollBar()->setValue(0);
@@ -290,7 +325,7 @@ void VistaPrevia::primera() {
     irAPagina(1);
 }
 void VistaPrevia::ultima() {
-    irAPagina(doc_->cuentaPaginas());
+    irAPagina(cuentaPaginas());
 }
 
 bool VistaPrevia::eventFilter(QObject* objeto, QEvent* e) {
@@ -325,6 +360,8 @@ void VistaPrevia::fijaExportador(Exportador exportador) {
 }
 
 bool VistaPrevia::exportaArchivo(const QString& ruta, FormatoArchivo formato) {
+    if (!paginas_->completa())
+        return false;
     try {
         CursorOcupado ocupado;
         reporte::exportaArchivo(*doc_, ruta, formato);
@@ -336,6 +373,8 @@ bool VistaPrevia::exportaArchivo(const QString& ruta, FormatoArchivo formato) {
 }
 
 bool VistaPrevia::exportaPdf(const QString& ruta) {
+    if (!paginas_->completa())
+        return false;
     try {
         CursorOcupado ocupado;
         reporte::exportaPdf(*doc_, ruta);
@@ -347,6 +386,8 @@ bool VistaPrevia::exportaPdf(const QString& ruta) {
 }
 
 bool VistaPrevia::imprimeEn(QPrinter& impresora) {
+    if (!paginas_->completa())
+        return false;
     try {
         CursorOcupado ocupado;
         reporte::imprime(*doc_, impresora);
@@ -358,6 +399,8 @@ bool VistaPrevia::imprimeEn(QPrinter& impresora) {
 }
 
 void VistaPrevia::imprime() {
+    if (!paginas_->completa())
+        return;
     QPrinter impresora(QPrinter::HighResolution);
     impresora.setDocName(doc_->nombre);
     impresora.setFromTo(1, doc_->cuentaPaginas());
@@ -370,6 +413,8 @@ void VistaPrevia::imprime() {
 }
 
 void VistaPrevia::exportaConDialogo() {
+    if (!paginas_->completa())
+        return;
     QString carpeta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (carpeta.isEmpty())
         carpeta = QDir::homePath();

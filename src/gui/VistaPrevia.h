@@ -2,6 +2,8 @@
 // The report preview: a window of its own that does not block the program. It shows one page at
 // a time, with page navigation, zoom and fit to width, printing (with a choice of printer) and
 // export to PDF; Esc closes it. It keeps its own copy of the pages: the data sources may be gone.
+// It opens on the first page while the others are still being laid out: the page count grows as
+// they come, and printing, exporting or going past the pages ready waits for the rest.
 
 #include <QWidget>
 #include <functional>
@@ -9,6 +11,7 @@
 
 #include "reportengine/Documento.h"
 #include "reportengine/Exportacion.h"
+#include "reportengine/Paginador.h"
 
 class QAction;
 class QComboBox;
@@ -26,15 +29,17 @@ class VistaPrevia : public QWidget {
     Q_OBJECT
   public:
     // A top-level window (deleted when closed); padre only ties its lifetime to the caller's.
+    explicit VistaPrevia(std::shared_ptr<Paginacion> paginas, QWidget* padre = nullptr);
     explicit VistaPrevia(std::shared_ptr<const Documento> doc, QWidget* padre = nullptr);
     ~VistaPrevia() override;
 
     const Documento& documento() const { return *doc_; }
     int paginaActual() const { return pagina_ + 1; }  // from 1
-    int cuentaPaginas() const { return doc_->cuentaPaginas(); }
+    // The report's page count (the rest of the pages laid out first, if need be).
+    int cuentaPaginas() const;
     double zoom() const { return zoom_; }  // 1.0 is the paper's real size
     bool ajustadoAlAncho() const { return ajustaAncho_; }
-    // The page count as the window shows it ("de 12").
+    // The page count as the window shows it ("de 12"; "de 3…" while more are coming).
     QString textoPaginas() const;
 
     void irAPagina(int numero);  // from 1; out-of-range numbers go to the nearest page
@@ -80,7 +85,12 @@ class VistaPrevia : public QWidget {
     void agregaZooms(QToolBar* barra);   // the zoom list and Ctrl+0
     void actualiza();
     double anchoDisponible() const;
+    // More pages are ready, or all of them.
+    void alAvanzar();
+    // Says which characters no installed font has, once the whole report is known.
+    void avisaSinLetra();
 
+    std::shared_ptr<Paginacion> paginas_;
     std::shared_ptr<const Documento> doc_;
     int pagina_ = 0;
     double zoom_ = 1.0;

@@ -2,7 +2,6 @@
 
 #include <QEvent>
 
-#include "core/ErrorTESK.h"
 #include "platform/Plataforma.h"
 #include "reportengine/Diseno.h"
 #include "reportengine/ErrorReporte.h"
@@ -29,6 +28,9 @@ ControlReporte::ControlReporte(QObject* dueno) : QObject(dueno), abridor_(abreFu
 
 ControlReporte::~ControlReporte() {
     terminaPendiente();
+    // A preview still open goes on receiving its pages without the control.
+    if (paginacion_)
+        paginacion_->sigueDespues();
 }
 
 void ControlReporte::trasMostrar(std::function<void()> tarea) {
@@ -39,7 +41,6 @@ void ControlReporte::trasMostrar(std::function<void()> tarea) {
         terminaPendiente();
         return;
     }
-    vista->installEventFilter(this);
     connect(vista, &QObject::destroyed, this, [this] { terminaPendiente(); });
 }
 
@@ -53,9 +54,13 @@ void ControlReporte::terminaPendiente() {
 
 bool ControlReporte::eventFilter(QObject* objeto, QEvent* e) {
     // The window is painted before the page inside it: the work is queued behind the paint.
-    if (e->type() == QEvent::Paint && objeto == vista_.data() && pendiente_) {
+    if (e->type() == QEvent::Paint && objeto == vista_.data()) {
         objeto->removeEventFilter(this);
-        QMetaObject::invokeMethod(this, &ControlReporte::terminaPendiente, Qt::QueuedConnection);
+        if (pendiente_)
+            QMetaObject::invokeMethod(this, &ControlReporte::terminaPendiente,
+                                      Qt::QueuedConnection);
+        if (paginacion_)
+            paginacion_->sigueDespues();
     }
     return QObject::eventFilter(objeto, e);
 }
@@ -74,16 +79,50 @@ std::shared_ptr<Documento> ControlReporte::genera() const {
     return paginaReporte(*diseno, *datos);
 }
 
-void ControlReporte::entrega(std::shared_ptr<const Documento> doc) {
+std::shared_ptr<const Documento> ControlReporte::ultimoDocumento() const {
+    if (paginacion_ && !paginacion_->completa())
+        return nullptr;
+    return documento_;
+}
+
+void ControlReporte::entrega() {
+    if (destino_ == Impresora) {
+        std::shared_ptr<const Documento> doc = genera();
+        SalidaReporte* salida = salidaPara(doc->nombre);
+        salida->imprime(*doc, impresora_);
+        documento_ = std::move(doc);
+        return;
+    }
+    // On the screen the preview opens with the first page; the rest follow while it is shown.
+    std::unique_ptr<Diseno> diseno = leeDiseno(archivo_);
+    std::unique_ptr<Datos> datos = Datos::carga(*diseno, fuentes_, abridor_);
+    auto paginacion = std::make_shared<Paginacion>(std::move(diseno), std::move(datos));
+    paginacion->preparaHasta(1);
+    SalidaReporte* salida = salidaPara(paginacion->documento()->nombre);
+    Paginacion* p = paginacion.get();
+    connect(p, &Paginacion::fallo, this, [this, p] {
+        if (paginacion_.get() != p)
+            return;
+        error_ = p->error();
+        documento_.reset();
+        paginacion_.reset();
+    });
+    vista_ = salida->muestra(paginacion, parent());
+    documento_ = paginacion->documento();
+    paginacion_ = std::move(paginacion);
+    if (vista_)
+        vista_->installEventFilter(this);
+    else
+        paginacion_->sigueDespues();
+}
+
+SalidaReporte* ControlReporte::salidaPara(const QString& nombre) {
     SalidaReporte* salida = SalidaReporte::instalada();
     if (!salida)
         throw ErrorReporte(QStringLiteral("Este programa no tiene dónde mostrar ni imprimir el "
                                           "reporte «%1».")
-                               .arg(doc->nombre));
-    if (destino_ == Impresora)
-        salida->imprime(*doc, impresora_);
-    else
-        vista_ = salida->muestra(std::move(doc), parent());
+                               .arg(nombre));
+    return salida;
 }
 
 bool ControlReporte::ejecuta() {
@@ -93,26 +132,15 @@ bool ControlReporte::ejecuta() {
     terminaPendiente();
     ejecutando_ = true;
     error_.clear();
+    paginacion_.reset();
     bool bien = false;
     {
         CursorOcupado ocupado;
         try {
-            std::shared_ptr<const Documento> doc = genera();
-            entrega(doc);
-            documento_ = std::move(doc);
+            entrega();
             bien = true;
-        } catch (const ErrorReporte& e) {
-            error_ = e.mensaje();
-        } catch (const std::bad_alloc&) {
-            error_ = QStringLiteral("No hay memoria suficiente para preparar el reporte.");
-        } catch (const ErrorTESK& e) {
-            // A failure of a utility routine on the data: still one message, nothing left open.
-            error_ = QStringLiteral("No se pudo preparar el reporte: %1 (error %2).")
-                         .arg(e.descripcion())
-                         .arg(e.numero());
-        } catch (const std::exception& e) {
-            error_ = QStringLiteral("No se pudo preparar el reporte: %1.")
-                         .arg(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            error_ = mensajeDeFalla(std::current_exception());
         }
     }
     ejecutando_ = false;

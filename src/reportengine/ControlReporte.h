@@ -22,6 +22,7 @@
 
 #include "reportengine/Datos.h"
 #include "reportengine/Documento.h"
+#include "reportengine/Paginador.h"
 #include "reportengine/SalidaReporte.h"
 
 namespace quilmaro::reporte {
@@ -54,8 +55,9 @@ class ControlReporte : public QObject {
     const QString& ultimoError() const { return error_; }
     // The preview of the last run to the screen, while it is open.
     QObject* ultimaVista() const { return vista_.data(); }
-    // The pages of the last successful run.
-    std::shared_ptr<const Documento> ultimoDocumento() const { return documento_; }
+    // The pages of the last successful run, all of them (a preview's are laid out first, if
+    // they are not yet); null when laying them out failed (shown).
+    std::shared_ptr<const Documento> ultimoDocumento() const;
 
     // Work the clerk need not wait for (dropping a working table): done right after the last
     // run's preview is first painted, or at once when no preview is open. It is done before
@@ -75,7 +77,9 @@ class ControlReporte : public QObject {
     bool eventFilter(QObject* objeto, QEvent* e) override;
 
   private:
-    void entrega(std::shared_ptr<const Documento> doc);
+    // Prepares the pages and prints them or opens the preview with the first one.
+    void entrega();
+    static SalidaReporte* salidaPara(const QString& nombre);
 
     int destino_ = Pantalla;
     QString archivo_;
@@ -85,6 +89,7 @@ class ControlReporte : public QObject {
     AbridorFuentes abridor_;
     QPointer<QObject> vista_;
     std::shared_ptr<const Documento> documento_;
+    std::shared_ptr<Paginacion> paginacion_;  // the last preview's, until complete or failed
     bool ejecutando_ = false;
     std::function<void()> pendiente_;
 };

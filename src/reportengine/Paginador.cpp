@@ -1,10 +1,15 @@
 #include "reportengine/Paginador.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
+#include "core/ErrorTESK.h"
 #include "platform/Plataforma.h"
+#include "reportengine/ErrorReporte.h"
 #include "reportengine/Formatos.h"
 #include "reportengine/Tipografia.h"
 
@@ -14,6 +19,7 @@ namespace {
 
 constexpr double kHolgura = 0.001;  // mm: two bands that touch do not overlap
 constexpr int kFilasPorPaseDeEventos = 500;
+constexpr qint64 kMsPorTramo = 8;
 
 bool aplica(Paginas p, bool primera, bool ultima) {
     switch (p) {
@@ -114,33 +120,59 @@ class Paginador {
         }
     }
 
-    std::shared_ptr<Documento> ejecuta() {
-        const int filas = datos_.filas();
-        const int niveles = static_cast<int>(d_.grupos.size());
-        std::vector<Variante> valoresGrupo(static_cast<size_t>(niveles));
+    // Opens the first page. Throws ErrorReporte, as every step below.
+    void comienza() { abrePagina(datos_.filas() > 0 ? 0 : -1); }
 
-        abrePagina(filas > 0 ? 0 : -1);
-        for (int i = 0; i < filas; ++i) {
-            // The outermost group whose value changes at this row.
-            int cambio = niveles;
-            for (int g = 0; g < niveles; ++g) {
-                const Variante v = d_.grupos[static_cast<size_t>(g)].expresion->evalua(contexto(i));
-                if (cambio == niveles &&
-                    (i == 0 || !iguales(v, valoresGrupo[static_cast<size_t>(g)])))
-                    cambio = g;
-                valoresGrupo[static_cast<size_t>(g)] = v;
-            }
-            if (i > 0) {
-                for (int g = niveles - 1; g >= cambio; --g) {
-                    for (int b : d_.grupos[static_cast<size_t>(g)].pies)
-                        colocaCuerpo(b, i - 1, i);
-                }
-            }
-            reiniciaGrupos(cambio);
-            colocaFila(i, cambio);
-            if ((i + 1) % kFilasPorPaseDeEventos == 0)
+    // Lays out up to `cuantas` more rows; after the last one, the footers that close the report
+    // and the texts that need the page count. True once the document is complete. With
+    // pasesDeEventos the window is kept answering every few hundred rows.
+    bool avanza(int cuantas, bool pasesDeEventos) {
+        const int filas = datos_.filas();
+        for (int n = 0; n < cuantas && fila_ < filas; ++n, ++fila_) {
+            colocaSiguiente(fila_);
+            if (pasesDeEventos && (fila_ + 1) % kFilasPorPaseDeEventos == 0)
                 plataforma().procesaEventos();
         }
+        if (fila_ == filas && !terminado_) {
+            cierra();
+            terminado_ = true;
+        }
+        return terminado_;
+    }
+
+    bool terminado() const { return terminado_; }
+    // Pages no row will be added to: all but the one being filled.
+    int paginasListas() const { return doc_->cuentaPaginas() - (terminado_ ? 0 : 1); }
+    const std::shared_ptr<Documento>& documento() const { return doc_; }
+
+  private:
+    // Row i with the footers of the groups it closes and the headers of those it opens.
+    void colocaSiguiente(int i) {
+        const int niveles = static_cast<int>(d_.grupos.size());
+        valoresGrupo_.resize(static_cast<size_t>(niveles));
+        // The outermost group whose value changes at this row.
+        int cambio = niveles;
+        for (int g = 0; g < niveles; ++g) {
+            const Variante v = d_.grupos[static_cast<size_t>(g)].expresion->evalua(contexto(i));
+            if (cambio == niveles && (i == 0 || !iguales(v, valoresGrupo_[static_cast<size_t>(g)])))
+                cambio = g;
+            valoresGrupo_[static_cast<size_t>(g)] = v;
+        }
+        if (i > 0) {
+            for (int g = niveles - 1; g >= cambio; --g) {
+                for (int b : d_.grupos[static_cast<size_t>(g)].pies)
+                    colocaCuerpo(b, i - 1, i);
+            }
+        }
+        reiniciaGrupos(cambio);
+        colocaFila(i, cambio);
+    }
+
+    // The footers of the last groups and of the report, the last page's footer, and the texts
+    // that need the page count.
+    void cierra() {
+        const int filas = datos_.filas();
+        const int niveles = static_cast<int>(d_.grupos.size());
         if (filas > 0) {
             for (int g = niveles - 1; g >= 0; --g) {
                 for (int b : d_.grupos[static_cast<size_t>(g)].pies)
@@ -156,10 +188,8 @@ class Paginador {
         }
         cierraPagina(true, ultimaFila);
         resuelveDiferidos();
-        return doc_;
     }
 
-  private:
     struct Estatico {
         QString texto;
         int lineas = 0;
@@ -592,13 +622,152 @@ class Paginador {
     double limite_ = 0;
     bool hayCuerpo_ = false;
     bool enPie_ = false;
+    int fila_ = 0;                        // the next row to lay out
+    std::vector<Variante> valoresGrupo_;  // each group's value at the last row laid out
+    bool terminado_ = false;
 };
 
 }  // namespace
 
 std::shared_ptr<Documento> paginaReporte(const Diseno& diseno, const Datos& datos,
                                          const QDate& hoy) {
-    return Paginador(diseno, datos, hoy).ejecuta();
+    Paginador p(diseno, datos, hoy);
+    p.comienza();
+    p.avanza(datos.filas(), true);
+    return p.documento();
+}
+
+// --- A pagination laid out as it is asked for ----------------------------------------------
+
+struct Paginacion::Estado {
+    std::unique_ptr<Diseno> diseno;
+    std::unique_ptr<Datos> datos;
+    std::unique_ptr<Paginador> paginador;  // refers to both: goes first
+};
+
+Paginacion::Paginacion(std::unique_ptr<Diseno> diseno, std::unique_ptr<Datos> datos,
+                       const QDate& hoy)
+    : estado_(std::make_unique<Estado>()) {
+    estado_->diseno = std::move(diseno);
+    estado_->datos = std::move(datos);
+    estado_->paginador = std::make_unique<Paginador>(*estado_->diseno, *estado_->datos, hoy);
+    doc_ = estado_->paginador->documento();
+}
+
+Paginacion::Paginacion(std::shared_ptr<const Documento> doc) : doc_(std::move(doc)) {}
+
+Paginacion::~Paginacion() = default;
+
+bool Paginacion::terminada() const {
+    return !estado_;
+}
+
+int Paginacion::paginasListas() const {
+    if (!estado_)
+        return fallida() ? 0 : doc_->cuentaPaginas();
+    return estado_->paginador->paginasListas();
+}
+
+void Paginacion::preparaHasta(int paginas) {
+    if (!estado_)
+        return;
+    Paginador& p = *estado_->paginador;
+    if (!comenzada_) {
+        comenzada_ = true;
+        p.comienza();
+    }
+    while (!p.terminado() && p.paginasListas() < paginas)
+        p.avanza(1, false);
+    if (p.terminado())
+        estado_.reset();  // the layout and the rows are not needed any more
+}
+
+bool Paginacion::asegura(int paginas) {
+    if (fallida())
+        return false;
+    if (!estado_ || estado_->paginador->paginasListas() >= paginas)
+        return true;
+    if (ocupada_)
+        return false;
+    const int antes = paginasListas();
+    {
+        CursorOcupado ocupado;
+        ocupada_ = true;
+        try {
+            preparaHasta(paginas);
+        } catch (...) {
+            ocupada_ = false;
+            falla(mensajeDeFalla(std::current_exception()));
+            return false;
+        }
+        ocupada_ = false;
+    }
+    if (paginasListas() != antes || terminada())
+        emit avanzo();
+    return true;
+}
+
+bool Paginacion::completa() {
+    return asegura(std::numeric_limits<int>::max());
+}
+
+void Paginacion::sigueDespues() {
+    if (!estado_ || fallida() || enCola_)
+        return;
+    enCola_ = true;
+    QTimer::singleShot(0, this, &Paginacion::tramo);
+}
+
+void Paginacion::tramo() {
+    enCola_ = false;
+    if (!estado_ || fallida())
+        return;
+    if (ocupada_) {  // laying out the rest for a print or an export right now
+        sigueDespues();
+        return;
+    }
+    // A few milliseconds at a time, so that the window keeps answering.
+    QElapsedTimer reloj;
+    reloj.start();
+    const int antes = paginasListas();
+    ocupada_ = true;
+    try {
+        while (estado_ && reloj.elapsed() < kMsPorTramo)
+            preparaHasta(estado_->paginador->paginasListas() + 1);
+    } catch (...) {
+        ocupada_ = false;
+        falla(mensajeDeFalla(std::current_exception()));
+        return;
+    }
+    ocupada_ = false;
+    if (paginasListas() != antes || terminada())
+        emit avanzo();
+    sigueDespues();
+}
+
+void Paginacion::falla(const QString& mensaje) {
+    error_ = mensaje;
+    estado_.reset();
+    emit fallo(mensaje);
+    muestraMensaje(mensaje, QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
+}
+
+QString mensajeDeFalla(std::exception_ptr falla) {
+    try {
+        std::rethrow_exception(falla);
+    } catch (const ErrorReporte& e) {
+        return e.mensaje();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("No hay memoria suficiente para preparar el reporte.");
+    } catch (const ErrorTESK& e) {
+        // A failure of a utility routine on the data: still one message, nothing left open.
+        return QStringLiteral("No se pudo preparar el reporte: %1 (error %2).")
+            .arg(e.descripcion())
+            .arg(e.numero());
+    } catch (const std::exception& e) {
+        return QStringLiteral("No se pudo preparar el reporte: %1.")
+            .arg(QString::fromLocal8Bit(e.what()));
+    }
 }
 
 }  // namespace quilmaro::reporte

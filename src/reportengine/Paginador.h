@@ -9,6 +9,9 @@
 // total of the pages before the current one.
 
 #include <QDate>
+#include <QObject>
+#include <QString>
+#include <exception>
 #include <memory>
 
 #include "reportengine/Datos.h"
@@ -20,5 +23,60 @@ namespace quilmaro::reporte {
 // Throws ErrorReporte when an expression fails on the data (a text where a number must be, ...).
 std::shared_ptr<Documento> paginaReporte(const Diseno& diseno, const Datos& datos,
                                          const QDate& hoy = QDate::currentDate());
+
+// A pagination laid out as it is asked for: the preview shows the first page at once and the
+// rest are laid out a few milliseconds at a time between the window's events. The document
+// grows page by page; the texts that need the page count ("Página 1 de 12") are written when the
+// last page is laid out. Printing and exporting ask for the whole document first.
+class Paginacion : public QObject {
+    Q_OBJECT
+  public:
+    // Takes the layout and the loaded rows; lays out nothing yet.
+    Paginacion(std::unique_ptr<Diseno> diseno, std::unique_ptr<Datos> datos,
+               const QDate& hoy = QDate::currentDate());
+    // A document already complete.
+    explicit Paginacion(std::shared_ptr<const Documento> doc);
+    ~Paginacion() override;
+
+    // The pages laid out so far; the last one may still be filling until terminada().
+    std::shared_ptr<const Documento> documento() const { return doc_; }
+    // Pages that take no more rows: all of them once terminada(), none after a failure.
+    int paginasListas() const;
+    bool terminada() const;
+    bool fallida() const { return !error_.isEmpty(); }
+    const QString& error() const { return error_; }
+
+    // Lays out pages until `paginas` are ready or the report is complete. Throws ErrorReporte
+    // (or what the data's routines throw): for the first page, before anything is shown.
+    void preparaHasta(int paginas);
+    // The same without throwing, under the busy pointer: a failure is shown in one message,
+    // signalled by fallo() and gives false, now and ever after.
+    bool asegura(int paginas);
+    bool completa();
+    // Goes on laying out pages between the window's events until the document is complete.
+    void sigueDespues();
+
+  signals:
+    // More pages are ready, or the document is complete.
+    void avanzo();
+    // The pagination failed (the message is shown once, right after): what shows the pages
+    // closes.
+    void fallo(const QString& mensaje);
+
+  private:
+    struct Estado;
+    void tramo();
+    void falla(const QString& mensaje);
+
+    std::shared_ptr<const Documento> doc_;
+    std::unique_ptr<Estado> estado_;  // null once complete or failed
+    QString error_;
+    bool comenzada_ = false;
+    bool ocupada_ = false;
+    bool enCola_ = false;  // a slice is waiting for its turn
+};
+
+// The one message for a failure of a run, from the exception that stopped it.
+QString mensajeDeFalla(std::exception_ptr falla);
 
 }  // namespace quilmaro::reporte

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "reportengine/Documento.h"
+#include "reportengine/Paginador.h"
 
 namespace quilmaro::reporte {
 
@@ -15,9 +16,11 @@ class SalidaReporte {
   public:
     virtual ~SalidaReporte() = default;
 
-    // Opens a non-modal preview of the pages and returns it at once. dueno (may be null) is the
-    // control's owner: a window the preview belongs to and closes with.
-    virtual QObject* muestra(std::shared_ptr<const Documento> doc, QObject* dueno) = 0;
+    // Opens a non-modal preview of the pages and returns it at once. Its first page is ready;
+    // the preview shows the others as they come and asks for all of them before printing or
+    // exporting. dueno (may be null) is the control's owner: a window the preview belongs to and
+    // closes with.
+    virtual QObject* muestra(std::shared_ptr<Paginacion> paginas, QObject* dueno) = 0;
     // Prints every page on the named printer; an empty name is the system's default printer.
     // Failures are thrown as ErrorReporte.
     virtual void imprime(const Documento& doc, const QString& impresora) = 0;

@@ -39,7 +39,50 @@ std::shared_ptr<Documento> generaDesdeTexto(const QByteArray& xml,
     for (const DefFuente& f : diseno->fuentes)
         textos.insert(f.numero, QStringLiteral("mem:%1").arg(f.numero));
     auto datos = Datos::carga(*diseno, textos, abridorMemoria(tablas));
-    return paginaReporte(*diseno, *datos, hoy);
+    // The preview's way, a page at a time as it is asked for, must give the same pages and fail
+    // with the same message.
+    QString fallaPorPaginas;
+    std::shared_ptr<const Documento> porPaginas;
+    {
+        auto otro = leeDisenoDeTexto(xml, ruta);
+        auto filas = Datos::carga(*otro, textos, abridorMemoria(tablas));
+        Paginacion p(std::move(otro), std::move(filas), hoy);
+        try {
+            for (int k = 1; !p.terminada(); ++k) {
+                p.preparaHasta(k);
+                EXPECT_TRUE(p.terminada() || p.paginasListas() == k);
+            }
+            porPaginas = p.documento();
+        } catch (const ErrorTESK& e) {
+            fallaPorPaginas = e.descripcion();
+        }
+    }
+    try {
+        auto doc = paginaReporte(*diseno, *datos, hoy);
+        EXPECT_TRUE(porPaginas && mismasPaginas(*doc, *porPaginas))
+            << fallaPorPaginas.toStdString();
+        return doc;
+    } catch (const ErrorTESK& e) {
+        EXPECT_EQ(fallaPorPaginas, e.descripcion());
+        throw;
+    }
+}
+
+bool mismasPaginas(const Documento& a, const Documento& b) {
+    if (a.cuentaPaginas() != b.cuentaPaginas())
+        return false;
+    for (size_t i = 0; i < a.paginas.size(); ++i) {
+        const auto &x = a.paginas[i].elementos, &y = b.paginas[i].elementos;
+        if (x.size() != y.size() || a.paginas[i].bandas.size() != b.paginas[i].bandas.size())
+            return false;
+        for (size_t j = 0; j < x.size(); ++j) {
+            if (x[j].tipo != y[j].tipo || x[j].indice != y[j].indice || x[j].caja != y[j].caja ||
+                x[j].texto != y[j].texto || x[j].color != y[j].color ||
+                x[j].formato != y[j].formato)
+                return false;
+        }
+    }
+    return true;
 }
 
 QStringList columna(const QByteArray& fuentes, QString expresion,

@@ -34,10 +34,13 @@ struct TablaPrueba {
 };
 
 // Reads the layout (from text; ruta names it and locates its images), loads the tables and
-// paginates. Sources get the texts "mem:N".
+// paginates, all at once and a page at a time (checked to agree). Sources get the texts "mem:N".
 std::shared_ptr<reporte::Documento> generaDesdeTexto(
     const QByteArray& xml, const QVector<TablaPrueba>& tablas, const QDate& hoy = QDate(2024, 3, 5),
     const QString& ruta = QStringLiteral("/prueba/diseno.rpt"));
+
+// Whether two documents have the same pages: the same items, boxes and texts, in the same order.
+bool mismasPaginas(const reporte::Documento& a, const reporte::Documento& b);
 
 // The message of the report failure f throws, which must be one of the program's errors with the
 // report number; "(no error)" when it throws nothing.

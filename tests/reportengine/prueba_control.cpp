@@ -117,6 +117,10 @@ TEST_F(Control, NavegacionZoomYEsc) {
     ASSERT_NE(vista, nullptr);
     QApplication::setActiveWindow(vista);
     vista->findChild<QSpinBox*>()->setFocus();
+    // The preview opens on the first page; the others come between events.
+    EXPECT_EQ(vista->textoPaginas(), "de 1…");
+    for (int i = 0; i < 200 && vista->textoPaginas() != "de 3"; ++i)
+        QTest::qWait(5);
     EXPECT_EQ(vista->textoPaginas(), "de 3");
     vista->fijaZoom(2.0);
     // Each key with the page and the zoom after it (0: fitted to the width).
@@ -198,6 +202,36 @@ TEST_F(Control, FuenteInalcanzableNoDejaNada) {
               "No se pudieron leer los datos del reporte: la fuente de datos 1 («facturas», tabla "
               "sin base) no se pudo abrir: se esperaba «base.tabla» (por ejemplo "
               "«datos1.tbltemp1»).");
+}
+
+// A failure met on a later page, once the preview is open (here a damaged amount in the last
+// invoice): the preview closes, one message says why, nothing is left to print or export.
+TEST_F(Control, FallaEnUnaPaginaPosteriorCierraLaVistaConUnMensaje) {
+    TablaPrueba facturas = facturasDemo(75);
+    facturas.filas.back()[6] = Variante("1O5.00");
+    creaSqlite(dir_.filePath("danada.db"), "facturas", facturas);
+    crp_.fijaFuenteDatos(1, dir_.filePath("danada.db"));
+    for (const bool exportando : {false, true}) {
+        PlataformaPrueba plataforma;
+        ASSERT_TRUE(crp_.ejecuta());
+        QPointer<VistaPrevia> vista = vistaDe(crp_);
+        ASSERT_TRUE(vista);
+        const QString pdf = dir_.filePath("nunca.pdf");
+        if (exportando) {
+            EXPECT_FALSE(vista->exportaPdf(pdf));
+        }
+        for (int i = 0; i < 200 && vista; ++i)
+            QTest::qWait(5);
+        EXPECT_TRUE(vista.isNull());
+        EXPECT_FALSE(QFile::exists(pdf));
+        ASSERT_EQ(plataforma.mensajes().size(), 1);
+        const Mensaje m = plataforma.mensajes().value(0);
+        EXPECT_EQ(m.titulo, "Error");
+        EXPECT_TRUE(m.texto.contains("no se puede sumar el valor «1O5.00")) << qPrintable(m.texto);
+        EXPECT_EQ(crp_.ultimoError(), m.texto);
+        EXPECT_FALSE(crp_.ultimoDocumento());
+        EXPECT_FALSE(plataforma.ocupado());
+    }
 }
 
 TEST_F(Control, ImpresoraQueNoHay) {
