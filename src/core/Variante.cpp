@@ -1,7 +1,6 @@
 #include "core/Variante.h"
 
 #include <QRegularExpression>
-#include <QTimeZone>
 #include <cmath>
 #include <limits>
 
@@ -14,8 +13,10 @@ namespace {
 
 const QDate kOrigen(1899, 12, 30);
 
+// Dates and times as written, in no zone: kept as UTC, never converted. Qt::UTC rather than a
+// QTimeZone: the zone object is looked up anew each time, and a report makes one per date cell.
 QDateTime ingenua(const QDate& d, const QTime& t) {
-    return QDateTime(d, t, QTimeZone::utc());
+    return QDateTime(d, t, Qt::UTC);
 }
 
 // Text that reads as a number for the purposes of adding: the regional form (with group

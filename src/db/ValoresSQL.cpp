@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QTime>
-#include <QTimeZone>
 #include <cmath>
 
 #include "core/libTESK.h"
@@ -61,7 +60,7 @@ QDateTime leeFechaHora(const QByteArray& t) {
         const QString fraccion = (s.mid(20) + QStringLiteral("000")).left(3);
         h = h.addMSecs(fraccion.toInt());
     }
-    return QDateTime(d, h, QTimeZone::utc());
+    return QDateTime(d, h, Qt::UTC);
 }
 
 QString textoFechaHora(const QDateTime& f) {

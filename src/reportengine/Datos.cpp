@@ -279,6 +279,10 @@ void Datos::lee(Tabla& t, FuenteDatos& fuente, const QMap<int, QString>& textos)
         if (t.usada[c] >= 0)
             columnas[static_cast<size_t>(t.usada[c])] = static_cast<int>(c);
     }
+    std::vector<bool> usadas(t.usada.size());
+    for (size_t c = 0; c < t.usada.size(); ++c)
+        usadas[c] = t.usada[c] >= 0;
+    fuente.leeSolo(usadas);
     QVector<Variante> fila;
     try {
         while (fuente.siguiente(fila)) {

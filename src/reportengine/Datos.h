@@ -26,6 +26,8 @@ class FuenteDatos {
     // Reads the next row into fila (resized to the column count); false at the end.
     // Failures are thrown as ErrorReporte.
     virtual bool siguiente(QVector<Variante>& fila) = 0;
+    // The columns the report reads (by position); a source may leave the others empty.
+    virtual void leeSolo(const std::vector<bool>& usadas) { Q_UNUSED(usadas); }
 };
 
 // Rows kept in memory.

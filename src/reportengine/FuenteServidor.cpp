@@ -64,6 +64,10 @@ class FuenteServidor final : public FuenteDatos {
     ~FuenteServidor() override { cierra(); }
 
     QStringList columnas() const override { return columnas_; }
+    void leeSolo(const std::vector<bool>& usadas) override {
+        if (usadas.size() == static_cast<size_t>(columnas_.size()))
+            usadas_ = usadas;
+    }
 
     bool siguiente(QVector<Variante>& fila) override {
         try {
@@ -71,8 +75,12 @@ class FuenteServidor final : public FuenteDatos {
                 return false;
             const int n = static_cast<int>(columnas_.size());
             fila.resize(n);
-            for (int i = 0; i < n; ++i)
-                fila[i] = rs_->campo(i).valor();
+            // Decoding every cell of a wide table costs more than reading it: only the columns
+            // the report shows.
+            for (int i = 0; i < n; ++i) {
+                if (usadas_.empty() || usadas_[static_cast<size_t>(i)])
+                    fila[i] = rs_->campo(i).valor();
+            }
             rs_->siguiente();
             return true;
         } catch (const ErrorTESK& e) {
@@ -98,6 +106,7 @@ class FuenteServidor final : public FuenteDatos {
     std::shared_ptr<Conexion> cnn_;
     std::shared_ptr<Recordset> rs_;
     QStringList columnas_;
+    std::vector<bool> usadas_;  // empty: all
 };
 
 }  // namespace
