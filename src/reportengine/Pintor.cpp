@@ -36,7 +36,16 @@ void Pintor::pinta(QPainter& p, int pagina, double pxPorMm) const {
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                      QPainter::SmoothPixmapTransform);
     p.scale(pxPorMm / kK, pxPorMm / kK);
+    // A window asks for a part of the page: items well away from it are not drawn (a text is
+    // laid out before it is clipped). The margin covers what a box may reach past its edges.
+    const bool recorta = p.hasClipping();
+    const QRectF zona = recorta ? p.clipBoundingRect() : QRectF();
+    constexpr double kMargen = 5 * kK;
     for (const ElementoPagina& e : pag.elementos) {
+        if (recorta && !aUnidades(e.caja.normalized())
+                            .adjusted(-kMargen, -kMargen, kMargen, kMargen)
+                            .intersects(zona))
+            continue;
         switch (e.tipo) {
             case ElementoPagina::Tipo::Texto:
                 pintaTexto(p, e);

@@ -17,7 +17,8 @@ class Pintor {
     explicit Pintor(const Documento& doc) : doc_(doc), tipos_(doc.estilos) {}
 
     // Paints page i (from 0) with the paper's top-left corner at the painter's origin, at
-    // pxPorMm device pixels per millimetre.
+    // pxPorMm device pixels per millimetre. A painter that clips gets only the items near its
+    // clip (what a window shows of the page).
     void pinta(QPainter& p, int pagina, double pxPorMm) const;
 
   private:

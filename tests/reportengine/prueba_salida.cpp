@@ -3,6 +3,7 @@
 // format exported as a spreadsheet and read back.
 
 #include <QLabel>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -148,6 +149,23 @@ TEST_F(Salida, GuiaEnPdfEImpresaConCadaFacturaUnaVezEnOrdenYAcentosIntactos) {
     // Fonts travel inside the file, and the PDF's texts stand where the preview paints them.
     fuentesIncrustadas(pdf);
     EXPECT_GT(mismaTintaQuePoppler(*doc, pdf), 100);
+    // A window's part of the page (a painter that clips) shows there what the whole page does,
+    // but for the smoothing of letters' edges, which clipping draws another way.
+    const QImage entera = imagenDePagina(*doc, 1, 100);
+    QImage parte = entera;
+    parte.fill(Qt::white);
+    const QRect zona(0, entera.height() / 3 + 7, entera.width(), 50);
+    {
+        QPainter p(&parte);
+        p.setClipRect(zona);
+        Pintor(*doc).pinta(p, 1, 100 / 25.4);
+    }
+    int distintos = 0;
+    for (int y = zona.top(); y <= zona.bottom(); ++y) {
+        for (int x = zona.left(); x <= zona.right(); ++x)
+            distintos += std::abs(qGray(parte.pixel(x, y)) - qGray(entera.pixel(x, y))) > 48;
+    }
+    EXPECT_EQ(distintos, 0);
 
     // The printer path writes the same pages, and only those of the range asked for.
     for (const int desde : {0, 2}) {
