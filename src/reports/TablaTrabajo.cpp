@@ -56,8 +56,9 @@ const QRegularExpression& formaDeMarca() {
 // CREATE ... LIKE plantilla and ALTER TABLE ... ADD COLUMN (columnasExtra), COMMENT = 'marca'
 // make in two: the template's own definition, as the server writes it in its SQL mode, with the
 // extra columns after its own and the mark as its comment (each DDL statement costs the server
-// about as much as the other). Empty when the definition is not of the expected shape or carries
-// a comment of its own (the two steps then).
+// about as much as the other). Empty when the definition is not of the expected shape, carries
+// a comment of its own, or leaves out the table's options (SQL modes such as NO_TABLE_OPTIONS):
+// the two steps then.
 QString definicionEnUnPaso(Conexion& cnn, const QString& plantilla, const QString& columnasExtra,
                            const QString& marca) {
     std::shared_ptr<Recordset> rs = cnn.ejecuta(QStringLiteral("SHOW CREATE TABLE ") + plantilla);
@@ -72,7 +73,8 @@ QString definicionEnUnPaso(Conexion& cnn, const QString& plantilla, const QStrin
     static const QRegularExpression comentario(QStringLiteral("\\bCOMMENT\\s*="),
                                                QRegularExpression::CaseInsensitiveOption);
     if (!definicion.startsWith(QStringLiteral("CREATE TABLE "), Qt::CaseInsensitive) || abre < 0 ||
-        cierra < 0 || definicion.mid(cierra).contains(comentario))
+        cierra < 0 || definicion.mid(cierra).contains(comentario) ||
+        !definicion.mid(cierra).contains(QStringLiteral("ENGINE="), Qt::CaseInsensitive))
         return QString();
     QString opciones = definicion.mid(cierra + 2);
     // The counter starts afresh, as with LIKE.
