@@ -56,9 +56,9 @@ const QRegularExpression& formaDeMarca() {
 // CREATE ... LIKE plantilla and ALTER TABLE ... ADD COLUMN (columnasExtra), COMMENT = 'marca'
 // make in two: the template's own definition, as the server writes it in its SQL mode, with the
 // extra columns after its own and the mark as its comment (each DDL statement costs the server
-// about as much as the other). Empty when the definition is not of the expected shape, carries
-// a comment of its own, or leaves out the table's options (SQL modes such as NO_TABLE_OPTIONS):
-// the two steps then.
+// about as much as the other), and its primary key but no other. Empty when the definition is not
+// of the expected shape, carries a comment of its own, or leaves out the table's options (SQL modes
+// such as NO_TABLE_OPTIONS): the two steps then.
 QString definicionEnUnPaso(Conexion& cnn, const QString& plantilla, const QString& columnasExtra,
                            const QString& marca) {
     std::shared_ptr<Recordset> rs = cnn.ejecuta(QStringLiteral("SHOW CREATE TABLE ") + plantilla);
@@ -81,8 +81,22 @@ QString definicionEnUnPaso(Conexion& cnn, const QString& plantilla, const QStrin
     static const QRegularExpression contador(QStringLiteral(" AUTO_INCREMENT=\\d+"),
                                              QRegularExpression::CaseInsensitiveOption);
     opciones.remove(contador);
-    return definicion.mid(abre, cierra - abre) +
-           (columnasExtra.isEmpty() ? QString() : QStringLiteral(",\n  ") + columnasExtra) +
+    // Only the primary key is kept: the run adds rows and reads them all, and every other key
+    // would cost the server a share of each row copied.
+    static const QRegularExpression otraClave(
+        QStringLiteral("^\\s*(UNIQUE |FULLTEXT |SPATIAL )?(KEY|INDEX) "),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList partes;
+    for (QString linea :
+         definicion.mid(abre + 1, cierra - abre - 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (linea.endsWith(QLatin1Char(',')))
+            linea.chop(1);
+        if (!linea.contains(otraClave))
+            partes.append(linea);
+    }
+    if (!columnasExtra.isEmpty())
+        partes.append(QStringLiteral("  ") + columnasExtra);
+    return QStringLiteral("(\n") + partes.join(QStringLiteral(",\n")) +
            QStringLiteral("\n) COMMENT='") + cnn.escapa(marca) + QLatin1Char('\'') + opciones;
 }
 
