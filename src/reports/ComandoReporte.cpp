@@ -261,7 +261,8 @@ bool copiaFacturas(const PedidoReporte& pedido, const std::shared_ptr<Conexion>&
                 *cnnDatos, *rstTrabajo, origen, stTablaTemporal, kColumnaRenglon,
                 std::vector<RenglonCopia>(renglones.begin() + static_cast<long>(desde),
                                           renglones.begin() + static_cast<long>(hasta)));
-            tanda = siguienteTanda(hasta - desde, reloj.nsecsElapsed());
+            if (hasta < renglones.size())  // a whole statement: tanda invoices
+                tanda = siguienteTanda(tanda, reloj.nsecsElapsed());
             desde = hasta;
         }
         sentencia = QStringLiteral("Commit");
