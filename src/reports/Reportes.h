@@ -61,8 +61,8 @@ void DescartaTablasAbandonadas(Conexion& cnn);
 
 enum class TipoReporte { Guia, Cobranza };
 
-// Listed invoices copied by the first statement of a run, and by any statement at least: the
-// progress moves between statements. Each next statement takes as many as the server copies in
+// Listed invoices copied by the first statement of a run, and at least by every other but the
+// last: the progress moves between statements. Each next one takes as many as the server copies in
 // about kMsPorSentencia by the pace of the last one, at most 8 times as many and at most
 // kFacturasPorSentenciaMaximo (far below the server's packet limit): a long list goes in few
 // statements and Cancelar still stops it within a fraction of a second.
