@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <algorithm>
+#include <cstring>
 
 #include "core/Globales.h"
 #include "db/Recordset.h"
@@ -247,6 +248,13 @@ bool Conexion::enCalma() const {
         return false;
     const my_socket s = mysql_get_socket(mysql_);
     return s != static_cast<my_socket>(-1) && sistema::socketEnCalma(static_cast<std::intptr_t>(s));
+}
+
+bool Conexion::tieneValores() const {
+    if (!abierta_ || !mysql_)
+        return false;
+    const char* version = mysql_get_server_info(mysql_);
+    return version && std::strstr(version, "MariaDB") && mysql_get_server_version(mysql_) >= 100303;
 }
 
 void Conexion::cierra() {

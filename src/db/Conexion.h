@@ -71,6 +71,11 @@ class Conexion : public std::enable_shared_from_this<Conexion> {
     // Rows the last statement found (for UPDATE: the rows matched, changed or not).
     std::uint64_t filasAfectadas() const { return filasAfectadas_; }
 
+    // Whether the server takes a table value constructor (VALUES (1, 2), (3, 4)) where a SELECT
+    // may stand: MariaDB from 10.3.3 does; MySQL spells it otherwise, or not at all (5.7). False
+    // when not open.
+    bool tieneValores() const;
+
   private:
     friend class Recordset;
     // Runs a statement; the rows when it returns any.

@@ -341,7 +341,7 @@ void PasaCampos(const std::shared_ptr<Recordset>& rstOrigen,
 
 std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const QString& stOrigen,
                              const QString& stDestino, const QString& columnaRenglon,
-                             const std::vector<RenglonCopia>& renglones) {
+                             const std::vector<RenglonCopia>& renglones, FormaLista forma) {
     if (renglones.empty())
         return 0;
     // Each column as PasaCampos would write it; the same blanks, computed by the server, and
@@ -365,17 +365,26 @@ std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const Q
     valores += QStringLiteral("l.r");
 
     // The list as a derived table of (place, ID), joined on the key: one pass, list order kept
-    // in the place column, duplicates kept, missing rows dropped by the join.
+    // in the place column, duplicates kept, missing rows dropped by the join. Its first row names
+    // the columns; a table value constructor carries the rest at a fraction of the server's work
+    // of one SELECT a row.
+    const bool constructor = forma == FormaLista::DelServidor && cnn.tieneValores();
     QString lista;
-    lista.reserve(static_cast<qsizetype>(renglones.size()) * 32);
-    bool primero = true;
-    for (const RenglonCopia& r : renglones) {
-        if (primero) {
-            lista += QStringLiteral("SELECT %1 AS r, %2 AS i").arg(r.renglon).arg(r.id);
-            primero = false;
-        } else {
-            lista += QStringLiteral(" UNION ALL SELECT %1, %2").arg(r.renglon).arg(r.id);
-        }
+    lista.reserve(static_cast<qsizetype>(renglones.size()) * (constructor ? 20 : 36));
+    lista +=
+        QStringLiteral("SELECT %1 AS r, %2 AS i").arg(renglones[0].renglon).arg(renglones[0].id);
+    for (size_t k = 1; k < renglones.size(); ++k) {
+        if (!constructor)
+            lista += QStringLiteral(" UNION ALL SELECT ");
+        else if (k == 1)
+            lista += QStringLiteral(" UNION ALL VALUES (");
+        else
+            lista += QStringLiteral(",(");
+        lista += QString::number(renglones[k].renglon);
+        lista += QLatin1Char(',');
+        lista += QString::number(renglones[k].id);
+        if (constructor)
+            lista += QLatin1Char(')');
     }
     cnn.ejecuta(
         QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM (%4) AS l JOIN %5 AS o ON o.ID = l.i")

@@ -85,9 +85,14 @@ struct RenglonCopia {
 // the column takes one (numbers, texts) and stays NULL elsewhere (dates included). A listed ID with
 // no row is passed over; one listed twice is copied twice (a destination with a key refuses that:
 // list each ID once). Shows nothing: a failure is thrown as the connection reports it. Returns the
-// rows copied.
+// rows copied. The list reaches the server as `forma` says.
+enum class FormaLista {
+    DelServidor,  // a table value constructor where the server takes one (it reads that faster)
+    Uniones       // a union of one-row SELECTs, which every server reads
+};
 std::uint64_t CopiaRegistros(Conexion& cnn, const Recordset& rstDestino, const QString& stOrigen,
                              const QString& stDestino, const QString& columnaRenglon,
-                             const std::vector<RenglonCopia>& renglones);
+                             const std::vector<RenglonCopia>& renglones,
+                             FormaLista forma = FormaLista::DelServidor);
 
 }  // namespace quilmaro

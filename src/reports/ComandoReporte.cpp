@@ -2,9 +2,12 @@
 // letterhead database, run the layout, and remove both whatever happened.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -216,32 +219,51 @@ std::vector<RenglonCopia> renglonesDelPedido(const PedidoReporte& pedido) {
     return renglones;
 }
 
-// Copies the listed invoices into the working table, telling the progress as it goes. False
-// when the copy failed (shown) or the clerk cancelled it.
+// The invoices the next copy statement takes, after one that copied `tanda` of them in
+// `nanosegundos`.
+size_t siguienteTanda(size_t tanda, qint64 nanosegundos) {
+    const double porFactura =
+        static_cast<double>(std::max<qint64>(nanosegundos, 1000)) / static_cast<double>(tanda);
+    const double cabe = kMsPorSentencia * 1.0e6 / porFactura;
+    const double tope =
+        std::min<double>(8.0 * static_cast<double>(tanda), kFacturasPorSentenciaMaximo);
+    return static_cast<size_t>(std::clamp<double>(cabe, kFacturasPorSentencia, tope));
+}
+
+// Copies the listed invoices into the working table, telling the progress as it goes; *copiadas
+// counts the rows copied. False when the copy failed (shown) or the clerk cancelled it.
 bool copiaFacturas(const PedidoReporte& pedido, const std::shared_ptr<Conexion>& cnnDatos,
                    const std::shared_ptr<Recordset>& rstTrabajo,
-                   const std::vector<RenglonCopia>& renglones) {
+                   const std::vector<RenglonCopia>& renglones, std::uint64_t& copiadas) {
     // Every listed invoice still on the server, in one transaction: all of them or none.
     const int total = static_cast<int>(pedido.ids.size());
     const QString origen = QStringLiteral("facturas");
     QString sentencia = QStringLiteral("Start transaction");
     const auto cancelado = [&pedido] { return pedido.cancelado && pedido.cancelado(); };
+    copiadas = 0;
     try {
         Transaccion transaccion(*cnnDatos);
-        for (size_t desde = 0; desde < renglones.size(); desde += kFacturasPorSentencia) {
+        size_t tanda = kFacturasPorSentencia;
+        for (size_t desde = 0; desde < renglones.size();) {
             if (pedido.progreso)
                 pedido.progreso(renglones[desde].renglon - 1, total);
             plataforma().procesaEventos();
             if (cancelado())
                 return false;  // what was copied is undone, and the working table dropped
-            const size_t hasta = std::min(renglones.size(), desde + kFacturasPorSentencia);
+            const size_t hasta = std::min(renglones.size(), desde + tanda);
             sentencia = QStringLiteral("Insert into %1 ... (facturas %2 a %3 de la lista)")
                             .arg(stTablaTemporal)
                             .arg(renglones[desde].renglon)
                             .arg(renglones[hasta - 1].renglon);
-            CopiaRegistros(*cnnDatos, *rstTrabajo, origen, stTablaTemporal, kColumnaRenglon,
-                           std::vector<RenglonCopia>(renglones.begin() + static_cast<long>(desde),
-                                                     renglones.begin() + static_cast<long>(hasta)));
+            QElapsedTimer reloj;
+            reloj.start();
+            copiadas += CopiaRegistros(
+                *cnnDatos, *rstTrabajo, origen, stTablaTemporal, kColumnaRenglon,
+                std::vector<RenglonCopia>(renglones.begin() + static_cast<long>(desde),
+                                          renglones.begin() + static_cast<long>(hasta)));
+            if (hasta < renglones.size())  // a whole statement: tanda invoices
+                tanda = siguienteTanda(tanda, reloj.nsecsElapsed());
+            desde = hasta;
         }
         sentencia = QStringLiteral("Commit");
         transaccion.confirma();
@@ -312,11 +334,16 @@ bool EjecutaReporte(const PedidoReporte& pedido, std::shared_ptr<Conexion>& cnnD
         return false;  // already reported
 
     const std::vector<RenglonCopia> renglones = renglonesDelPedido(pedido);
-    if (!copiaFacturas(pedido, cnnDatos, rstTrabajo, renglones))
+    std::uint64_t copiadas = 0;
+    if (!copiaFacturas(pedido, cnnDatos, rstTrabajo, renglones, copiadas))
         return false;
     libTESK::instancia().CierraTabla(rstTrabajo);
     plataforma().procesaEventos();
-    if (cancelada(pedido) || !avisaFaltantes(pedido, *cnnDatos, stTablaTemporal, renglones))
+    if (cancelada(pedido))
+        return false;
+    // Each listed invoice is copied at most once: as many rows as invoices leaves none missing.
+    if (copiadas != renglones.size() &&
+        !avisaFaltantes(pedido, *cnnDatos, stTablaTemporal, renglones))
         return false;
     if (!corre(pedido, crp, limpieza))
         return false;

@@ -61,9 +61,14 @@ void DescartaTablasAbandonadas(Conexion& cnn);
 
 enum class TipoReporte { Guia, Cobranza };
 
-// Listed invoices copied per statement: the progress moves between statements, and each
-// statement stays far below the server's packet limit.
+// Listed invoices copied by the first statement of a run, and at least by every other but the
+// last: the progress moves between statements. Each next one takes as many as the server copies in
+// about kMsPorSentencia by the pace of the last one, at most 8 times as many and at most
+// kFacturasPorSentenciaMaximo (far below the server's packet limit): a long list goes in few
+// statements and Cancelar still stops it within a fraction of a second.
 inline constexpr int kFacturasPorSentencia = 250;
+inline constexpr int kFacturasPorSentenciaMaximo = 10000;
+inline constexpr int kMsPorSentencia = 100;
 
 // Column added to the working table of a run: the invoice's place in the clerk's list (from 1).
 inline const QString kColumnaRenglon = QStringLiteral("RenglonLista");

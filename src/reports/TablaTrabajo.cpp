@@ -52,6 +52,54 @@ const QRegularExpression& formaDeMarca() {
     return re;
 }
 
+// What follows "CREATE TABLE <name> " in a statement that makes in one step the table that
+// CREATE ... LIKE plantilla and ALTER TABLE ... ADD COLUMN (columnasExtra), COMMENT = 'marca'
+// make in two: the template's own definition, as the server writes it in its SQL mode, with the
+// extra columns after its own and the mark as its comment (each DDL statement costs the server
+// about as much as the other), and its primary key but no other. Empty when the definition is not
+// of the expected shape, carries a comment of its own, or leaves out the table's options (SQL modes
+// such as NO_TABLE_OPTIONS): the two steps then.
+QString definicionEnUnPaso(Conexion& cnn, const QString& plantilla, const QString& columnasExtra,
+                           const QString& marca) {
+    std::shared_ptr<Recordset> rs = cnn.ejecuta(QStringLiteral("SHOW CREATE TABLE ") + plantilla);
+    if (!rs || rs->eof() || rs->cuentaCampos() < 2)
+        return QString();
+    const QString definicion = rs->campo(1).valor().aTexto();
+    rs->cierra();
+    // Every column and key on a line of its own, the list closed by a line that opens with ")";
+    // values and comments never hold a bare line end.
+    const qsizetype abre = definicion.indexOf(QLatin1Char('('));
+    const qsizetype cierra = definicion.indexOf(QStringLiteral("\n)"), abre);
+    static const QRegularExpression comentario(QStringLiteral("\\bCOMMENT\\s*="),
+                                               QRegularExpression::CaseInsensitiveOption);
+    if (!definicion.startsWith(QStringLiteral("CREATE TABLE "), Qt::CaseInsensitive) || abre < 0 ||
+        cierra < 0 || definicion.mid(cierra).contains(comentario) ||
+        !definicion.mid(cierra).contains(QStringLiteral("ENGINE="), Qt::CaseInsensitive))
+        return QString();
+    QString opciones = definicion.mid(cierra + 2);
+    // The counter starts afresh, as with LIKE.
+    static const QRegularExpression contador(QStringLiteral(" AUTO_INCREMENT=\\d+"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    opciones.remove(contador);
+    // Only the primary key is kept: the run adds rows and reads them all, and every other key
+    // would cost the server a share of each row copied.
+    static const QRegularExpression otraClave(
+        QStringLiteral("^\\s*(UNIQUE |FULLTEXT |SPATIAL )?(KEY|INDEX) "),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList partes;
+    for (QString linea :
+         definicion.mid(abre + 1, cierra - abre - 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (linea.endsWith(QLatin1Char(',')))
+            linea.chop(1);
+        if (!linea.contains(otraClave))
+            partes.append(linea);
+    }
+    if (!columnasExtra.isEmpty())
+        partes.append(QStringLiteral("  ") + columnasExtra);
+    return QStringLiteral("(\n") + partes.join(QStringLiteral(",\n")) +
+           QStringLiteral("\n) COMMENT='") + cnn.escapa(marca) + QLatin1Char('\'') + opciones;
+}
+
 }  // namespace
 
 QString MarcaTablaTrabajo() {
@@ -110,6 +158,11 @@ QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* erro
             cambios += (cambios.isEmpty() ? QString() : QStringLiteral(", ")) +
                        QStringLiteral("COMMENT = '") + cnn->escapa(marca) + QLatin1Char('\'');
 
+        // In one step where the template allows it; a definition the server refuses (a foreign
+        // key's name is the template's own) is made in two.
+        QString enUnPaso;
+        if (!marca.isEmpty())
+            enUnPaso = definicionEnUnPaso(*cnn, stPlantilla, columnasExtra, marca);
         int n = 1;
         while (elegido.isEmpty()) {
             while (n <= kMaximoTablas && tomadas.contains(QStringLiteral("tbltemp%1").arg(n)))
@@ -121,17 +174,24 @@ QString CreaTablaTrabajo(QString& stBaseDatos, QString& stPlantilla, Error* erro
             const QString candidato = QStringLiteral("tbltemp%1").arg(n);
             try {
                 cnn->ejecuta(QStringLiteral("CREATE TABLE ") + candidato +
-                             QStringLiteral(" LIKE ") + stPlantilla);
+                             (enUnPaso.isEmpty() ? QStringLiteral(" LIKE ") + stPlantilla
+                                                 : QLatin1Char(' ') + enUnPaso));
                 elegido = candidato;
             } catch (const ErrorTESK&) {
                 // Another workstation may have taken the name at the same moment: then the
                 // table is there now and the next free name is tried. Any other failure stops.
                 tomadas = tablasExistentes(cnn);
-                if (!tomadas.contains(candidato))
-                    throw;
+                if (!tomadas.contains(candidato)) {
+                    if (enUnPaso.isEmpty())
+                        throw;
+                    enUnPaso.clear();
+                    continue;
+                }
                 ++n;
             }
         }
+        if (!enUnPaso.isEmpty())
+            cambios.clear();
         if (!cambios.isEmpty()) {
             try {
                 cnn->ejecuta(QStringLiteral("ALTER TABLE ") + elegido + QLatin1Char(' ') + cambios);

@@ -258,29 +258,37 @@ TEST_F(Copias, CopiaRegistrosEscribeLoMismoQuePasaCamposYElRenglonDeLaLista) {
     EXPECT_EQ(cuenta("SELECT COUNT(*) FROM porfila WHERE Tx IS NULL AND Lb IS NULL"), 2);
 
     auto conjunto = abre("conjunto where Id=-9");
-    // The full row listed last, an ID with no row in between.
-    const std::uint64_t copiadas = CopiaRegistros(*cnn_, *conjunto, "todos", "conjunto",
-                                                  "RenglonLista", {{1, 2}, {2, 99}, {3, 1}});
-    EXPECT_EQ(copiadas, 2u);
-    EXPECT_EQ(plataforma_.textos(), QStringList());
+    // The full row listed last, an ID with no row in between; the list in either form (this
+    // server takes a table value constructor).
+    EXPECT_TRUE(cnn_->tieneValores());
+    for (FormaLista forma : {FormaLista::Uniones, FormaLista::DelServidor}) {
+        cnn_->ejecuta("DELETE FROM conjunto");
+        EXPECT_EQ(CopiaRegistros(*cnn_, *conjunto, "todos", "conjunto", "RenglonLista",
+                                 {{1, 2}, {2, 99}, {3, 1}}, forma),
+                  2u);
+        EXPECT_EQ(plataforma_.textos(), QStringList());
 
-    for (int id : {1, 2})
-        EXPECT_EQ(diferencias(*cnn_, "porfila", "conjunto", "Id", id, cols), QStringList())
-            << "Id " << id;
-    EXPECT_EQ(prueba::valorSQL(*cnn_, QStringLiteral("SELECT GROUP_CONCAT(Id, ':', RenglonLista "
-                                                     "ORDER BY RenglonLista) FROM conjunto")),
-              "2:1,1:3");
-    // The row of NULLs: numbers of the classic kinds become 0, texts ''; whatever has no such
-    // blank stays NULL, dates included (strict servers refuse the zero date).
-    QStringList partes;
-    for (const QString& c : cols)
-        if (c != "Id")
-            partes.append(QStringLiteral("CONCAT('%1=', IFNULL(CAST(`%1` AS CHAR), 'N'))").arg(c));
-    EXPECT_EQ(
-        prueba::valorSQL(*cnn_, QStringLiteral("SELECT CONCAT_WS(' ', %1) FROM conjunto WHERE Id=2")
-                                    .arg(partes.join(','))),
-        "Ti=0 TiU=N Si=0 SiU=0 An=0000 Mi=0 MiU=0 En=0 EnU=0 Bi=N BiU=N Fl=0 Db=0 De=N B1=N "
-        "B8=N Ch= Enm=N Co=N Vc= Vcb= Tx=N Lb=N Bn=N Vb=N Fe=N Ho=N Fh=N Fh6=N Ts=N");
+        for (int id : {1, 2})
+            EXPECT_EQ(diferencias(*cnn_, "porfila", "conjunto", "Id", id, cols), QStringList())
+                << "Id " << id;
+        EXPECT_EQ(prueba::valorSQL(*cnn_,
+                                   "SELECT GROUP_CONCAT(Id, ':', RenglonLista ORDER BY "
+                                   "RenglonLista) FROM conjunto"),
+                  "2:1,1:3");
+        // The row of NULLs: numbers of the classic kinds become 0, texts ''; whatever has no
+        // such blank stays NULL, dates included (strict servers refuse the zero date).
+        QStringList partes;
+        for (const QString& c : cols)
+            if (c != "Id")
+                partes.append(
+                    QStringLiteral("CONCAT('%1=', IFNULL(CAST(`%1` AS CHAR), 'N'))").arg(c));
+        EXPECT_EQ(
+            prueba::valorSQL(*cnn_,
+                             QStringLiteral("SELECT CONCAT_WS(' ', %1) FROM conjunto WHERE Id=2")
+                                 .arg(partes.join(','))),
+            "Ti=0 TiU=N Si=0 SiU=0 An=0000 Mi=0 MiU=0 En=0 EnU=0 Bi=N BiU=N Fl=0 Db=0 De=N "
+            "B1=N B8=N Ch= Enm=N Co=N Vc= Vcb= Tx=N Lb=N Bn=N Vb=N Fe=N Ho=N Fh=N Fh6=N Ts=N");
+    }
 
     // Nothing listed sends nothing; a statement the server refuses is thrown, not shown.
     EXPECT_EQ(CopiaRegistros(*cnn_, *conjunto, "todos", "conjunto", "RenglonLista", {}), 0u);

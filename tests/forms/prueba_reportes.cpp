@@ -191,6 +191,50 @@ TEST_F(Reportes, ContenidoDeLasPaginas) {
     }
 }
 
+TEST_F(Reportes, LaTablaDeTrabajoEsLaPlantillaConLaColumnaYLaMarcaDeLaCorrida) {
+    // Made in one statement where the template allows it, in two where it has a comment of its
+    // own or a foreign key (named as the template's): the columns LIKE and ALTER make.
+    const auto forma = [&](const QString& t) {
+        const QString donde = "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '" + t + "'";
+        return valorSQL(*cnn,
+                        "SELECT CONCAT_WS(' | ', (SELECT GROUP_CONCAT(COLUMN_NAME, ' ', "
+                        "COLUMN_TYPE, ' ', IS_NULLABLE, ' ', IFNULL(COLUMN_DEFAULT, '-'), "
+                        "' ', EXTRA ORDER BY ORDINAL_POSITION) FROM information_schema."
+                        "COLUMNS " +
+                            donde +
+                            "), (SELECT GROUP_CONCAT(INDEX_NAME, ' ', "
+                            "COLUMN_NAME, ' ', NON_UNIQUE ORDER BY INDEX_NAME, SEQ_IN_INDEX) "
+                            "FROM information_schema.STATISTICS " +
+                            donde +
+                            "), (SELECT "
+                            "TABLE_COMMENT FROM information_schema.TABLES " +
+                            donde + "))")
+            .value_or("");
+    };
+    // The template's change, and what LIKE and ALTER would then make differently: in one
+    // statement the primary key is the only key.
+    for (const auto& [cambio, ajuste] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"", ", DROP INDEX Cliente"},
+             {"ALTER TABLE plantilla COMMENT = 'Facturas'", ""},
+             {"ALTER TABLE plantilla ADD FOREIGN KEY (Cliente) REFERENCES clientes (Cliente)",
+              ""}}) {
+        cnn->ejecuta("CREATE TABLE plantilla LIKE facturas");
+        if (*cambio)
+            cnn->ejecuta(cambio);
+        cnn->ejecuta("CREATE TABLE referencia LIKE plantilla");
+        cnn->ejecuta(QString("ALTER TABLE referencia ADD COLUMN (`RenglonLista` int NULL), "
+                             "COMMENT = 'Q'") +
+                     ajuste);
+        QString base = kBase, plantilla = "plantilla";
+        Error error;
+        const QString t = CreaTablaTrabajo(base, plantilla, &error, "`RenglonLista` int NULL", "Q");
+        EXPECT_EQ(t, "tbltemp1") << cambio << qPrintable(error.descripcion);
+        EXPECT_EQ(forma(t), forma("referencia")) << cambio;
+        EXPECT_TRUE(forma(t).contains("RenglonLista int(11) YES NULL  | ")) << cambio;
+        cnn->ejecuta("DROP TABLE IF EXISTS tbltemp1, referencia, plantilla");
+    }
+}
+
 TEST_F(Reportes, TablasDeCopiasQueYaNoCorrenSeDescartan) {
     // Working tables left by copies killed during a report, told apart by their marks: this
     // workstation and a process that ended or runs another program, or any workstation a day
