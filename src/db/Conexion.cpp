@@ -11,6 +11,7 @@
 #include "core/Globales.h"
 #include "db/Recordset.h"
 #include "db/ResultadoBdD.h"
+#include "db/ValoresSQL.h"
 #include "platform/Sistema.h"
 
 namespace quilmaro {
@@ -278,7 +279,7 @@ QString Conexion::escapa(const QString& valor) const {
     return QString::fromUtf8(salida);
 }
 
-std::optional<ResultadoBdD> Conexion::consulta(const QString& sentencia) {
+MYSQL_RES* Conexion::resultado(const QString& sentencia) {
     compruebaAbierta();
     const QByteArray sql = sentencia.toUtf8();
     QElapsedTimer reloj;
@@ -290,13 +291,18 @@ std::optional<ResultadoBdD> Conexion::consulta(const QString& sentencia) {
         if (mysql_field_count(mysql_) != 0)
             lanzaDeSentencia(mysql_, reloj);
         filasAfectadas_ = mysql_affected_rows(mysql_);
-        return std::nullopt;
     }
-    ResultadoBdD r;
-    const unsigned columnas = mysql_num_fields(res);
+    return res;
+}
+
+namespace {
+
+std::vector<ColumnaBdD> columnasDe(MYSQL_RES* res) {
+    std::vector<ColumnaBdD> columnas;
+    const unsigned n = mysql_num_fields(res);
     const MYSQL_FIELD* campos = mysql_fetch_fields(res);
-    r.columnas.reserve(columnas);
-    for (unsigned i = 0; i < columnas; ++i) {
+    columnas.reserve(n);
+    for (unsigned i = 0; i < n; ++i) {
         const MYSQL_FIELD& f = campos[i];
         ColumnaBdD c;
         c.nombre = texto(f.name, f.name_length);
@@ -308,8 +314,22 @@ std::optional<ResultadoBdD> Conexion::consulta(const QString& sentencia) {
         c.flags = f.flags;
         c.juegoCaracteres = f.charsetnr;
         c.longitud = f.length;
-        r.columnas.push_back(std::move(c));
+        columnas.push_back(std::move(c));
     }
+    return columnas;
+}
+
+}  // namespace
+
+std::optional<ResultadoBdD> Conexion::consulta(const QString& sentencia) {
+    QElapsedTimer reloj;
+    reloj.start();
+    MYSQL_RES* res = resultado(sentencia);
+    if (!res)
+        return std::nullopt;
+    ResultadoBdD r;
+    r.columnas = columnasDe(res);
+    const auto columnas = static_cast<unsigned>(r.columnas.size());
     r.filas.reserve(mysql_num_rows(res));
     while (MYSQL_ROW fila = mysql_fetch_row(res)) {
         const unsigned long* largos = mysql_fetch_lengths(res);
@@ -340,6 +360,40 @@ std::shared_ptr<Recordset> Conexion::ejecuta(const QString& sentencia) {
     rs->sentencia_ = sentencia;
     rs->carga(std::move(*r));
     return rs;
+}
+
+std::unique_ptr<CursorBdD> Conexion::abreCursor(const QString& sentencia) {
+    MYSQL_RES* res = resultado(sentencia);
+    if (!res)
+        return nullptr;
+    std::unique_ptr<CursorBdD> cursor(new CursorBdD);
+    cursor->res_ = res;
+    cursor->columnas_ = columnasDe(res);
+    filasAfectadas_ = mysql_num_rows(res);
+    return cursor;
+}
+
+CursorBdD::~CursorBdD() {
+    mysql_free_result(res_);
+}
+
+bool CursorBdD::siguiente() {
+    fila_ = mysql_fetch_row(res_);
+    largos_ = fila_ ? mysql_fetch_lengths(res_) : nullptr;
+    return fila_ != nullptr;
+}
+
+Variante CursorBdD::valor(int columna) const {
+    const auto i = static_cast<size_t>(columna);
+    const ColumnaBdD& c = columnas_.at(i);
+    if (!fila_[i])
+        return Variante::nulo();
+    const auto largo = static_cast<qsizetype>(largos_[i]);
+    // Bytes are kept by the value: copied out of the library's buffer, freed with the cursor.
+    const bool binario = c.tipo == tipos::adBinary || c.tipo == tipos::adVarBinary ||
+                         c.tipo == tipos::adLongVarBinary;
+    return decodificaValor(
+        c, binario ? QByteArray(fila_[i], largo) : QByteArray::fromRawData(fila_[i], largo));
 }
 
 }  // namespace quilmaro

@@ -6,14 +6,19 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "core/Variante.h"
 #include "db/ErrorBdD.h"
+#include "db/ResultadoBdD.h"
 
 struct st_mysql;
+struct st_mysql_res;
 
 namespace quilmaro {
 
 class Recordset;
+class CursorBdD;
 struct ResultadoBdD;
 
 // What a connection string says. Keys are read without regard to case and values may stand in
@@ -63,6 +68,10 @@ class Conexion : public std::enable_shared_from_this<Conexion> {
     // errores::SentenciaRechazada with the server's message; a closed connection
     // errores::ConexionCerrada.
     std::shared_ptr<Recordset> ejecuta(const QString& sentencia);
+    // The same for a statement read once from the first row to the last (a report's rows): each
+    // value is decoded from the client library's buffer when asked for, with no record set.
+    // Null for a statement that returns no rows.
+    std::unique_ptr<CursorBdD> abreCursor(const QString& sentencia);
 
     // The value written so that it can stand between single quotes in a statement of this
     // connection (mysql_real_escape_string: follows the server's SQL mode once connected).
@@ -80,12 +89,36 @@ class Conexion : public std::enable_shared_from_this<Conexion> {
     friend class Recordset;
     // Runs a statement; the rows when it returns any.
     std::optional<ResultadoBdD> consulta(const QString& sentencia);
+    // Runs a statement; the client library's result, or null when it returns no rows.
+    st_mysql_res* resultado(const QString& sentencia);
     void compruebaAbierta() const;
 
     st_mysql* mysql_ = nullptr;
     QString cadena_;
     bool abierta_ = false;
     std::uint64_t filasAfectadas_ = 0;
+};
+
+// The rows of one statement, read in order once (Conexion::abreCursor).
+class CursorBdD {
+  public:
+    ~CursorBdD();
+    CursorBdD(const CursorBdD&) = delete;
+    CursorBdD& operator=(const CursorBdD&) = delete;
+
+    const std::vector<ColumnaBdD>& columnas() const { return columnas_; }
+    // Moves to the next row (the first, at the first call); false after the last.
+    bool siguiente();
+    // A value of the current row, decoded as a record set's field gives it.
+    Variante valor(int columna) const;
+
+  private:
+    friend class Conexion;
+    CursorBdD() = default;
+    st_mysql_res* res_ = nullptr;
+    char** fila_ = nullptr;
+    const unsigned long* largos_ = nullptr;
+    std::vector<ColumnaBdD> columnas_;
 };
 
 }  // namespace quilmaro

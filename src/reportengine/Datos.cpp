@@ -313,6 +313,31 @@ void Datos::ordenaDetalle() {
         claves.push_back(buscaColumna(t.columnas, campo));
     if (claves.empty())
         return;
+    // Keys that are all numbers (the list's place, an amount) are read once and compared as
+    // such, as compara does with two numbers.
+    const size_t k = claves.size();
+    std::vector<double> numeros;
+    numeros.reserve(static_cast<size_t>(t.renglones) * k);
+    for (int r = 0; r < t.renglones && numeros.size() == static_cast<size_t>(r) * k; ++r) {
+        for (int c : claves) {
+            const Variante& v = celda(t, r, c);
+            if (!v.esNumero())
+                break;
+            numeros.push_back(v.aDoble());
+        }
+    }
+    if (numeros.size() == static_cast<size_t>(t.renglones) * k) {
+        std::stable_sort(orden_.begin(), orden_.end(), [&](int a, int b) {
+            const double* x = &numeros[static_cast<size_t>(a) * k];
+            const double* y = &numeros[static_cast<size_t>(b) * k];
+            for (size_t i = 0; i < k; ++i) {
+                if (x[i] < y[i] || x[i] > y[i])
+                    return x[i] < y[i];
+            }
+            return false;
+        });
+        return;
+    }
     std::stable_sort(orden_.begin(), orden_.end(), [&](int a, int b) {
         for (int c : claves) {
             const int r = compara(celda(t, a, c), celda(t, b, c));

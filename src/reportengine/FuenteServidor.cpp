@@ -7,7 +7,6 @@
 #include "core/Globales.h"
 #include "db/Conexion.h"
 #include "db/ErrorBdD.h"
-#include "db/Recordset.h"
 
 namespace quilmaro::reporte {
 
@@ -42,10 +41,12 @@ class FuenteServidor final : public FuenteDatos {
             cnn_ = Conexion::crea();
             cnn_->setCadenaConexion(cadena);
             cnn_->abre();
-            rs_ = cnn_->ejecuta(QStringLiteral("SELECT * FROM %1.%2").arg(cita(base), cita(tabla)));
-            if (rs_) {
-                for (int i = 0; i < rs_->cuentaCampos(); ++i)
-                    columnas_ << rs_->campo(i).nombre();
+            // Read once in order: a cursor over the client library's rows, no record set.
+            filas_ = cnn_->abreCursor(
+                QStringLiteral("SELECT * FROM %1.%2").arg(cita(base), cita(tabla)));
+            if (filas_) {
+                for (const ColumnaBdD& c : filas_->columnas())
+                    columnas_ << c.nombre;
             }
         } catch (const ErrorTESK& e) {
             cierra();
@@ -55,7 +56,7 @@ class FuenteServidor final : public FuenteDatos {
             cierra();
             throw;
         }
-        if (!rs_) {
+        if (!filas_) {
             cierra();
             throw ErrorReporte(QStringLiteral("el servidor no devolvió filas."));
         }
@@ -71,7 +72,7 @@ class FuenteServidor final : public FuenteDatos {
 
     bool siguiente(QVector<Variante>& fila) override {
         try {
-            if (rs_->eof())
+            if (!filas_->siguiente())
                 return false;
             const int n = static_cast<int>(columnas_.size());
             fila.resize(n);
@@ -79,9 +80,8 @@ class FuenteServidor final : public FuenteDatos {
             // the report shows.
             for (int i = 0; i < n; ++i) {
                 if (usadas_.empty() || usadas_[static_cast<size_t>(i)])
-                    fila[i] = rs_->campo(i).valor();
+                    fila[i] = filas_->valor(i);
             }
-            rs_->siguiente();
             return true;
         } catch (const ErrorTESK& e) {
             throw ErrorReporte(
@@ -92,9 +92,7 @@ class FuenteServidor final : public FuenteDatos {
   private:
     void cierra() noexcept {
         try {
-            if (rs_ && rs_->estaAbierto())
-                rs_->cierra();
-            rs_.reset();
+            filas_.reset();
             if (cnn_ && cnn_->estaAbierta())
                 cnn_->cierra();
             cnn_.reset();
@@ -104,7 +102,7 @@ class FuenteServidor final : public FuenteDatos {
     }
 
     std::shared_ptr<Conexion> cnn_;
-    std::shared_ptr<Recordset> rs_;
+    std::unique_ptr<CursorBdD> filas_;
     QStringList columnas_;
     std::vector<bool> usadas_;  // empty: all
 };

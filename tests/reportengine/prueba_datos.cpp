@@ -71,6 +71,11 @@ TEST(Datos, OrdenDelDetalle) {
             QByteArray("<fuente numero='1' nombre='f' detalle='si'") + orden + "/>";
         EXPECT_EQ(columna(fuente, "Nombre", {f}).join(' '), esperado) << orden;
     }
+    // Keys that are all numbers: the same order, ties still in the source's order.
+    f.filas.removeAt(2);
+    EXPECT_EQ(columna("<fuente numero='1' nombre='f' detalle='si' orden='Ruta'/>", "Nombre", {f})
+                  .join(' '),
+              "b c d e");
     EXPECT_TRUE(mensajeDe([&] {
                     columna("<fuente numero='1' nombre='f' detalle='si' orden='Rutas'/>", "Nombre",
                             {f});
