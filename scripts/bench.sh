@@ -53,7 +53,7 @@ maquina="$(nproc) cores $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | se
 corre() { "$@" 2>&1 | tee /dev/stderr | tail -n 1; }
 campo() { sed -n "s/.*\b$1=\([^ ]*\).*/\1/p" <<<"$2"; }
 for n in 10 100; do corre "$build/bin/bench_reportes" "$programa" bench1 "$n" 5 >/dev/null; done
-reporte=$(corre "$build/bin/bench_reportes" "$programa" bench1 1000 5)
+reporte=$(corre "$build/bin/bench_reportes" "$programa" bench1 1000 9)
 # The engine alone: 10,000 rows from the server to the first page and to PDF.
 motor=$(corre "$build/bin/bench_motor" --servidor 10000)
 # Adding one invoice through the window: 200 adds to a list that grows from empty, from 1,000
@@ -73,7 +73,7 @@ echo '| Figure | Measured | Floor or peer | Ratio | Goal | Command | Machine, da
 echo '|---|---:|---:|---:|---|---|---|'
 fila "Report run, 1,000 invoices, click to preview" "$(campo run_ms "$reporte") ms" \
   "$(campo floor_ms "$reporte") ms (server work)" "$(campo ratio "$reporte")x" "2x" \
-  "bin/bench_reportes <folder> bench1 1000 5" "$maquina"
+  "bin/bench_reportes <folder> bench1 1000 9" "$maquina"
 fila "Engine, 10,000 rows to the first page" "$primera s" "—" "—" "0.2 s" \
   "bin/bench_motor --servidor 10000" "$maquina"
 fila "Engine, 10,000 rows to PDF" "$pdf s" "—" "—" "1 s" "bin/bench_motor --servidor 10000" \
