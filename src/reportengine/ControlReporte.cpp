@@ -100,12 +100,12 @@ void ControlReporte::entrega() {
     paginacion->preparaHasta(1);
     SalidaReporte* salida = salidaPara(paginacion->documento()->nombre);
     Paginacion* p = paginacion.get();
+    // Kept (failed) until the next run: it may be the one signalling.
     connect(p, &Paginacion::fallo, this, [this, p] {
         if (paginacion_.get() != p)
             return;
         error_ = p->error();
         documento_.reset();
-        paginacion_.reset();
     });
     vista_ = salida->muestra(paginacion, parent());
     documento_ = paginacion->documento();
@@ -132,6 +132,9 @@ bool ControlReporte::ejecuta() {
     terminaPendiente();
     ejecutando_ = true;
     error_.clear();
+    // The last preview goes on receiving its pages, painted or not.
+    if (paginacion_)
+        paginacion_->sigueDespues();
     paginacion_.reset();
     bool bien = false;
     {
