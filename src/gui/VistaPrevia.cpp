@@ -143,16 +143,19 @@ void VistaPrevia::avisaSinLetra() {
 }
 
 void VistaPrevia::alAvanzar() {
+    // The tool bar only: the page shown does not change while the others are laid out.
     {
         const QSignalBlocker b(numero_);
         numero_->setRange(1, std::max(1, paginas_->paginasListas()));
     }
     total_->setText(textoPaginas() + QLatin1Char(' '));
+    const bool hayDespues = pagina_ + 1 < paginas_->paginasListas() || !paginas_->terminada();
+    acciones_[2]->setEnabled(hayDespues);
+    acciones_[3]->setEnabled(hayDespues);
     if (paginas_->terminada()) {
         avisaSinLetra();
         hoja_->update();  // the page count in the page's own texts
     }
-    actualiza();
 }
 
 QToolBar* VistaPrevia::creaBarra() {
