@@ -362,43 +362,30 @@ void VistaPrevia::fijaExportador(Exportador exportador) {
     VistaPrevia::exportador() = std::move(exportador);
 }
 
-bool VistaPrevia::exportaArchivo(const QString& ruta, FormatoArchivo formato) {
+bool VistaPrevia::entregaDocumento(const std::function<void(const Documento&)>& entrega) {
     if (!paginas_->completa())
-        return false;
+        return false;  // already shown; the preview is closing
     try {
         CursorOcupado ocupado;
-        reporte::exportaArchivo(*doc_, ruta, formato);
+        entrega(*doc_);
         return true;
     } catch (const ErrorReporte& e) {
         muestraMensaje(e.mensaje(), QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
         return false;
     }
+}
+
+bool VistaPrevia::exportaArchivo(const QString& ruta, FormatoArchivo formato) {
+    return entregaDocumento(
+        [&](const Documento& doc) { reporte::exportaArchivo(doc, ruta, formato); });
 }
 
 bool VistaPrevia::exportaPdf(const QString& ruta) {
-    if (!paginas_->completa())
-        return false;
-    try {
-        CursorOcupado ocupado;
-        reporte::exportaPdf(*doc_, ruta);
-        return true;
-    } catch (const ErrorReporte& e) {
-        muestraMensaje(e.mensaje(), QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
-        return false;
-    }
+    return entregaDocumento([&](const Documento& doc) { reporte::exportaPdf(doc, ruta); });
 }
 
 bool VistaPrevia::imprimeEn(QPrinter& impresora) {
-    if (!paginas_->completa())
-        return false;
-    try {
-        CursorOcupado ocupado;
-        reporte::imprime(*doc_, impresora);
-        return true;
-    } catch (const ErrorReporte& e) {
-        muestraMensaje(e.mensaje(), QStringLiteral("Error"), Botones::Aceptar, Icono::Critico);
-        return false;
-    }
+    return entregaDocumento([&](const Documento& doc) { reporte::imprime(doc, impresora); });
 }
 
 void VistaPrevia::imprime() {

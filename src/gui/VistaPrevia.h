@@ -87,6 +87,9 @@ class VistaPrevia : public QWidget {
     double anchoDisponible() const;
     // More pages are ready, or all of them.
     void alAvanzar();
+    // The whole document to `entrega` (laid out first if need be), under the busy pointer; a
+    // failure is shown in a message. Returns success.
+    bool entregaDocumento(const std::function<void(const Documento&)>& entrega);
     // Says which characters no installed font has, once the whole report is known.
     void avisaSinLetra();
 
