@@ -142,7 +142,7 @@ class Paginador {
 
     bool terminado() const { return terminado_; }
     // Pages no row will be added to: all but the one being filled.
-    int paginasListas() const { return doc_->cuentaPaginas() - (terminado_ ? 0 : 1); }
+    int paginasListas() const { return std::max(0, doc_->cuentaPaginas() - (terminado_ ? 0 : 1)); }
     const std::shared_ptr<Documento>& documento() const { return doc_; }
 
   private:
